@@ -1,0 +1,59 @@
+#pragma once
+
+#include <cstdint>
+#include <fstream>
+#include <istream>
+#include <string>
+
+// The resource container around an archive body: a 12-byte header (magic, resource type, flags word
+// holding the size codes of the two memory segments) followed by one zlib stream running to the end of
+// the container. Works from the stream's current position, where the caller placed the container.
+class RSCFile
+{
+public:
+    static constexpr uint32_t s_magic = 0x05435352;          // "RSC" and the byte 5
+    static constexpr uint32_t s_resourceTypeWritten = 8;
+    static constexpr uint32_t s_flagsWrittenBits = 0xC0000000;
+    static constexpr uint32_t s_headerSize = 12;
+    static constexpr uint32_t s_magicOffset = 0;
+    static constexpr uint32_t s_resourceTypeOffset = 4;
+    static constexpr uint32_t s_flagsOffset = 8;
+    static_assert(s_flagsOffset + sizeof(uint32_t) == s_headerSize, "the container header is 12 bytes");
+
+    RSCFile();
+    virtual ~RSCFile();
+
+    // Reads and checks the 12-byte header and decodes the segment sizes; leaves the stream after it.
+    bool readRSCFileHeader(std::fstream& stream);
+    void decodeSegmentSizes();
+    // Length of the inflated body. 64-bit: two segments of up to 2047 << 23 bytes do not fit 32 bits.
+    uint64_t getTotalSize() const;
+    // Reads the compressed stream after the header and inflates it into a new buffer of getTotalSize()
+    // bytes, handed over through body (free it with delete[]).
+    bool readRSCFileData(std::istream& stream, unsigned char*& body, const uint32_t& containerSize);
+
+    bool writeRSCFileHeader(std::fstream& stream);
+    bool writeRSCFileData(std::fstream& stream, const char* data, const uint32_t& length);
+
+    static std::string zlibErrorToString(int code);
+
+    // Size in bytes of a 15-bit segment size code (count << (shift + 8)), computed in 64 bits.
+    static uint64_t decodeSegmentSize(uint32_t code);
+
+    uint32_t getMagic() const { return m_magic; }
+    uint32_t getResourceType() const { return m_resourceType; }
+    uint32_t getFlags() const { return m_flags; }
+    uint32_t getFileSize() const { return m_fileSize; }
+    uint32_t getVirtualSize() const { return m_virtualSize; }
+    uint32_t getPhysicalSize() const { return m_physicalSize; }
+
+protected:
+    uint32_t m_magic;
+    uint32_t m_resourceType;
+    uint32_t m_flags;
+    uint32_t m_fileSize;      // length of the whole container; set by the owner
+    // Decoded segment sizes; a segment beyond 32 bits is held as 0xFFFFFFFF so that the total still
+    // exceeds every limit instead of wrapping to a small, plausible size.
+    uint32_t m_virtualSize;
+    uint32_t m_physicalSize;
+};

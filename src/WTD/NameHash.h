@@ -1,0 +1,25 @@
+#pragma once
+
+#include <cstdint>
+
+// The case-folding name hash stored in every dictionary's hash table. One process-wide instance,
+// counted by its users; whatever is left of it is destroyed at exit.
+class NameHash
+{
+public:
+    static NameHash* getInstance();
+    static void release();
+    static void destroyInstance();
+
+    uint32_t hashName(const char* name) const;
+
+    NameHash(const NameHash&) = delete;
+    NameHash& operator=(const NameHash&) = delete;
+
+private:
+    NameHash() = default;
+    ~NameHash() = default;
+
+    static NameHash* s_instance;
+    static int s_useCount;
+};

@@ -1,0 +1,107 @@
+#pragma once
+
+#include <cstdint>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "Common/STDFunctions/DraveFile.h"
+#include "RSC/RSCFile.h"
+#include "WTD/TextureEntry.h"
+#include "WTD/WTDHeader.h"
+
+class ByteReader;
+class IDirect3DDevice9;
+struct BlockTableItem;
+
+// One open texture dictionary archive: the container (RSCFile) holding a dictionary body whose
+// textures live as Direct3D textures on the render system's device. Loading, reloading, ordering,
+// the texture operations and writing are spread over WTDFile*.cpp.
+class WTDFile : public RSCFile, public DraveFile
+{
+public:
+    static constexpr uint32_t s_wholeFile = 0xFFFFFFFF;    // fileSize: take the length of the file
+    static constexpr uint32_t s_offsetMask = 0x0FFFFFFF;   // removes the segment tag of a pointer
+    static constexpr uint32_t s_formatDXT1 = 0x31545844;   // 'DXT1'
+
+    // Opens and loads the archive at path; fileSize is the container length or s_wholeFile, offset
+    // where the container starts in the file. A failure leaves hasLoadFailed() set and no entries.
+    WTDFile(std::string path, IDirect3DDevice9* device, uint32_t fileSize, uint32_t offset);
+    // An empty dictionary without path or device.
+    WTDFile();
+    ~WTDFile() override;
+
+    WTDFile(const WTDFile&) = delete;
+    WTDFile& operator=(const WTDFile&) = delete;
+
+    // Reading.
+    bool loadFile(std::fstream& stream);
+    bool loadWTDHeader(const unsigned char* body);
+    void readNameHashes(const unsigned char* body);
+    void readTexturePointers(const unsigned char* body);
+    void loadTOC(const unsigned char* body);
+    void readTextureNames(const unsigned char* body);
+    void loadTextures(const unsigned char* body);
+    // Empties the archive and loads it again as it now stands on disk; false when the file could not
+    // be opened or the load failed (hasLoadFailed() then tells the two apart).
+    bool reloadFile();
+
+    // Ordering.
+    void sortByNameHash();
+    void sortTextures(uint32_t column, bool keepOrder);
+    static bool lessByNameHash(const TextureEntry& a, const TextureEntry& b);
+    static bool lessByName(const TextureEntry& a, const TextureEntry& b);
+    static bool greaterByFormat(const TextureEntry& a, const TextureEntry& b);
+    static bool greaterByWidth(const TextureEntry& a, const TextureEntry& b);
+    static bool greaterByHeight(const TextureEntry& a, const TextureEntry& b);
+
+    // Texture operations (index = position in the current list).
+    bool addTexture(std::string path, std::string name);
+    bool replaceTexture(std::string path, uint32_t index);
+    bool deleteTexture(uint32_t index);
+    bool extractTexture(uint32_t index, std::string folder, std::string name);
+    bool generateMipMaps(uint32_t index);
+
+    // Writing.
+    bool saveFile(std::string path, uint32_t offset);
+    bool writeFile(std::fstream& stream);
+    void writeWTDHeader(uint8_t* image);
+    void writeHashTable(uint8_t* image);
+    void writeTexturePointers(uint8_t* image);
+    void writeTextureRecords(uint8_t* image);
+    void writeTextureNames(uint8_t* image);
+    void writeTextureData(uint8_t* image, const uint32_t& declaredVirtualSize);
+    void buildBlockTable(BlockTableItem* items, const uint32_t& physicalStart);
+    // Pixel data size of texture index over all its levels (64-bit: see getLevelSize).
+    uint64_t getTextureDataSize(uint32_t index);
+    void packSegment(BlockTableItem* items, int count, uint32_t start, uint8_t tag, uint32_t& code);
+    static int compareBlockSize(const void* a, const void* b);
+    static uint32_t nextPowerOfTwo(uint32_t v);
+
+    // Shared helpers of reading and writing.
+    static int countMipLevels(int16_t width, int16_t height);
+    static uint32_t findBlockOffset(const void* key, const BlockTableItem* items, int count);
+    static bool isValidIndex(const std::vector<TextureEntry>& textures, uint32_t index);
+    // Bytes that mip level `level` of a width x height texture of the format occupies in the body:
+    // DXT1 and formats of at most one byte per pixel by the shift rule (no minimum block), wider
+    // formats at their full size. 0 for empty or negative dimensions and shifts of 63 or more.
+    static uint64_t getLevelSize(uint32_t format, int16_t width, int16_t height, uint32_t level);
+    // Sum of getLevelSize over the record's levels.
+    static uint64_t getPixelDataSize(const TextureTOCItem& record);
+
+    const WTDHeader& getHeader() const { return m_header; }
+    IDirect3DDevice9* getDevice() const { return m_device; }
+
+    // The textures in dictionary order; the lists of the user interface show them row for row.
+    std::vector<TextureEntry> m_textures;
+
+protected:
+    WTDHeader m_header;
+    IDirect3DDevice9* m_device;  // lent by the render system, never released here
+
+private:
+    bool openStream(std::fstream& stream) const;
+    void releaseTextures();
+    void readRecord(const ByteReader& body, TextureEntry& entry);
+    void copyLevels(const ByteReader& body, uint32_t index);
+};
