@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <fstream>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -74,7 +75,9 @@ public:
     void buildBlockTable(BlockTableItem* items, const uint32_t& physicalStart);
     // Pixel data size of texture index over all its levels (64-bit: see getLevelSize).
     uint64_t getTextureDataSize(uint32_t index);
-    void packSegment(BlockTableItem* items, int count, uint32_t start, uint8_t tag, uint32_t& code);
+    // Places the blocks of one segment and gives its size code; false (code 0) when the segment cannot
+    // be described by a size code or a 28-bit position. Needs no archive: the layout is a pure function.
+    static bool packSegment(BlockTableItem* items, int count, uint32_t start, uint8_t tag, uint32_t& code);
     static int compareBlockSize(const void* a, const void* b);
     static uint32_t nextPowerOfTwo(uint32_t v);
 
@@ -104,4 +107,9 @@ private:
     void releaseTextures();
     void readRecord(const ByteReader& body, TextureEntry& entry);
     void copyLevels(const ByteReader& body, uint32_t index);
+    // Saving: the whole container is laid out and compressed in memory before any file is opened.
+    bool buildContainer(std::unique_ptr<unsigned char[]>& compressed, uint64_t& compressedLength);
+    bool writeContainer(std::fstream& stream, const unsigned char* compressed, uint64_t compressedLength);
+    bool replaceFile(const std::string& target, uint32_t offset, const unsigned char* compressed,
+                     uint64_t compressedLength);
 };
