@@ -1,0 +1,187 @@
+#include "Common/MessageLog/MessageLog.h"
+
+#include "Common/STDFunctions/STDFunctions.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace
+{
+const char* const SOURCE_FILE = ".\\Common\\MessageLog\\MessageLog";
+const char* const AUTO_SAVE_FILE = "log_auto_save.txt";
+const size_t RESERVED_LINES = 300;
+// What one line may hold: the buffer less its terminating NUL.
+const int MAX_LINE_LENGTH = MessageLog::LINE_BUFFER_SIZE - 1;
+// The prefix "(" + ") - " around the line number, counted against the format's length.
+const size_t PREFIX_OVERHEAD = 5;
+
+// The instance lives until the process ends; register its clean-up before anything can use it.
+struct ExitRegistration
+{
+    ExitRegistration() { std::atexit(&MessageLog::cleanUpAtExit); }
+} s_exitRegistration;
+}
+
+MessageLog* MessageLog::s_instance = nullptr;
+
+MessageLog::MessageLog()
+    : m_nextListenerId(1883), m_noPrefix(false), m_keepInformation(true), m_keepWarnings(true),
+      m_keepErrors(true), m_autoSaveOnError(false), m_listenerFullMessage(false), m_autoSaving(false)
+{
+    m_informationMessages.reserve(RESERVED_LINES);
+    m_warningMessages.reserve(RESERVED_LINES);
+    m_errorMessages.reserve(RESERVED_LINES);
+    m_buffer[0] = '\0';
+    m_messageBuffer[0] = '\0';
+}
+
+MessageLog* MessageLog::getInstance()
+{
+    if (s_instance == nullptr)
+        s_instance = new MessageLog();
+    return s_instance;
+}
+
+void MessageLog::cleanUpAtExit()
+{
+    delete s_instance;
+    s_instance = nullptr;
+}
+
+int MessageLog::addListener(LogListener* listener)
+{
+    listener->m_listenerId = m_nextListenerId++;
+    m_listeners.push_back(listener);
+    return listener->m_listenerId;
+}
+
+void MessageLog::setListenerFullMessage(bool fullMessage)
+{
+    m_listenerFullMessage = fullMessage;
+}
+
+void MessageLog::log(LogLevel level, const char* format, const std::string& /*sourceFile*/, int line,
+                     const char* function, ...)
+{
+    va_list arguments;
+    va_start(arguments, function);
+    const bool built = buildLine(format, line, function, arguments);
+    va_end(arguments);
+    if (!built)
+        buildTooLongLine(line, function);
+
+    // Copies: a listener that logs reuses the buffers and the message part.
+    const std::string storedLine(m_buffer);
+    const std::string message(m_lastMessage);
+    deliver(level, storedLine, message);
+}
+
+bool MessageLog::buildLine(const char* format, int line, const char* function, va_list arguments)
+{
+    if (std::strlen(format) + std::strlen(function) + PREFIX_OVERHEAD >= LINE_BUFFER_SIZE)
+        return false;
+    const int messageLength = std::vsnprintf(m_messageBuffer, LINE_BUFFER_SIZE, format, arguments);
+    if (messageLength < 0 || messageLength > MAX_LINE_LENGTH)
+        return false;
+    const int lineLength = m_noPrefix
+        ? std::snprintf(m_buffer, LINE_BUFFER_SIZE, "%s", m_messageBuffer)
+        : std::snprintf(m_buffer, LINE_BUFFER_SIZE, "%s(%i) - %s", function, line, m_messageBuffer);
+    if (lineLength < 0 || lineLength > MAX_LINE_LENGTH)
+        return false;
+    m_lastMessage = m_messageBuffer;
+    return true;
+}
+
+void MessageLog::buildTooLongLine(int line, const char* function)
+{
+    // The notice always carries the prefix; a function name too long for the buffer is cut short.
+    m_lastMessage = "MESSAGE PASSED WAS TO LONG, Increase the buffer size in MessageLog, current size: " +
+        std::to_string(LINE_BUFFER_SIZE);
+    std::snprintf(m_buffer, LINE_BUFFER_SIZE, "%s(%i) - %s", function, line, m_lastMessage.c_str());
+}
+
+void MessageLog::deliver(LogLevel level, const std::string& line, const std::string& message)
+{
+    std::vector<std::string>* lines = nullptr;
+    void (LogListener::*notify)(const std::string&) = nullptr;
+    bool keep = false;
+    switch (level)
+    {
+    case LOG_INFORMATION:
+        lines = &m_informationMessages, notify = &LogListener::information, keep = m_keepInformation;
+        break;
+    case LOG_WARNING:
+        lines = &m_warningMessages, notify = &LogListener::warning, keep = m_keepWarnings;
+        break;
+    case LOG_ERROR:
+        lines = &m_errorMessages, notify = &LogListener::error, keep = m_keepErrors;
+        break;
+    default:
+        return;
+    }
+    if (!keep)
+        return;
+    lines->push_back(line);
+    const std::string& delivered = m_listenerFullMessage ? line : message;
+    // By index: a listener may register another listener while it is being called.
+    for (size_t i = 0; i < m_listeners.size(); ++i)
+        (m_listeners[i]->*notify)(delivered);
+    if (level == LOG_ERROR && m_autoSaveOnError)
+        autoSave();
+}
+
+void MessageLog::autoSave()
+{
+    if (m_autoSaving)
+        return;
+    m_autoSaving = true;
+    saveLog(AUTO_SAVE_FILE);
+    m_autoSaving = false;
+}
+
+bool MessageLog::saveLog(const std::string& fileName)
+{
+    static const char* const RULE = "--------------------------------------\n";
+    const struct
+    {
+        const char* heading;
+        const std::vector<std::string>* lines;
+    } sections[] = {
+        {"%i Information messages\n", &m_informationMessages},
+        {"\n\n%i Warning messages\n", &m_warningMessages},
+        {"\n\n%i Error messages\n", &m_errorMessages},
+    };
+
+    // The whole file is built first, so a failure part-way is noticed before anything is claimed.
+    std::string contents;
+    char heading[64];
+    for (const auto& section : sections)
+    {
+        std::snprintf(heading, sizeof heading, section.heading, static_cast<int>(section.lines->size()));
+        contents += heading;
+        contents += RULE;
+        for (const std::string& line : *section.lines)
+            contents += line + "\n";
+    }
+
+    FILE* file = std::fopen(fileName.c_str(), "w");
+    if (file == nullptr)
+    {
+        const errno_t error = errno;
+        STDFunctions::logFOpenError(error, fileName);
+        log(LOG_ERROR, "File stream is not open: %s", SOURCE_FILE, 228, "MessageLog::saveLog",
+            fileName.c_str());
+        return false;
+    }
+    const bool written = std::fwrite(contents.data(), 1, contents.size(), file) == contents.size();
+    errno_t error = errno;
+    const bool closed = std::fclose(file) == 0;
+    if (written && closed)
+        return true;
+    if (written)
+        error = errno;
+    STDFunctions::logFOpenError(error, fileName);
+    return false;
+}
