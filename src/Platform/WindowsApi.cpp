@@ -1,0 +1,51 @@
+#include "Platform/WindowsApi.h"
+
+#include <sys/stat.h>
+
+#include <chrono>
+#include <thread>
+
+std::string narrowWidePath(LPCWSTR path)
+{
+    std::string narrow;
+    if (path == nullptr) {
+        return narrow;
+    }
+    for (const wchar_t* unit = path; *unit != L'\0'; ++unit) {
+        narrow.push_back(static_cast<char>(static_cast<uint32_t>(*unit) & 0xFFu));
+    }
+    return narrow;
+}
+
+DWORD GetFileAttributesW(LPCWSTR fileName)
+{
+    std::string path = narrowWidePath(fileName);
+    struct stat status;
+    if (path.empty() || stat(path.c_str(), &status) != 0) {
+        return INVALID_FILE_ATTRIBUTES;
+    }
+    DWORD attributes = 0;
+    if (S_ISDIR(status.st_mode)) {
+        attributes |= FILE_ATTRIBUTE_DIRECTORY;
+    }
+    // Windows' read-only attribute is a property of the file, not of who asks: a file nobody may
+    // write is read-only even for root, who could write it all the same.
+    if ((status.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) {
+        attributes |= FILE_ATTRIBUTE_READONLY;
+    }
+    return attributes != 0 ? attributes : FILE_ATTRIBUTE_NORMAL;
+}
+
+BOOL CreateDirectoryA(LPCSTR pathName, void* securityAttributes)
+{
+    (void)securityAttributes;
+    if (pathName == nullptr || *pathName == '\0') {
+        return FALSE;
+    }
+    return mkdir(pathName, 0777) == 0 ? TRUE : FALSE;
+}
+
+void Sleep(DWORD milliseconds)
+{
+    std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+}
