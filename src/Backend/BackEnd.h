@@ -1,0 +1,70 @@
+#pragma once
+
+#include "Backend/OpenFileRecord.h"
+#include "Platform/D3D9Types.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class RenderSystem;
+class Settings;
+class STDFunctions;
+
+// The selected-file index that means no archive is selected.
+const uint32_t NO_SELECTION = 2731983;
+
+// Stands between the user interface and the archives: owns the open archives (in opening order), the
+// selection, the settings with the recent files, and the render system on which every archive's
+// textures live. Restarting the render system keeps every open archive, unsaved changes included.
+class BackEnd
+{
+public:
+    // The render target is the render panel's window; it is not owned. The render system is started
+    // by initialize, not here.
+    explicit BackEnd(HWND renderTarget);
+    ~BackEnd();
+
+    BackEnd(const BackEnd&) = delete;
+    BackEnd& operator=(const BackEnd&) = delete;
+
+    // Starts the render system once after construction; on failure the back end refuses all work.
+    bool initialize();
+    bool startRenderSystem();
+    // Writes every open archive to a temporary copy, closes them, starts a new render system on the
+    // window's current size and reopens the copies under their own paths. Does nothing (true) once
+    // the render system is down for good.
+    bool restartRenderSystem();
+    bool isRenderSystemOK() const;
+
+    // Draws the selected texture of the selected archive (or an empty frame); false when the device
+    // was lost or the render system is down.
+    bool render();
+
+    bool openFile(std::string path, bool addToRecent);
+    bool closeFile(uint32_t index);
+    void closeAllFiles();
+    uint32_t getFileCount() const;
+
+    uint32_t getSelectedFileIndex() const;
+    bool setSelectedFileIndex(const uint32_t& index);
+    // Null when no archive is selected.
+    OpenFileRecord* getSelectedFile() const;
+    bool setSelectedTexture(const uint32_t& index);
+    void selectLastFile();
+
+    Settings* getSettings() const;
+    // Puts the path of the archive opened last at the head of the recent files.
+    void addRecentFile();
+
+    // The open archives in opening order; row i of the file list is entry i.
+    std::vector<OpenFileRecord*> m_files;
+
+private:
+    HWND m_renderTarget;
+    RenderSystem* m_renderSystem;
+    STDFunctions* m_stdFunctions;
+    Settings* m_settings;
+    uint32_t m_selectedFileIndex;
+    bool m_renderSystemOK;
+};
