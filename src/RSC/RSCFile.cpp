@@ -1,0 +1,134 @@
+#include "RSC/RSCFile.h"
+
+#include <cstring>
+#include <memory>
+#include <new>
+
+#include <zlib.h>
+
+#include "Common/MessageLog/MessageLog.h"
+#include "RSC/LittleEndian.h"
+
+namespace
+{
+const char* const kSource = ".\\RSC\\RSCFile";
+
+// Deflate cannot expand its input by more than about 1032:1. A declared body beyond that (with a wide
+// margin for the zlib wrapping and rounding) cannot come from the stream that follows, so the
+// allocation is refused instead of trusting a header that lies.
+const uint64_t kMaxInflateRatio = 1032 * 2;
+const uint64_t kInflateAllowance = 1024 * 1024;
+const uint64_t kMaxBodySize = 0xFFFFFFFEull;
+
+// Reads up to length bytes; whatever the stream does not deliver stays zero.
+void readZeroFilled(std::istream& stream, unsigned char* buffer, uint64_t length)
+{
+    stream.read(reinterpret_cast<char*>(buffer), static_cast<std::streamsize>(length));
+    const uint64_t got = static_cast<uint64_t>(stream.gcount());
+    if (got < length)
+        std::memset(buffer + got, 0, length - got);
+}
+
+void logDataFailure(int zlibResult)
+{
+    MessageLog::getInstance()->log(LOG_ERROR, "Decompression of file data failed, zlib error: %s", kSource, 125,
+                                   "RSCFile::readRSCFileData", RSCFile::zlibErrorToString(zlibResult).c_str());
+}
+}  // namespace
+
+RSCFile::RSCFile()
+    : m_magic(0), m_resourceType(0), m_flags(0), m_fileSize(0), m_virtualSize(0), m_physicalSize(0)
+{
+}
+
+RSCFile::~RSCFile() = default;
+
+bool RSCFile::readRSCFileHeader(std::fstream& stream)
+{
+    if (!stream.is_open())
+    {
+        MessageLog::getInstance()->log(LOG_ERROR, "File stream is not open, unable to read RSC file header", kSource,
+                                       52, "RSCFile::readRSCFileHeader");
+        return false;
+    }
+
+    // A stream that ends inside the header reads as zero bytes, so the magic alone decides and no
+    // field keeps a value from an earlier read.
+    unsigned char header[s_headerSize];
+    readZeroFilled(stream, header, sizeof(uint32_t));
+    const uint32_t magic = LittleEndian::loadU32(header + s_magicOffset);
+    if (magic != s_magic)
+    {
+        MessageLog::getInstance()->log(LOG_ERROR, "Not a valid RSC file, magic number was: %i", kSource, 45,
+                                       "RSCFile::readRSCFileHeader", static_cast<int32_t>(magic));
+        m_magic = 0;
+        return false;
+    }
+    readZeroFilled(stream, header + s_resourceTypeOffset, s_headerSize - s_resourceTypeOffset);
+    m_magic = magic;
+    m_resourceType = LittleEndian::loadU32(header + s_resourceTypeOffset);
+    m_flags = LittleEndian::loadU32(header + s_flagsOffset);
+    decodeSegmentSizes();
+    return true;
+}
+
+uint64_t RSCFile::decodeSegmentSize(uint32_t code)
+{
+    const uint64_t count = code & 0x7FF;
+    const uint32_t shift = (code >> 11) & 0xF;
+    return count << (shift + 8);
+}
+
+void RSCFile::decodeSegmentSizes()
+{
+    const auto saturate = [](uint64_t size) { return size > 0xFFFFFFFFull ? 0xFFFFFFFFu : static_cast<uint32_t>(size); };
+    m_virtualSize = saturate(decodeSegmentSize(m_flags & 0x7FFF));
+    m_physicalSize = saturate(decodeSegmentSize((m_flags >> 15) & 0x7FFF));
+}
+
+uint64_t RSCFile::getTotalSize() const
+{
+    return static_cast<uint64_t>(m_virtualSize) + m_physicalSize;
+}
+
+bool RSCFile::readRSCFileData(std::istream& stream, unsigned char*& body, const uint32_t& containerSize)
+{
+    body = nullptr;
+    if (containerSize < s_headerSize)
+    {
+        logDataFailure(Z_DATA_ERROR);
+        return false;
+    }
+    const uint64_t compressedLength = containerSize - s_headerSize;
+    const uint64_t bodyLength = getTotalSize();
+    // A saturated segment makes the total at least 0xFFFFFFFF, which no real body reaches (sizes are
+    // multiples of 256).
+    if (bodyLength > kMaxBodySize || bodyLength > compressedLength * kMaxInflateRatio + kInflateAllowance)
+    {
+        logDataFailure(Z_MEM_ERROR);
+        return false;
+    }
+
+    std::unique_ptr<unsigned char[]> compressed(new (std::nothrow) unsigned char[compressedLength]);
+    std::unique_ptr<unsigned char[]> inflated(new (std::nothrow) unsigned char[bodyLength]);
+    if (!compressed || !inflated)
+    {
+        logDataFailure(Z_MEM_ERROR);
+        return false;
+    }
+    readZeroFilled(stream, compressed.get(), compressedLength);
+
+    uLongf inflatedLength = static_cast<uLongf>(bodyLength);
+    const int result = uncompress(inflated.get(), &inflatedLength, compressed.get(), static_cast<uLong>(compressedLength));
+    compressed.reset();
+    if (result != Z_OK)
+    {
+        logDataFailure(result);
+        return false;
+    }
+    // A stream that ends early leaves the rest of the body zero.
+    if (inflatedLength < bodyLength)
+        std::memset(inflated.get() + inflatedLength, 0, bodyLength - inflatedLength);
+    body = inflated.release();
+    return true;
+}

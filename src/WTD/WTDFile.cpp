@@ -1,0 +1,454 @@
+#include "WTD/WTDFile.h"
+
+#include <algorithm>
+#include <cstring>
+#include <filesystem>
+#include <memory>
+#include <system_error>
+
+#include "Common/MessageLog/MessageLog.h"
+#include "Platform/Direct3D.h"
+#include "RSC/ByteReader.h"
+#include "WTD/BlockTableItem.h"
+#include "WTD/NameHash.h"
+
+namespace
+{
+const char* const kSource = ".\\WTD\\WTDFile";
+const char* const kNamePrefix = "pack:/";
+const size_t kNamePrefixLength = 6;
+const uint64_t kMaxNameBytes = 64;
+
+MessageLog* messageLog()
+{
+    return MessageLog::getInstance();
+}
+
+uint32_t removeTag(uint32_t pointer)
+{
+    return pointer & WTDFile::s_offsetMask;
+}
+}  // namespace
+
+WTDFile::WTDFile(std::string path, IDirect3DDevice9* device, uint32_t fileSize, uint32_t offset)
+    : RSCFile(), DraveFile(), m_textures(), m_header(), m_device(device)
+{
+    m_filePath = path;
+    m_fileSize = fileSize;
+    m_fileOffset = offset;
+    if (!STDFunctions::pathExists(m_filePath))
+    {
+        messageLog()->log(LOG_ERROR, "Load file canceled, supplied path is invalid: %s", kSource, 43, "WTDFile::WTDFile",
+                   m_filePath.c_str());
+        m_loadFailed = true;
+        return;
+    }
+    std::fstream stream;
+    if (!openStream(stream))
+    {
+        messageLog()->log(LOG_ERROR, "Load file canceled, stream to file failed to open: %s", kSource, 38, "WTDFile::WTDFile",
+                   m_filePath.c_str());
+        m_loadFailed = true;
+        return;
+    }
+    if (m_fileSize == s_wholeFile)
+        m_fileSize = STDFunctions::getFileSize(stream);
+    stream.seekg(m_fileOffset);
+    loadFile(stream);
+    stream.close();
+    messageLog()->log(LOG_INFORMATION, "Loaded WTD File with %i textures: %s", kSource, 34, "WTDFile::WTDFile",
+               static_cast<int>(static_cast<int16_t>(m_header.textureCount)), m_filePath.c_str());
+}
+
+WTDFile::WTDFile() : RSCFile(), DraveFile(), m_textures(), m_header(), m_device(nullptr)
+{
+}
+
+WTDFile::~WTDFile()
+{
+    releaseTextures();
+}
+
+bool WTDFile::openStream(std::fstream& stream) const
+{
+    // A folder or a device opens as a stream here but holds no archive: only regular files are read.
+    const std::string nativePath = STDFunctions::nativePath(m_filePath);
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(nativePath, error))
+        return false;
+    stream.open(nativePath, std::ios::in | std::ios::binary);
+    return stream.is_open();
+}
+
+void WTDFile::releaseTextures()
+{
+    for (TextureEntry& entry : m_textures)
+    {
+        if (entry.texture)
+            entry.texture->Release();
+        entry.texture = nullptr;
+    }
+}
+
+bool WTDFile::loadFile(std::fstream& stream)
+{
+    if (!readRSCFileHeader(stream))
+    {
+        messageLog()->log(LOG_ERROR, "Unable to load WTD File, invalid RSC file header", kSource, 118, "WTDFile::loadFile");
+        m_loadFailed = true;
+        return false;
+    }
+    unsigned char* data = nullptr;
+    if (!readRSCFileData(stream, data, m_fileSize))
+    {
+        messageLog()->log(LOG_ERROR, "Unable to load WTD File, unable to load file data", kSource, 112, "WTDFile::loadFile");
+        m_loadFailed = true;
+        return false;
+    }
+    const std::unique_ptr<unsigned char[]> body(data);
+    if (!loadWTDHeader(body.get()))
+    {
+        messageLog()->log(LOG_ERROR, "Unable to load WTD File, invalid header", kSource, 104, "WTDFile::loadFile");
+        m_loadFailed = true;
+        return false;
+    }
+    if (static_cast<int16_t>(m_header.textureCount) > 0)
+    {
+        readNameHashes(body.get());
+        readTexturePointers(body.get());
+        loadTOC(body.get());
+        readTextureNames(body.get());
+        loadTextures(body.get());
+    }
+    return true;
+}
+
+bool WTDFile::loadWTDHeader(const unsigned char* body)
+{
+    const ByteReader reader(body, getTotalSize());
+    if (!reader.contains(0, WTDHeader::s_size))
+    {
+        // Also covers a body too short for the magic itself.
+        messageLog()->log(LOG_ERROR, "Not a valid WTD file, its body of %llu bytes is shorter than the %u-byte header",
+                   kSource, 176, "WTDFile::loadWTDHeader", static_cast<unsigned long long>(reader.getSize()),
+                   WTDHeader::s_size);
+        return false;
+    }
+    WTDHeader header;
+    reader.readU32(WTDHeader::s_magicOffset, header.magic);
+    if (header.magic != WTDHeader::s_magic)
+    {
+        messageLog()->log(LOG_ERROR, "Not a valid WTD file, magic number was: %i", kSource, 176, "WTDFile::loadWTDHeader",
+                   static_cast<int32_t>(header.magic));
+        return false;
+    }
+    uint16_t failSafeCount = 0;
+    uint16_t failSafeCheck = 0;
+    reader.readU32(WTDHeader::s_headerEndOffsetOffset, header.headerEndOffset);
+    reader.readU32(WTDHeader::s_reservedAOffset, header.reservedA);
+    reader.readU32(WTDHeader::s_reservedBOffset, header.reservedB);
+    reader.readU32(WTDHeader::s_hashTableOffsetOffset, header.hashTableOffset);
+    reader.readU16(WTDHeader::s_textureCountOffset, header.textureCount);
+    reader.readU32(WTDHeader::s_texturePointerTableOffsetOffset, header.texturePointerTableOffset);
+    reader.readU16(WTDHeader::s_failSafeCountOffset, failSafeCount);
+    reader.readU16(WTDHeader::s_failSafeCheckOffset, failSafeCheck);
+    header.headerEndOffset = removeTag(header.headerEndOffset);
+    header.hashTableOffset = removeTag(header.hashTableOffset);
+    header.texturePointerTableOffset = removeTag(header.texturePointerTableOffset);
+
+    if (failSafeCount == failSafeCheck && failSafeCount != header.textureCount)
+    {
+        messageLog()->log(LOG_WARNING, "Texture count %i does not match the fail safe values %i, fail safe will be used",
+                   kSource, 159, "WTDFile::loadWTDHeader", static_cast<int>(static_cast<int16_t>(header.textureCount)),
+                   static_cast<int>(static_cast<int16_t>(failSafeCount)));
+        header.textureCount = failSafeCount;
+    }
+
+    const int16_t count = static_cast<int16_t>(header.textureCount);
+    if (count > 0)
+    {
+        const uint64_t tableLength = 4ull * static_cast<uint64_t>(count);
+        if (!reader.contains(header.hashTableOffset, tableLength) ||
+            !reader.contains(header.texturePointerTableOffset, tableLength))
+        {
+            messageLog()->log(LOG_ERROR,
+                       "Not a valid WTD file, the tables of %i textures at %u and %u lie outside the body of %llu bytes",
+                       kSource, 176, "WTDFile::loadWTDHeader", static_cast<int>(count), header.hashTableOffset,
+                       header.texturePointerTableOffset, static_cast<unsigned long long>(reader.getSize()));
+            return false;
+        }
+    }
+
+    m_header = header;
+    if (count > 0)
+        m_textures.resize(m_textures.size() + static_cast<size_t>(count));
+    return true;
+}
+
+void WTDFile::readNameHashes(const unsigned char* body)
+{
+    const ByteReader reader(body, getTotalSize());
+    for (size_t i = 0; i < m_textures.size(); ++i)
+        reader.readU32(m_header.hashTableOffset + 4ull * i, m_textures[i].nameHash);
+}
+
+void WTDFile::readTexturePointers(const unsigned char* body)
+{
+    const ByteReader reader(body, getTotalSize());
+    for (size_t i = 0; i < m_textures.size(); ++i)
+    {
+        uint32_t pointer = 0;
+        reader.readU32(m_header.texturePointerTableOffset + 4ull * i, pointer);
+        m_textures[i].recordOffset = removeTag(pointer);
+    }
+}
+
+void WTDFile::loadTOC(const unsigned char* body)
+{
+    const ByteReader reader(body, getTotalSize());
+    for (TextureEntry& entry : m_textures)
+        readRecord(reader, entry);
+}
+
+void WTDFile::readRecord(const ByteReader& body, TextureEntry& entry)
+{
+    TextureTOCItem& record = entry.record;
+    if (!body.contains(entry.recordOffset, TextureTOCItem::s_size))
+    {
+        messageLog()->log(LOG_ERROR, "Not a valid texture TOC item, the record at %u lies outside the body of %llu bytes",
+                   kSource, 271, "WTDFile::loadTOC", entry.recordOffset,
+                   static_cast<unsigned long long>(body.getSize()));
+        return;
+    }
+    body.readU32(entry.recordOffset, record.itemType);
+    if (record.itemType != TextureTOCItem::s_validItemType)
+    {
+        messageLog()->log(LOG_ERROR, "Not a valid texture TOC item: %i", kSource, 271, "WTDFile::loadTOC",
+                   static_cast<int32_t>(record.itemType));
+        return;
+    }
+    record.readFields(body, entry.recordOffset);
+    if (record.textureKind != 0)
+        messageLog()->log(LOG_ERROR, "OMG Ponies we found a non normal texture: %s", kSource, 242, "WTDFile::loadTOC",
+                   m_filePath.c_str());
+    record.namePointer = removeTag(record.namePointer);
+    record.recordEndPointer = removeTag(record.recordEndPointer);
+    record.reserved44 = removeTag(record.reserved44);
+    // The one physical pointer, made a body offset. A sum beyond 32 bits lies beyond every body.
+    const uint64_t pixelData = static_cast<uint64_t>(removeTag(record.pixelDataPointer)) + m_virtualSize;
+    record.pixelDataPointer = pixelData > 0xFFFFFFFFull ? 0xFFFFFFFFu : static_cast<uint32_t>(pixelData);
+}
+
+void WTDFile::readTextureNames(const unsigned char* body)
+{
+    const ByteReader reader(body, getTotalSize());
+    for (TextureEntry& entry : m_textures)
+    {
+        const uint64_t start = entry.record.namePointer;
+        // The first byte is taken whatever it is, then bytes up to a NUL, 64 bytes or the end of the body.
+        uint64_t length = reader.available(start, 1);
+        const uint64_t limit = reader.available(start, kMaxNameBytes);
+        while (length < limit && reader.getData()[start + length] != '\0')
+            ++length;
+        // The stored name carries the "pack:/" prefix; whatever its first six characters are, they go.
+        if (length > kNamePrefixLength)
+            entry.name.assign(reinterpret_cast<const char*>(reader.getData() + start + kNamePrefixLength),
+                              static_cast<size_t>(length - kNamePrefixLength));
+        else
+            entry.name.clear();
+    }
+}
+
+void WTDFile::loadTextures(const unsigned char* body)
+{
+    const ByteReader reader(body, getTotalSize());
+    for (uint32_t i = 0; i < m_textures.size(); ++i)
+    {
+        TextureEntry& entry = m_textures[i];
+        const TextureTOCItem& record = entry.record;
+        entry.texture = nullptr;
+        const HRESULT result = D3DXCreateTexture(
+            m_device, static_cast<UINT>(record.width), static_cast<UINT>(record.height), record.mipLevelCount, 0,
+            static_cast<D3DFORMAT>(record.format), D3DPOOL_MANAGED, &entry.texture);
+        if (FAILED(result) || !entry.texture)
+        {
+            entry.texture = nullptr;
+            messageLog()->log(LOG_ERROR, "Failed to create texture %i: %s", kSource, 331, "WTDFile::loadTextures",
+                       static_cast<int>(i), entry.name.c_str());
+            continue;
+        }
+        copyLevels(reader, i);
+    }
+}
+
+void WTDFile::copyLevels(const ByteReader& body, uint32_t index)
+{
+    TextureEntry& entry = m_textures[index];
+    const TextureTOCItem& record = entry.record;
+    uint64_t source = record.pixelDataPointer;
+    for (uint32_t level = 0; level < record.mipLevelCount; ++level)
+    {
+        const uint64_t size = getLevelSize(record.format, record.width, record.height, level);
+        D3DSURFACE_DESC description;
+        D3DLOCKED_RECT locked;
+        if (FAILED(entry.texture->GetLevelDesc(level, &description)) ||
+            FAILED(entry.texture->LockRect(level, &locked, nullptr, 0)))
+        {
+            messageLog()->log(LOG_ERROR, "Unable to lock level %u of texture %i, its pixel data is not loaded: %s", kSource,
+                       331, "WTDFile::loadTextures", level, static_cast<int>(index), entry.name.c_str());
+            source += size;
+            continue;
+        }
+        // Never more than the level holds, whatever the record claims.
+        const uint64_t capacity = TextureFormatTable::levelSize(description.Format, description.Width,
+                                                                description.Height);
+        const uint64_t wanted = std::min(size, capacity);
+        const uint64_t inside = body.available(source, wanted);
+        unsigned char* destination = static_cast<unsigned char*>(locked.pBits);
+        if (inside > 0)
+            std::memcpy(destination, body.getData() + source, static_cast<size_t>(inside));
+        if (inside < wanted)
+        {
+            std::memset(destination + inside, 0, static_cast<size_t>(wanted - inside));
+            messageLog()->log(LOG_WARNING,
+                       "Pixel data of level %u of texture %i runs past the end of the body, %llu of %llu bytes "
+                       "loaded: %s",
+                       kSource, 331, "WTDFile::loadTextures", level, static_cast<int>(index),
+                       static_cast<unsigned long long>(inside), static_cast<unsigned long long>(wanted),
+                       entry.name.c_str());
+        }
+        entry.texture->UnlockRect(level);
+        source += size;
+    }
+}
+
+bool WTDFile::reloadFile()
+{
+    if (!STDFunctions::pathExists(m_filePath))
+    {
+        messageLog()->log(LOG_ERROR, "RELoad of file canceled, supplied path is invalid: %s", kSource, 1038,
+                   "WTDFile::reloadFile", m_filePath.c_str());
+        return false;
+    }
+    std::fstream stream;
+    if (!openStream(stream))
+    {
+        messageLog()->log(LOG_ERROR, "RELoad of file canceled, stream to file failed to open: %s", kSource, 1032,
+                   "WTDFile::reloadFile", m_filePath.c_str());
+        return false;
+    }
+    // Measured again: a save since the last load may have changed the container's length.
+    const uint32_t fileLength = STDFunctions::getFileSize(stream);
+    m_fileSize = fileLength > m_fileOffset ? fileLength - m_fileOffset : 0;
+
+    releaseTextures();
+    m_textures.clear();
+    m_header = WTDHeader();
+    m_loadFailed = false;
+    stream.seekg(m_fileOffset);
+    const bool loaded = loadFile(stream);
+    stream.close();
+    messageLog()->log(LOG_INFORMATION, "RELoaded WTD File with %i textures: %s", kSource, 1028, "WTDFile::reloadFile",
+               static_cast<int>(static_cast<int16_t>(m_header.textureCount)), m_filePath.c_str());
+    return loaded;
+}
+
+int WTDFile::countMipLevels(int16_t width, int16_t height)
+{
+    const auto halvings = [](int value) {
+        int count = 0;
+        for (; value > 0; value /= 2)
+            ++count;
+        return count;
+    };
+    return std::max(halvings(width), halvings(height));
+}
+
+uint32_t WTDFile::findBlockOffset(const void* key, const BlockTableItem* items, int count)
+{
+    if (!key || !items)
+        return 0;
+    for (int i = 0; i < count; ++i)
+        if (items[i].key == key)
+            return items[i].offset;
+    return 0;
+}
+
+bool WTDFile::isValidIndex(const std::vector<TextureEntry>& textures, uint32_t index)
+{
+    return index < textures.size();
+}
+
+uint64_t WTDFile::getLevelSize(uint32_t format, int16_t width, int16_t height, uint32_t level)
+{
+    if (width <= 0 || height <= 0)
+        return 0;
+    const uint64_t pixels = static_cast<uint64_t>(width) * static_cast<uint64_t>(height);
+    const UINT bitsPerPixel = TextureFormatTable::describe(static_cast<D3DFORMAT>(format)).bitsPerPixel;
+    if (format != s_formatDXT1 && bitsPerPixel > 8)
+    {
+        // Stored whole: the shift rule would keep only a fraction of a texture wider than a byte a pixel.
+        if (level >= 63)
+            return 0;
+        const uint64_t levelWidth = std::max<uint64_t>(1, static_cast<uint64_t>(width) >> level);
+        const uint64_t levelHeight = std::max<uint64_t>(1, static_cast<uint64_t>(height) >> level);
+        return levelWidth * levelHeight * (bitsPerPixel / 8);
+    }
+    const uint64_t shift = 2ull * level + (format == s_formatDXT1 ? 1 : 0);
+    return shift >= 63 ? 0 : pixels >> shift;
+}
+
+uint64_t WTDFile::getPixelDataSize(const TextureTOCItem& record)
+{
+    uint64_t total = 0;
+    for (uint32_t level = 0; level < record.mipLevelCount; ++level)
+        total += getLevelSize(record.format, record.width, record.height, level);
+    return total;
+}
+
+void WTDFile::sortByNameHash()
+{
+    NameHash* hash = NameHash::getInstance();
+    for (TextureEntry& entry : m_textures)
+        entry.nameHash = hash->hashName(STDFunctions::getFileName(entry.name, true).c_str());
+    // Stable, so textures of equal hashes keep their order and a save is reproducible.
+    std::stable_sort(m_textures.begin(), m_textures.end(), &WTDFile::lessByNameHash);
+    NameHash::release();
+}
+
+void WTDFile::sortTextures(uint32_t column, bool keepOrder)
+{
+    static bool (*const comparisons[])(const TextureEntry&, const TextureEntry&) = {
+        &WTDFile::lessByName, &WTDFile::greaterByFormat, &WTDFile::greaterByWidth, &WTDFile::greaterByHeight};
+    if (column < sizeof(comparisons) / sizeof(comparisons[0]))
+        std::stable_sort(m_textures.begin(), m_textures.end(), comparisons[column]);
+    if (!keepOrder)
+        std::reverse(m_textures.begin(), m_textures.end());
+    m_modified = true;
+}
+
+bool WTDFile::lessByNameHash(const TextureEntry& a, const TextureEntry& b)
+{
+    return a.nameHash < b.nameHash;
+}
+
+bool WTDFile::lessByName(const TextureEntry& a, const TextureEntry& b)
+{
+    // std::string compares its bytes as unsigned values.
+    return a.name < b.name;
+}
+
+bool WTDFile::greaterByFormat(const TextureEntry& a, const TextureEntry& b)
+{
+    return static_cast<int32_t>(a.record.format) > static_cast<int32_t>(b.record.format);
+}
+
+bool WTDFile::greaterByWidth(const TextureEntry& a, const TextureEntry& b)
+{
+    return a.record.width > b.record.width;
+}
+
+bool WTDFile::greaterByHeight(const TextureEntry& a, const TextureEntry& b)
+{
+    return a.record.height > b.record.height;
+}
