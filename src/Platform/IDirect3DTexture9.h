@@ -47,12 +47,20 @@ public:
     uint8_t* levelData(UINT level) { return m_levels[level].data(); }
     const uint8_t* levelData(UINT level) const { return m_levels[level].data(); }
     size_t levelSize(UINT level) const { return m_levels[level].size(); }
-    // Grows by one every time the pixels may have changed (each UnlockRect and each D3DX call that
-    // writes into the texture), so caches of decoded pixels know when to drop themselves.
+    // Grows every time the pixels may have changed (each UnlockRect and each D3DX call that writes
+    // into the texture), so caches of decoded pixels know when to drop themselves. Revisions come
+    // from one process-wide counter: a texture created at the address of a released one never
+    // repeats a revision that a cache keyed by address and revision still holds.
     uint64_t revision() const { return m_revision; }
-    void markChanged() { ++m_revision; }
+    void markChanged() { m_revision = nextRevision(); }
 
 private:
+    static uint64_t nextRevision()
+    {
+        static uint64_t s_lastRevision = 0;
+        return ++s_lastRevision;
+    }
+
     IDirect3DTexture9(IDirect3DDevice9* device, UINT width, UINT height, DWORD usage, D3DFORMAT format,
                       D3DPOOL pool);
     ~IDirect3DTexture9() = default;
@@ -65,7 +73,7 @@ private:
     const TextureFormatInfo* m_formatInfo;
     D3DPOOL m_pool;
     ULONG m_references = 1;
-    uint64_t m_revision = 0;
+    uint64_t m_revision = nextRevision();
     std::vector<std::vector<uint8_t>> m_levels;
     std::vector<bool> m_locked;
 };
