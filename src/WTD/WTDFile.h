@@ -108,7 +108,8 @@ private:
     void readRecord(const ByteReader& body, TextureEntry& entry);
     void copyLevels(const ByteReader& body, uint32_t index);
     // Saving: the whole container is laid out and compressed in memory before any file is opened.
-    bool buildContainer(std::unique_ptr<unsigned char[]>& compressed, uint64_t& compressedLength);
+    bool buildContainer(const std::string& target, std::unique_ptr<unsigned char[]>& compressed,
+                        uint64_t& compressedLength);
     bool writeContainer(std::fstream& stream, const unsigned char* compressed, uint64_t compressedLength);
     bool replaceFile(const std::string& target, uint32_t offset, const unsigned char* compressed,
                      uint64_t compressedLength);

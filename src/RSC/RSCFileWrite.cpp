@@ -1,0 +1,62 @@
+#include "RSC/RSCFile.h"
+
+#include "Common/MessageLog/MessageLog.h"
+#include "RSC/LittleEndian.h"
+
+#include <zlib.h>
+
+namespace
+{
+const char* const s_source = ".\\RSC\\RSCFile";
+
+struct ZlibText
+{
+    int code;
+    const char* text;
+};
+
+const ZlibText s_zlibTexts[] = {
+    {Z_OK, "Z OK"},
+    {Z_STREAM_END, "Z Stream end"},
+    {Z_NEED_DICT, "Z Need dictionary"},
+    {Z_ERRNO, "Z Error no"},
+    {Z_STREAM_ERROR, "Z Stream error"},
+    {Z_DATA_ERROR, "Z Data Error"},
+    {Z_MEM_ERROR, "Z Memory Error"},
+    {Z_BUF_ERROR, "Z Buffer error"},
+    {Z_VERSION_ERROR, "Z Version Error"},
+};
+} // namespace
+
+bool RSCFile::writeRSCFileHeader(std::fstream& stream)
+{
+    if (!stream.is_open())
+    {
+        MessageLog::getInstance()->log(LOG_ERROR, "File stream is not open, unable to write RSC file header", s_source,
+                                       74, "RSCFile::writeRSCFileHeader");
+        return false;
+    }
+    unsigned char header[s_headerSize];
+    LittleEndian::storeU32(header + s_magicOffset, m_magic);
+    LittleEndian::storeU32(header + s_resourceTypeOffset, m_resourceType);
+    LittleEndian::storeU32(header + s_flagsOffset, m_flags);
+    stream.write(reinterpret_cast<const char*>(header), s_headerSize);
+    // A full disk or a file-size limit shows only in the stream's state.
+    return !stream.fail();
+}
+
+bool RSCFile::writeRSCFileData(std::fstream& stream, const char* data, const uint32_t& length)
+{
+    if (!stream.is_open())
+        return false;
+    stream.write(data, length);
+    return !stream.fail();
+}
+
+std::string RSCFile::zlibErrorToString(int code)
+{
+    for (const ZlibText& row : s_zlibTexts)
+        if (row.code == code)
+            return row.text;
+    return "Z OK";
+}
