@@ -4,6 +4,7 @@
 #include "Common/MessageLog/LogListener.h"
 
 #include <cstdarg>
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,12 @@ public:
 
     // Gives the listener the next id (1883 for the first) and returns it.
     int addListener(LogListener* listener);
+    // Unregisters a listener that is being destroyed (a window in a test run that builds many), so the
+    // log never calls a dead one.
+    void removeListener(LogListener* listener)
+    {
+        m_listeners.erase(std::remove(m_listeners.begin(), m_listeners.end(), listener), m_listeners.end());
+    }
     void setListenerFullMessage(bool fullMessage);
     bool saveLog(const std::string& fileName);
 
