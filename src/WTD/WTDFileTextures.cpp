@@ -1,0 +1,272 @@
+// The per-texture editing operations of an archive: adding and replacing pictures from image files,
+// deleting, extracting as DDS and rebuilding the mip chain. Each works on one texture by its position
+// in the list, returns whether it did its work and reports every outcome through the message log.
+#include "WTD/WTDFile.h"
+
+#include "Common/MessageLog/MessageLog.h"
+#include "Common/STDFunctions/STDFunctions.h"
+#include "Platform/Direct3D.h"
+
+#include <cstdint>
+#include <string>
+
+namespace
+{
+const char* const SOURCE_FILE = ".\\WTD\\WTDFile";
+
+// The dictionary's texture count is a signed 16-bit number.
+const size_t MAX_TEXTURE_COUNT = 32767;
+
+// Where the messages of the checks shared by adding and replacing are logged.
+struct ImageFileMessages
+{
+    const char* function;
+    int invalidPathLine;
+    int imageInfoLine;
+    int powerOfTwoLine;
+    int createLine;
+};
+
+const ImageFileMessages ADD_MESSAGES = {"WTDFile::addTexture", 1092, 1103, 1110, 1123};
+const ImageFileMessages REPLACE_MESSAGES = {"WTDFile::replaceTexture", 1240, 1185, 1192, 1205};
+
+void logError(const char* function, int line, const char* format, const std::string& text)
+{
+    MessageLog::getInstance()->log(LOG_ERROR, "%s%s", SOURCE_FILE, line, function, format, text.c_str());
+}
+
+// A record holds widths and heights as signed 16-bit numbers: 16384 is the largest power of two that
+// fits (and the largest texture the device makes). 0 passes, as the power-of-two rule has it.
+bool isStorableDimension(UINT value)
+{
+    return value <= D3D_MAX_TEXTURE_DIMENSION && (value & (0u - value)) == value;
+}
+
+// The wide form of a path for the D3DX file calls, or null when the path is too long to widen: the
+// helper then logs why and yields "-", which must never be taken for a file name.
+const wchar_t* widenPath(STDFunctions* functions, const std::string& path)
+{
+    const wchar_t* wide = functions->stringToLPCWSTR(path);
+    return path.size() < static_cast<size_t>(STDFunctions::BUFFER_SIZE) ? wide : nullptr;
+}
+
+// Runs the checks that adding and replacing share, in their order, and creates the texture from the
+// file. Nothing of the archive is touched here, so a failure leaves it exactly as it was.
+bool createTextureFromImage(IDirect3DDevice9* device, STDFunctions* functions, const std::string& path,
+                            const ImageFileMessages& messages, D3DXIMAGE_INFO& info,
+                            IDirect3DTexture9*& texture)
+{
+    texture = nullptr;
+    if (!STDFunctions::pathExists(path) || path.size() >= static_cast<size_t>(STDFunctions::BUFFER_SIZE)) {
+        logError(messages.function, messages.invalidPathLine, "Invalid file path: ", path);
+        return false;
+    }
+    if (FAILED(D3DXGetImageInfoFromFileW(widenPath(functions, path), &info))) {
+        logError(messages.function, messages.imageInfoLine,
+                 "Unable to get image information for file: ", path);
+        return false;
+    }
+    if (!isStorableDimension(info.Width) || !isStorableDimension(info.Height)) {
+        MessageLog::getInstance()->log(
+            LOG_ERROR, "The texture width: %i and height: %i must be a power of 2, file: %s", SOURCE_FILE,
+            messages.powerOfTwoLine, messages.function, static_cast<int>(info.Width),
+            static_cast<int>(info.Height), path.c_str());
+        return false;
+    }
+    if (FAILED(D3DXCreateTextureFromFileW(device, widenPath(functions, path), &texture)) ||
+        texture == nullptr) {
+        texture = nullptr;
+        logError(messages.function, messages.createLine, "Failed to create texture for file: ", path);
+        return false;
+    }
+    return true;
+}
+
+// Describes the image in the record. The level count is limited to the full chain of the dimensions:
+// a file claiming more levels would make the archive describe levels that do not exist.
+void describeImage(TextureTOCItem& record, const D3DXIMAGE_INFO& info)
+{
+    record.width = static_cast<int16_t>(info.Width);
+    record.height = static_cast<int16_t>(info.Height);
+    const UINT fullChain = static_cast<UINT>(WTDFile::countMipLevels(record.width, record.height));
+    UINT levels = info.MipLevels < fullChain ? info.MipLevels : fullChain;
+    record.mipLevelCount = static_cast<uint8_t>(levels < 1 ? 1 : levels);
+    record.format = static_cast<uint32_t>(info.Format);
+    const int16_t stride =
+        record.format == WTDFile::s_formatDXT1 ? static_cast<int16_t>(record.width / 2) : record.width;
+    record.stride = static_cast<uint16_t>(stride);
+}
+
+// A texture's own name becomes a file name inside the chosen folder only when it cannot lead out of
+// it: no separators, no drive colon, no control characters, and not the folder or its parent.
+bool isSafeFileName(const std::string& name)
+{
+    if (name.empty() || name == "." || name == "..")
+        return false;
+    for (unsigned char character : name) {
+        if (character == '/' || character == '\\' || character == ':' || character < 0x20 ||
+            character == 0x7F)
+            return false;
+    }
+    return true;
+}
+
+std::string joinPath(const std::string& folder, const std::string& fileName)
+{
+    if (folder.empty())
+        return fileName;
+    if (folder.back() == '/')
+        return folder + fileName;
+    return folder + "/" + fileName;
+}
+
+void logIndexError(const char* function, int line, const char* format, uint32_t index, size_t count)
+{
+    MessageLog::getInstance()->log(LOG_ERROR, format, SOURCE_FILE, line, function, static_cast<int>(index),
+                                   static_cast<int>(count));
+}
+
+// Fills a new texture's levels from the old texture's level 0: level 0 copied, the rest filtered down.
+bool fillMipChain(IDirect3DTexture9* source, IDirect3DTexture9* target)
+{
+    IDirect3DSurface9* sourceSurface = nullptr;
+    IDirect3DSurface9* targetSurface = nullptr;
+    bool copied = SUCCEEDED(source->GetSurfaceLevel(0, &sourceSurface)) &&
+                  SUCCEEDED(target->GetSurfaceLevel(0, &targetSurface)) &&
+                  SUCCEEDED(D3DXLoadSurfaceFromSurface(targetSurface, nullptr, nullptr, sourceSurface,
+                                                       nullptr, nullptr, D3DX_DEFAULT, 0));
+    if (sourceSurface)
+        sourceSurface->Release();
+    if (targetSurface)
+        targetSurface->Release();
+    return copied && SUCCEEDED(D3DXFilterTexture(target, nullptr, 0, D3DX_DEFAULT));
+}
+} // namespace
+
+bool WTDFile::addTexture(std::string path, std::string name)
+{
+    if (m_textures.size() >= MAX_TEXTURE_COUNT) {
+        MessageLog::getInstance()->log(
+            LOG_ERROR, "The archive already holds the most textures it can describe: %i, file not added: %s",
+            SOURCE_FILE, 1088, "WTDFile::addTexture", static_cast<int>(MAX_TEXTURE_COUNT), path.c_str());
+        return false;
+    }
+    D3DXIMAGE_INFO info = {};
+    TextureEntry entry;
+    if (!createTextureFromImage(m_device, m_stdFunctions, path, ADD_MESSAGES, info, entry.texture))
+        return false;
+    describeImage(entry.record, info);
+    if (name.empty()) {
+        std::string folder;
+        STDFunctions::splitPath(path, folder, name);
+    }
+    entry.name = name;
+    m_textures.push_back(entry);
+    MessageLog::getInstance()->log(LOG_INFORMATION, "Added new texture: %s to file: %s", SOURCE_FILE, 1150,
+                                   "WTDFile::addTexture", entry.name.c_str(), m_filePath.c_str());
+    m_modified = true;
+    return true;
+}
+
+bool WTDFile::replaceTexture(std::string path, uint32_t index)
+{
+    if (!isValidIndex(m_textures, index)) {
+        logIndexError("WTDFile::replaceTexture", 1170,
+                      "Index supplied: %i is outside the texture list limits: %i", index, m_textures.size());
+        return false;
+    }
+    // The old picture goes only once the new one exists, so a failure keeps the texture as it was.
+    D3DXIMAGE_INFO info = {};
+    IDirect3DTexture9* texture = nullptr;
+    if (!createTextureFromImage(m_device, m_stdFunctions, path, REPLACE_MESSAGES, info, texture))
+        return false;
+    TextureEntry& entry = m_textures[index];
+    if (entry.texture)
+        entry.texture->Release();
+    entry.texture = texture;
+    describeImage(entry.record, info);
+    MessageLog::getInstance()->log(LOG_INFORMATION, "Replaced the texture: %s with file: %s", SOURCE_FILE,
+                                   1231, "WTDFile::replaceTexture", entry.name.c_str(), m_filePath.c_str());
+    m_modified = true;
+    return true;
+}
+
+bool WTDFile::deleteTexture(uint32_t index)
+{
+    if (!isValidIndex(m_textures, index)) {
+        logIndexError("WTDFile::deleteTexture", 1257,
+                      "Index supplied: %i is outside the texture list limits: %i", index, m_textures.size());
+        return false;
+    }
+    TextureEntry& entry = m_textures[index];
+    MessageLog::getInstance()->log(LOG_INFORMATION, "Deleted the texture %s at position: %i", SOURCE_FILE,
+                                   1263, "WTDFile::deleteTexture", entry.name.c_str(),
+                                   static_cast<int>(index));
+    if (entry.texture)
+        entry.texture->Release();
+    m_textures.erase(m_textures.begin() + index);
+    m_modified = true;
+    return true;
+}
+
+bool WTDFile::extractTexture(uint32_t index, std::string folder, std::string name)
+{
+    if (!isValidIndex(m_textures, index)) {
+        logIndexError("WTDFile::extractTexture", 1056, "Index: %i is outside the texture list limits: %i",
+                      index, m_textures.size());
+        return false;
+    }
+    const TextureEntry& entry = m_textures[index];
+    if (name.empty() && !isSafeFileName(entry.name)) {
+        logError("WTDFile::extractTexture", 1062,
+                 "Failed to extract, the texture's name cannot be used as a file name: ", entry.name);
+        return false;
+    }
+    const std::string target = joinPath(folder, name.empty() ? entry.name : name);
+    const wchar_t* wideTarget = widenPath(m_stdFunctions, target);
+    if (!entry.texture || !wideTarget ||
+        FAILED(D3DXSaveTextureToFileW(wideTarget, D3DXIFF_DDS, entry.texture, nullptr))) {
+        MessageLog::getInstance()->log(LOG_ERROR, "Failed to extract: %s as: %s", SOURCE_FILE, 1071,
+                                       "WTDFile::extractTexture", entry.name.c_str(), target.c_str());
+        return false;
+    }
+    MessageLog::getInstance()->log(LOG_INFORMATION, "Extracted: %s as: %s", SOURCE_FILE, 1076,
+                                   "WTDFile::extractTexture", entry.name.c_str(), target.c_str());
+    return true;
+}
+
+bool WTDFile::generateMipMaps(uint32_t index)
+{
+    if (!isValidIndex(m_textures, index)) {
+        logIndexError("WTDFile::generateMipMaps", 1283,
+                      "Index supplied: %i is outside the texture list limits: %i", index, m_textures.size());
+        return false;
+    }
+    TextureEntry& entry = m_textures[index];
+    const int levels = countMipLevels(entry.record.width, entry.record.height);
+    // The new chain replaces the old texture only when every level of it was made: a failed copy or
+    // filter would otherwise be saved as black levels.
+    IDirect3DTexture9* texture = nullptr;
+    bool made = entry.texture && m_device && levels > 0 &&
+                SUCCEEDED(m_device->CreateTexture(
+                    static_cast<UINT>(entry.record.width), static_cast<UINT>(entry.record.height),
+                    static_cast<UINT>(levels), 0, static_cast<D3DFORMAT>(entry.record.format),
+                    D3DPOOL_MANAGED, &texture, nullptr)) &&
+                texture && fillMipChain(entry.texture, texture);
+    if (!made) {
+        if (texture)
+            texture->Release();
+        MessageLog::getInstance()->log(
+            LOG_ERROR, "Failed to create texture for MipMap generation on texture %i: %s", SOURCE_FILE, 1301,
+            "WTDFile::generateMipMaps", static_cast<int>(index), entry.name.c_str());
+        return false;
+    }
+    entry.texture->Release();
+    entry.texture = texture;
+    entry.record.mipLevelCount = static_cast<uint8_t>(levels);
+    MessageLog::getInstance()->log(LOG_INFORMATION, "Generated %i MipMap levels for texture %i: %s",
+                                   SOURCE_FILE, 1318, "WTDFile::generateMipMaps", levels,
+                                   static_cast<int>(index), entry.name.c_str());
+    m_modified = true;
+    return true;
+}
