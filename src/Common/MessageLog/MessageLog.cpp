@@ -104,30 +104,25 @@ void MessageLog::buildTooLongLine(int line, const char* function)
 
 void MessageLog::deliver(LogLevel level, const std::string& line, const std::string& message)
 {
-    std::vector<std::string>* lines = nullptr;
-    void (LogListener::*notify)(const std::string&) = nullptr;
-    bool keep = false;
-    switch (level)
+    // Where each known level is kept and which listener operation hears of it; other levels are
+    // dropped.
+    const struct
     {
-    case LOG_INFORMATION:
-        lines = &m_informationMessages, notify = &LogListener::information, keep = m_keepInformation;
-        break;
-    case LOG_WARNING:
-        lines = &m_warningMessages, notify = &LogListener::warning, keep = m_keepWarnings;
-        break;
-    case LOG_ERROR:
-        lines = &m_errorMessages, notify = &LogListener::error, keep = m_keepErrors;
-        break;
-    default:
+        std::vector<std::string>* lines;
+        void (LogListener::*notify)(const std::string&);
+        bool keep;
+    } routes[] = {
+        {&m_informationMessages, &LogListener::information, m_keepInformation},
+        {&m_warningMessages, &LogListener::warning, m_keepWarnings},
+        {&m_errorMessages, &LogListener::error, m_keepErrors},
+    };
+    if (level < LOG_INFORMATION || level > LOG_ERROR || !routes[level].keep)
         return;
-    }
-    if (!keep)
-        return;
-    lines->push_back(line);
+    routes[level].lines->push_back(line);
     const std::string& delivered = m_listenerFullMessage ? line : message;
     // By index: a listener may register another listener while it is being called.
     for (size_t i = 0; i < m_listeners.size(); ++i)
-        (m_listeners[i]->*notify)(delivered);
+        (m_listeners[i]->*routes[level].notify)(delivered);
     if (level == LOG_ERROR && m_autoSaveOnError)
         autoSave();
 }
@@ -166,7 +161,7 @@ bool MessageLog::saveLog(const std::string& fileName)
             contents += line + "\n";
     }
 
-    FILE* file = std::fopen(fileName.c_str(), "w");
+    FILE* file = std::fopen(STDFunctions::nativePath(fileName).c_str(), "w");
     if (file == nullptr)
     {
         const errno_t error = errno;

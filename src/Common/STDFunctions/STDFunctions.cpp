@@ -73,6 +73,11 @@ void STDFunctions::cleanUpAtExit()
     s_instance = nullptr;
 }
 
+bool STDFunctions::hasInstance()
+{
+    return s_instance != nullptr;
+}
+
 void STDFunctions::logTooLongToWiden(size_t length)
 {
     MessageLog::getInstance()->log(LOG_ERROR, "String size: %i is greater than max length: %i", SOURCE_FILE,

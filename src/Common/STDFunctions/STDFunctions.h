@@ -22,6 +22,8 @@ public:
     static void release();
     // Registered with the exit handlers: frees the instance.
     static void cleanUpAtExit();
+    // Whether the instance exists now (without taking a reference): for checks of its lifetime.
+    static bool hasInstance();
 
     // The text widened byte by byte (zero extension) into the wide buffer, valid until the next
     // widening. A text of 512 characters or more logs an Error and yields "-", which callers must
