@@ -1,0 +1,187 @@
+#pragma once
+
+#include "Common/MessageLog/LogListener.h"
+
+#include <wx/frame.h>
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <utility>
+
+class BackEnd;
+class RenderPanel;
+class STDFunctions;
+class wxGauge;
+class wxImageList;
+class wxListCtrl;
+class wxListEvent;
+class wxMenu;
+class wxNotebook;
+class wxRichTextCtrl;
+class wxSplitterEvent;
+class wxSplitterWindow;
+class wxStaticText;
+class wxStatusBar;
+
+// The editor's only frame: menus, the texture and file lists, the render panel, the log pane and the
+// status bar. It owns the back end and is the log's listener.
+class MainWindow : public wxFrame, public LogListener
+{
+public:
+    MainWindow(wxWindow* parent, wxWindowID id, const wxString& caption, const wxPoint& pos,
+               const wxSize& size, long style);
+    virtual ~MainWindow();
+
+    MainWindow(const MainWindow&) = delete;
+    MainWindow& operator=(const MainWindow&) = delete;
+
+    void Init();
+    bool Create(wxWindow* parent, wxWindowID id, const wxString& caption, const wxPoint& pos,
+                const wxSize& size, long style);
+    void CreateControls();
+    void setupListColumns();
+    bool isBackEndReady() const;
+    // The back end, for the commands' tests; null after a failed start.
+    BackEnd* getBackEnd() const { return m_backEnd; }
+
+    // Log pane.
+    void information(const std::string& message) override;
+    void warning(const std::string& message) override;
+    void error(const std::string& message) override;
+    void scrollLogToEnd();
+    void setupImageLists();
+
+    // Lifecycle.
+    void startUp();
+    void applySettings();
+    void applyLayout();
+    void reinitializeRenderPane();
+    void resetWindow();
+    void saveArchiveList();
+    void reopenArchiveList();
+    wxIcon GetIconResource(const wxString& name);
+
+    // Lists.
+    void updateFileList();
+    void updateTextureList();
+    void refreshFileList();
+    void refreshAfterOpen();
+    void updateRecentFilesMenu();
+    void formatToString(wxString& text, uint32_t format);
+    void selectAllTextures();
+    void selectNoTextures();
+    void invertTextureSelection();
+    void selectAllFiles();
+    void selectNoFiles();
+    void invertFileSelection();
+
+    // Commands whose dialogs come with their own windows.
+    void newFile();
+    void openFile();
+    void closeFiles();
+    void closeAllFiles();
+    void saveFile();
+    void saveFileAs();
+    void reloadFile();
+    void openRecentFile(int index);
+    void addTextures();
+    void extractTextures();
+    void extractAllTextures();
+    void deleteTextures();
+    void replaceTextures();
+    void generateMipMaps();
+    void showPreferences();
+    void checkSaveChanges(int index);
+
+    // Event handlers.
+    void OnClose(wxCloseEvent& event);
+    void OnSize(wxSizeEvent& event);
+    void OnIdle(wxIdleEvent& event);
+    void OnCharHook(wxKeyEvent& event);
+    void OnMenuNew(wxCommandEvent& event);
+    void OnMenuOpen(wxCommandEvent& event);
+    void OnMenuClose(wxCommandEvent& event);
+    void OnMenuCloseAll(wxCommandEvent& event);
+    void OnMenuSave(wxCommandEvent& event);
+    void OnMenuSaveAs(wxCommandEvent& event);
+    void OnMenuReload(wxCommandEvent& event);
+    void OnMenuRecent1(wxCommandEvent& event);
+    void OnMenuRecent2(wxCommandEvent& event);
+    void OnMenuRecent3(wxCommandEvent& event);
+    void OnMenuRecent4(wxCommandEvent& event);
+    void OnMenuRecent5(wxCommandEvent& event);
+    void OnMenuExit(wxCommandEvent& event);
+    void OnMenuSelectAllTextures(wxCommandEvent& event);
+    void OnMenuSelectNoTextures(wxCommandEvent& event);
+    void OnMenuInvertTextureSelection(wxCommandEvent& event);
+    void OnMenuSelectAllFiles(wxCommandEvent& event);
+    void OnMenuSelectNoFiles(wxCommandEvent& event);
+    void OnMenuInvertFileSelection(wxCommandEvent& event);
+    void OnMenuAdd(wxCommandEvent& event);
+    void OnMenuExtract(wxCommandEvent& event);
+    void OnMenuExtractAll(wxCommandEvent& event);
+    void OnMenuDelete(wxCommandEvent& event);
+    void OnMenuReplace(wxCommandEvent& event);
+    void OnMenuGenerateMipMaps(wxCommandEvent& event);
+    void OnMenuResetWindow(wxCommandEvent& event);
+    void OnMenuReinitializeRenderPane(wxCommandEvent& event);
+    void OnMenuPreferences(wxCommandEvent& event);
+    void OnMenuAbout(wxCommandEvent& event);
+    void OnSplitterMainSashChanged(wxSplitterEvent& event);
+    void OnSplitterFileAreaSashChanged(wxSplitterEvent& event);
+    void OnSplitterViewerAreaSashChanged(wxSplitterEvent& event);
+    void OnTextureListItemSelected(wxListEvent& event);
+    void OnTextureListEndLabelEdit(wxListEvent& event);
+    void OnTextureListColClick(wxListEvent& event);
+    void OnFileListItemSelected(wxListEvent& event);
+
+    // The pause before a render-system restart; tests record it instead of waiting.
+    typedef void (*SleepFunction)(uint32_t milliseconds);
+    // Null brings back the platform's Sleep.
+    static void setSleepFunction(SleepFunction sleep);
+
+    // Paths travel as UTF-8 and texture names as bytes (Latin-1); the toolkit's implicit conversion
+    // would turn any other text into an empty string under the C locale.
+    static wxString pathToText(const std::string& path);
+    static wxString nameToText(const std::string& name);
+    static bool textToName(const wxString& text, std::string& name);
+
+private:
+    void buildMenus();
+    void buildAcceleratorMap(wxMenuBar* menuBar);
+    void appendLog(const std::string& message, const wxColour* colour);
+    void setStatus(const wxString& text);
+    void setListSelection(wxListCtrl* list, long row, bool selected);
+    void selectRows(wxListCtrl* list, int how);
+    void selectFileRow(long row);
+    wxSize usableClientSize(int width, int height) const;
+    bool canStoreLayout() const;
+
+    wxMenu* m_fileMenu;
+    wxSplitterWindow* m_splitterMain;
+    wxSplitterWindow* m_splitterFileArea;
+    wxListCtrl* m_textureList;
+    wxListCtrl* m_fileList;
+    wxSplitterWindow* m_splitterViewerArea;
+    RenderPanel* m_renderPanel;
+    wxNotebook* m_displayBook;
+    wxRichTextCtrl* m_logText;
+    wxStatusBar* m_statusBar;
+    wxStaticText* m_statusText;
+    wxGauge* m_progressBar;
+    BackEnd* m_backEnd = nullptr;
+    STDFunctions* m_stdFunctions = nullptr;
+    wxImageList* m_imageList = nullptr;
+    int32_t m_sortColumn = -1;
+    bool m_updating = false;
+    // The menu accelerators by (modifiers, key code), routed from the frame's key hook because the
+    // focused control would otherwise swallow them.
+    std::map<std::pair<int, int>, int> m_accelerators;
+    // A lost device seen while a modal window was open, recovered once none is.
+    bool m_recoveryPending = false;
+
+    static SleepFunction s_sleep;
+
+    wxDECLARE_EVENT_TABLE();
+};

@@ -1,0 +1,258 @@
+#include "MainWindow.h"
+
+#include "Backend/BackEnd.h"
+#include "Backend/Settings.h"
+#include "Common/MessageLog/MessageLog.h"
+#include "Common/STDFunctions/STDFunctions.h"
+#include "Platform/WindowsApi.h"
+#include "Prompter.h"
+#include "RenderPanel.h"
+#include "WTD/WTDFile.h"
+
+#include <wx/display.h>
+#include <wx/icon.h>
+#include <wx/imaglist.h>
+#include <wx/listctrl.h>
+#include <wx/splitter.h>
+
+#include <fstream>
+
+namespace
+{
+const char* const ARCHIVE_LIST_PATH = "config\\varnel_ar.arf";
+// The folder of the archive list and the settings file. The system names it "Config" when it creates
+// it and "config" when it opens files in it; names are case-sensitive here, so one spelling serves both.
+const char* const CONFIG_FOLDER = "config";
+const char* const CONFIG_FOLDER_TEST = "config\\";
+// The smallest client area that still shows the lists, the preview and the log.
+const int MINIMUM_CLIENT_WIDTH = 320;
+const int MINIMUM_CLIENT_HEIGHT = 240;
+}
+
+MainWindow::SleepFunction MainWindow::s_sleep = &Sleep;
+
+void MainWindow::setSleepFunction(SleepFunction sleep)
+{
+    s_sleep = sleep != nullptr ? sleep : &Sleep;
+}
+
+void MainWindow::startUp()
+{
+    setupListColumns();
+    setupImageLists();
+    MessageLog::getInstance()->addListener(this);
+    m_stdFunctions = STDFunctions::getInstance();
+    m_backEnd = new BackEnd(m_renderPanel);
+    applySettings();
+    m_backEnd->initialize();
+    m_sortColumn = -1;
+    if (!m_backEnd->isRenderSystemOK())
+    {
+        delete m_backEnd;
+        m_backEnd = nullptr;
+        Prompter::get().messageBox("Varnel backend failed to start, unable to continue.\nApplication must now close",
+                                   "Failure to start", wxOK, nullptr);
+        Close(false);
+    }
+    reopenArchiveList();
+}
+
+void MainWindow::applySettings()
+{
+    if (!m_backEnd->isRenderSystemOK())
+        return;
+    m_updating = true;
+    applyLayout();
+    MessageLog::getInstance()->setListenerFullMessage(m_backEnd->getSettings()->m_fullLogMessages);
+    updateRecentFilesMenu();
+    m_updating = false;
+}
+
+// A stored size from another screen (or a damaged settings file) must still give a window that fits
+// and shows its panes.
+wxSize MainWindow::usableClientSize(int width, int height) const
+{
+    const wxRect screen = wxDisplay(wxDisplay::GetFromWindow(this) == wxNOT_FOUND
+                                        ? 0u
+                                        : static_cast<unsigned>(wxDisplay::GetFromWindow(this)))
+                              .GetClientArea();
+    const wxSize decoration = GetSize() - GetClientSize();
+    const int maximumWidth = std::max(MINIMUM_CLIENT_WIDTH, screen.width - decoration.x);
+    const int maximumHeight = std::max(MINIMUM_CLIENT_HEIGHT, screen.height - decoration.y);
+    return wxSize(std::min(std::max(width, MINIMUM_CLIENT_WIDTH), maximumWidth),
+                  std::min(std::max(height, MINIMUM_CLIENT_HEIGHT), maximumHeight));
+}
+
+void MainWindow::applyLayout()
+{
+    const Settings* settings = m_backEnd->getSettings();
+    SetClientSize(usableClientSize(settings->m_windowWidth, settings->m_windowHeight));
+    m_splitterMain->SetSashPosition(settings->m_mainSashPosition, true);
+    m_splitterFileArea->SetSashPosition(settings->m_fileAreaSashPosition, true);
+    m_splitterViewerArea->SetSashPosition(settings->m_viewerAreaSashPosition, true);
+    Centre(wxBOTH);
+}
+
+// A minimised frame reports a size that is no use to restore.
+bool MainWindow::canStoreLayout() const
+{
+    return !m_updating && isBackEndReady() && !IsIconized();
+}
+
+void MainWindow::OnSize(wxSizeEvent& event)
+{
+    if (canStoreLayout())
+    {
+        const wxSize size = GetClientSize();
+        m_backEnd->getSettings()->m_windowWidth = size.GetWidth();
+        m_backEnd->getSettings()->m_windowHeight = size.GetHeight();
+    }
+    event.Skip();
+}
+
+void MainWindow::OnSplitterMainSashChanged(wxSplitterEvent& event)
+{
+    if (canStoreLayout())
+        m_backEnd->getSettings()->m_mainSashPosition = m_splitterMain->GetSashPosition();
+    event.Skip();
+}
+
+void MainWindow::OnSplitterFileAreaSashChanged(wxSplitterEvent& event)
+{
+    if (canStoreLayout())
+        m_backEnd->getSettings()->m_fileAreaSashPosition = m_splitterFileArea->GetSashPosition();
+    event.Skip();
+}
+
+void MainWindow::OnSplitterViewerAreaSashChanged(wxSplitterEvent& event)
+{
+    if (canStoreLayout())
+        m_backEnd->getSettings()->m_viewerAreaSashPosition = m_splitterViewerArea->GetSashPosition();
+    event.Skip();
+}
+
+// Draws the preview on every idle event. A lost device is recovered by restarting the render system,
+// which closes and reopens every archive: never while a modal window is open, since the command that
+// opened it still holds the archives; the recovery waits until none is (closing it brings the next idle
+// event). After a failed restart the render system is gone for good: the failure is logged once and no
+// more idle events are asked for.
+void MainWindow::OnIdle(wxIdleEvent& event)
+{
+    event.Skip();
+    if (!isBackEndReady())
+        return;
+    if (!m_recoveryPending && !m_backEnd->render())
+        m_recoveryPending = true;
+    if (m_recoveryPending)
+    {
+        if (Prompter::get().openModalCount() > 0)
+            return;
+        m_recoveryPending = false;
+        s_sleep(500);
+        reinitializeRenderPane();
+        if (!m_backEnd->isRenderSystemOK())
+        {
+            MessageLog::getInstance()->log(LOG_ERROR, "FAILED to recover from lost device", ".\\MainWindow", 401,
+                                           "MainWindow::OnIdle");
+            return;
+        }
+        MessageLog::getInstance()->log(LOG_INFORMATION, "Recovered from lost device", ".\\MainWindow", 397,
+                                       "MainWindow::OnIdle");
+    }
+    event.RequestMore(true);
+}
+
+void MainWindow::reinitializeRenderPane()
+{
+    if (!isBackEndReady() || Prompter::get().openModalCount() > 0)
+        return;
+    m_backEnd->restartRenderSystem();
+    updateFileList();
+    updateTextureList();
+}
+
+void MainWindow::resetWindow()
+{
+    if (!isBackEndReady())
+        return;
+    if (Prompter::get().messageBox("Are you sure you want to reset the window sizes?", "Confirm Reset",
+                                   wxYES_NO, nullptr) != wxYES)
+        return;
+    m_updating = true;
+    m_backEnd->getSettings()->resetWindowSizes();
+    applyLayout();
+    reinitializeRenderPane();
+    m_updating = false;
+}
+
+void MainWindow::OnClose(wxCloseEvent& event)
+{
+    checkSaveChanges(-1);
+    event.Skip();
+}
+
+MainWindow::~MainWindow()
+{
+    saveArchiveList();
+    if (m_backEnd != nullptr)
+    {
+        delete m_backEnd;
+        m_backEnd = nullptr;
+    }
+    STDFunctions::release();
+    MessageLog::getInstance()->saveLog("log.txt");
+    // The lists only borrow the image list; they must not keep a pointer to a deleted one.
+    m_textureList->SetImageList(nullptr, wxIMAGE_LIST_SMALL);
+    m_fileList->SetImageList(nullptr, wxIMAGE_LIST_SMALL);
+    delete m_imageList;
+    m_imageList = nullptr;
+    MessageLog::getInstance()->removeListener(this);
+}
+
+static void makeConfigFolder()
+{
+    if (!STDFunctions::pathExists(CONFIG_FOLDER_TEST))
+        CreateDirectoryA(CONFIG_FOLDER, nullptr);
+}
+
+void MainWindow::saveArchiveList()
+{
+    if (!isBackEndReady())
+        return;
+    makeConfigFolder();
+    std::ofstream list(STDFunctions::nativePath(ARCHIVE_LIST_PATH), std::ios::out | std::ios::trunc);
+    if (!list.is_open())
+        return;
+    if (!m_backEnd->getSettings()->m_autoOpenLastFiles)
+        return;
+    for (const OpenFileRecord* record : m_backEnd->m_files)
+        list << record->m_file->getPath() << '\n';
+}
+
+void MainWindow::reopenArchiveList()
+{
+    if (!isBackEndReady() || !m_backEnd->getSettings()->m_autoOpenLastFiles)
+        return;
+    makeConfigFolder();
+    // Read only: the list is never written here, and a list without write permission must still open.
+    std::ifstream list(STDFunctions::nativePath(ARCHIVE_LIST_PATH));
+    if (!list.is_open())
+        return;
+    std::string line;
+    while (std::getline(list, line))
+    {
+        // A list written on Windows ends its lines with CR LF.
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        if (!line.empty())
+            m_backEnd->openFile(line, true);
+    }
+    refreshAfterOpen();
+}
+
+wxIcon MainWindow::GetIconResource(const wxString& name)
+{
+    if (name == "Resources/icons/varnel_small.ico")
+        return wxIcon(name, wxBITMAP_TYPE_ICO);
+    return wxNullIcon;
+}

@@ -1,0 +1,284 @@
+#include "MainWindow.h"
+
+#include "Backend/BackEnd.h"
+#include "Backend/Settings.h"
+#include "Common/MessageLog/MessageLog.h"
+#include "Common/STDFunctions/STDFunctions.h"
+#include "WTD/WTDFile.h"
+#include "WindowIds.h"
+
+#include <wx/listctrl.h>
+#include <wx/menu.h>
+
+namespace
+{
+const int FILE_ICON = 2;
+
+struct FormatName
+{
+    uint32_t code;
+    const char* text;
+};
+
+const FormatName FORMAT_NAMES[] = {
+    {32, "A8B8G8R8"},         {0x31545844, "DXT1"}, {0x32545844, "DXT2"},
+    {0x33545844, "DXT3"},     {0x34545844, "DXT4"}, {0x35545844, "DXT5"},
+};
+
+enum RowSelection
+{
+    SELECT_ALL,
+    SELECT_NONE,
+    SELECT_INVERT
+};
+
+// The file name of a path as the file dialogs give it here ('/') or as the system writes it ('\\').
+std::string fileNameOf(const std::string& path)
+{
+    std::string directory;
+    std::string name;
+    STDFunctions::splitPath(path, directory, name);
+    return name;
+}
+
+// A menu label shows the text verbatim: "&" would mark a mnemonic and a tab would start an accelerator.
+wxString menuLabelText(const wxString& text)
+{
+    wxString label = text;
+    label.Replace("&", "&&");
+    label.Replace("\t", " ");
+    return label;
+}
+}
+
+void MainWindow::updateFileList()
+{
+    if (m_backEnd == nullptr)
+        return;
+    m_updating = true;
+    m_fileList->DeleteAllItems();
+    for (size_t i = 0; i < m_backEnd->m_files.size(); ++i)
+    {
+        const WTDFile* file = m_backEnd->m_files[i]->m_file;
+        wxString label = pathToText(fileNameOf(file->getPath()));
+        if (file->isModified())
+            label += "*";
+        const long row = static_cast<long>(i);
+        m_fileList->InsertItem(row, label, FILE_ICON);
+        m_fileList->SetItem(row, 1,
+                            pathToText(m_stdFunctions->createString("%i", static_cast<int>(file->m_textures.size()))));
+    }
+    m_updating = false;
+}
+
+void MainWindow::updateTextureList()
+{
+    if (m_backEnd == nullptr)
+        return;
+    // The rows are about to be replaced: an open label editor would rename whatever texture ends up in
+    // its row, so it is cancelled first.
+    if (m_textureList->GetEditControl() != nullptr)
+        m_textureList->EndEditLabel(true);
+    m_updating = true;
+    m_textureList->DeleteAllItems();
+    const OpenFileRecord* record = m_backEnd->getSelectedFile();
+    if (record == nullptr)
+    {
+        m_updating = false;
+        return;
+    }
+    const std::vector<TextureEntry>& textures = record->m_file->m_textures;
+    for (size_t i = 0; i < textures.size(); ++i)
+    {
+        const long row = static_cast<long>(i);
+        const TextureTOCItem& item = textures[i].record;
+        wxString format;
+        formatToString(format, item.format);
+        m_textureList->InsertItem(row, nameToText(textures[i].name), -1);
+        m_textureList->SetItem(row, 1, format, -1);
+        m_textureList->SetItem(row, 2, pathToText(m_stdFunctions->createString("%i x %i", item.width, item.height)),
+                               -1);
+    }
+    if (!textures.empty())
+        setListSelection(m_textureList, static_cast<long>(record->m_selectedTexture), true);
+    m_updating = false;
+}
+
+void MainWindow::refreshFileList()
+{
+    if (m_backEnd == nullptr)
+        return;
+    m_updating = true;
+    updateFileList();
+    setListSelection(m_fileList, static_cast<long>(m_backEnd->getSelectedFileIndex()), true);
+    m_updating = false;
+}
+
+void MainWindow::refreshAfterOpen()
+{
+    if (m_backEnd == nullptr)
+        return;
+    m_backEnd->selectLastFile();
+    updateFileList();
+    updateTextureList();
+    setListSelection(m_fileList, m_fileList->GetItemCount() - 1, true);
+    updateRecentFilesMenu();
+}
+
+void MainWindow::updateRecentFilesMenu()
+{
+    const Settings* settings = m_backEnd->getSettings();
+    for (int k = 0; k < 5; ++k)
+    {
+        const wxString label = wxString::Format("%i. ", k + 1) + pathToText(fileNameOf(settings->m_recentFiles[k]));
+        m_fileMenu->SetLabel(ID_MENU_RECENT1 + k, menuLabelText(label));
+    }
+}
+
+void MainWindow::formatToString(wxString& text, uint32_t format)
+{
+    for (const FormatName& name : FORMAT_NAMES)
+    {
+        if (name.code == format)
+        {
+            text = name.text;
+            return;
+        }
+    }
+    text = wxString::Format("Unknown: %i", static_cast<int>(format));
+    MessageLog::getInstance()->log(LOG_WARNING, "Unsupported texture format for formatToString: %i", ".\\MainWindow",
+                                   1017, "MainWindow::formatToString", static_cast<int>(format));
+}
+
+// Selecting a row raises the list's item-selected event at once, as a click does; a reload or a delete
+// can leave the remembered index past the last row, and such a row is not selected.
+void MainWindow::setListSelection(wxListCtrl* list, long row, bool selected)
+{
+    if (row < 0 || row >= list->GetItemCount())
+        return;
+    list->SetItemState(row, selected ? wxLIST_STATE_SELECTED : 0, wxLIST_STATE_SELECTED);
+}
+
+void MainWindow::OnFileListItemSelected(wxListEvent& event)
+{
+    if (!m_updating && m_backEnd != nullptr &&
+        m_backEnd->setSelectedFileIndex(static_cast<uint32_t>(event.GetIndex())))
+        updateTextureList();
+    event.Skip();
+}
+
+void MainWindow::OnTextureListItemSelected(wxListEvent& event)
+{
+    if (!m_updating && m_backEnd != nullptr)
+        m_backEnd->setSelectedTexture(static_cast<uint32_t>(event.GetIndex()));
+    event.Skip();
+}
+
+// The row count is read again after each row: a selection handler may rebuild the lists.
+void MainWindow::selectRows(wxListCtrl* list, int how)
+{
+    for (long row = 0; row < list->GetItemCount(); ++row)
+    {
+        const bool isSelected = list->GetItemState(row, wxLIST_STATE_SELECTED) != 0;
+        const bool select = how == SELECT_ALL || (how == SELECT_INVERT && !isSelected);
+        if (select != isSelected)
+            setListSelection(list, row, select);
+    }
+}
+
+void MainWindow::selectAllTextures()
+{
+    selectRows(m_textureList, SELECT_ALL);
+    setStatus("All textures selected");
+}
+
+void MainWindow::selectNoTextures()
+{
+    selectRows(m_textureList, SELECT_NONE);
+    setStatus("All textures deselected");
+}
+
+void MainWindow::invertTextureSelection()
+{
+    selectRows(m_textureList, SELECT_INVERT);
+    setStatus("Texture selection inverted");
+}
+
+void MainWindow::selectAllFiles()
+{
+    selectRows(m_fileList, SELECT_ALL);
+    setStatus("All files selected");
+}
+
+void MainWindow::selectNoFiles()
+{
+    selectRows(m_fileList, SELECT_NONE);
+    setStatus("All files unselected");
+}
+
+void MainWindow::invertFileSelection()
+{
+    selectRows(m_fileList, SELECT_INVERT);
+    setStatus("File selection inverted");
+}
+
+void MainWindow::OnTextureListColClick(wxListEvent& event)
+{
+    if (isBackEndReady())
+    {
+        const int column = event.GetColumn();
+        bool keepOrder = true;
+        if (column == m_sortColumn)
+        {
+            keepOrder = false;
+            m_sortColumn = -1;
+        }
+        else
+        {
+            m_sortColumn = column;
+        }
+        const uint32_t key = column >= 0 && column <= 2 ? static_cast<uint32_t>(column) : 0;
+        OpenFileRecord* record = m_backEnd->getSelectedFile();
+        if (record != nullptr)
+        {
+            record->m_file->sortTextures(key, keepOrder);
+            updateTextureList();
+            refreshFileList();
+        }
+    }
+    event.Skip();
+}
+
+// Renames the texture to the label exactly as typed. A row that no longer exists (the list was rebuilt
+// under the editor) or a name the archive cannot store (names are single bytes) is refused, and the
+// list keeps the old label.
+void MainWindow::OnTextureListEndLabelEdit(wxListEvent& event)
+{
+    OpenFileRecord* record = isBackEndReady() ? m_backEnd->getSelectedFile() : nullptr;
+    if (record == nullptr || event.IsEditCancelled())
+    {
+        event.Skip();
+        return;
+    }
+    const long row = event.GetIndex();
+    std::vector<TextureEntry>& textures = record->m_file->m_textures;
+    std::string name;
+    if (row < 0 || static_cast<size_t>(row) >= textures.size() || row >= m_textureList->GetItemCount())
+    {
+        event.Veto();
+        return;
+    }
+    if (!textToName(event.GetLabel(), name))
+    {
+        setStatus("Texture names can only hold Latin-1 characters");
+        event.Veto();
+        return;
+    }
+    m_textureList->Refresh(true);
+    const wxString oldName = m_textureList->GetItemText(row);
+    textures[static_cast<size_t>(row)].name = name;
+    record->m_file->setModified(true);
+    setStatus("Renamed '" + oldName + "' to '" + nameToText(name) + "'");
+    refreshFileList();
+    event.Skip();
+}

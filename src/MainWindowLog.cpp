@@ -1,0 +1,95 @@
+#include "MainWindow.h"
+
+#include "Common/STDFunctions/STDFunctions.h"
+
+#include <wx/filename.h>
+#include <wx/image.h>
+#include <wx/imaglist.h>
+#include <wx/listctrl.h>
+#include <wx/log.h>
+#include <wx/richtext/richtextctrl.h>
+
+namespace
+{
+const int ICON_SIZE = 16;
+// The list icons in the order of their indexes; the file list shows index 2 on every row.
+const char* const LIST_ICONS[] = {
+    "Resources\\icons\\tex_woa.png",    "Resources\\icons\\tex_wa.png",   "Resources\\icons\\tex_file.png",
+    "Resources\\icons\\small_info.png", "Resources\\icons\\small_warn.png", "Resources\\icons\\small_error.png"};
+
+// Log lines carry paths (UTF-8) and texture names (single bytes); a line that is not valid UTF-8 is
+// shown byte for byte rather than dropped.
+wxString logText(const std::string& message)
+{
+    const wxString text = wxString::FromUTF8(message.c_str(), message.size());
+    if (text.empty() && !message.empty())
+        return wxString(message.c_str(), wxConvISO8859_1, message.size());
+    return text;
+}
+
+// A missing, unreadable or wrong-sized icon becomes a blank one, so the later icons keep their indexes.
+wxImage loadListIcon(const char* path)
+{
+    const wxString file = MainWindow::pathToText(STDFunctions::nativePath(path));
+    wxImage image;
+    if (wxFileName::FileExists(file))
+    {
+        wxLogNull quiet;
+        image.LoadFile(file, wxBITMAP_TYPE_PNG);
+    }
+    if (image.IsOk() && image.GetWidth() == ICON_SIZE && image.GetHeight() == ICON_SIZE)
+        return image;
+    wxImage blank(ICON_SIZE, ICON_SIZE, true);
+    blank.InitAlpha();
+    memset(blank.GetAlpha(), 0, ICON_SIZE * ICON_SIZE);
+    return blank;
+}
+}
+
+void MainWindow::information(const std::string& message)
+{
+    appendLog(message, nullptr);
+}
+
+void MainWindow::warning(const std::string& message)
+{
+    appendLog(message, wxBLUE);
+}
+
+void MainWindow::error(const std::string& message)
+{
+    appendLog(message, wxRED);
+}
+
+void MainWindow::appendLog(const std::string& message, const wxColour* colour)
+{
+    const long start = m_logText->GetLastPosition();
+    m_logText->AppendText(logText(message) + "\n");
+    if (colour != nullptr)
+    {
+        wxRichTextAttr attribute;
+        attribute.SetTextColour(*colour);
+        m_logText->SetStyle(start, m_logText->GetLastPosition(), attribute);
+    }
+    scrollLogToEnd();
+}
+
+void MainWindow::scrollLogToEnd()
+{
+    int unitX = 0;
+    int unitY = 0;
+    m_logText->GetScrollPixelsPerUnit(&unitX, &unitY);
+    if (unitY == 0)
+        return;
+    const int y = (m_logText->GetVirtualSize().GetHeight() - m_logText->GetClientSize().GetHeight()) / unitY;
+    m_logText->Scroll(-1, std::max(0, y));
+}
+
+void MainWindow::setupImageLists()
+{
+    m_imageList = new wxImageList(ICON_SIZE, ICON_SIZE, true, 1);
+    for (const char* path : LIST_ICONS)
+        m_imageList->Add(wxBitmap(loadListIcon(path)));
+    m_textureList->SetImageList(m_imageList, wxIMAGE_LIST_SMALL);
+    m_fileList->SetImageList(m_imageList, wxIMAGE_LIST_SMALL);
+}

@@ -1,0 +1,3 @@
+#include "VarnelApp.h"
+
+wxIMPLEMENT_APP(VarnelApp);
