@@ -65,6 +65,7 @@ TEST_F(STDFunctionsTest, InstanceOutlivesBalancedUseAndOnlyAnExtraReleaseFreesIt
     // In a child process: the extra release leaves the count below zero for good.
     EXPECT_EXIT(
         {
+            STDFunctions::release(); // the fixture's reference: start balanced
             STDFunctions* first = STDFunctions::getInstance();
             STDFunctions* second = STDFunctions::getInstance();
             STDFunctions* third = STDFunctions::getInstance();
