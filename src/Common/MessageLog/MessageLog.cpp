@@ -119,10 +119,11 @@ void MessageLog::deliver(LogLevel level, const std::string& line, const std::str
     if (level < LOG_INFORMATION || level > LOG_ERROR || !routes[level].keep)
         return;
     routes[level].lines->push_back(line);
+    const auto notify = routes[level].notify;
     const std::string& delivered = m_listenerFullMessage ? line : message;
     // By index: a listener may register another listener while it is being called.
     for (size_t i = 0; i < m_listeners.size(); ++i)
-        (m_listeners[i]->*routes[level].notify)(delivered);
+        (m_listeners[i]->*notify)(delivered);
     if (level == LOG_ERROR && m_autoSaveOnError)
         autoSave();
 }
