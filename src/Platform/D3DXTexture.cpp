@@ -1,6 +1,153 @@
 #include "Platform/D3DXTexture.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <cstdio>
+#include <new>
+#include <string>
+#include <vector>
+
+#include "Platform/DdsFile.h"
+#include "Platform/IDirect3DSurface9.h"
 #include "Platform/IDirect3DTexture9.h"
+#include "Platform/ImageFile.h"
+#include "Platform/ImageFilter.h"
+#include "Platform/PixelConverter.h"
+#include "Platform/TestHooks.h"
+#include "Platform/WindowsApi.h"
+
+namespace {
+
+// Opens a fresh temporary file beside the target, so that the final rename stays on one file system.
+int openTemporaryBeside(const std::string& target, std::string& temporary)
+{
+    static std::atomic<unsigned> s_counter{0};
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        temporary = target + ".tmp" + std::to_string(getpid()) + "-" + std::to_string(s_counter++);
+        int descriptor = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (descriptor >= 0 || errno != EEXIST) {
+            return descriptor;
+        }
+    }
+    return -1;
+}
+
+bool writeAll(int descriptor, const std::vector<uint8_t>& bytes)
+{
+    size_t written = 0;
+    while (written < bytes.size()) {
+        ssize_t step = ::write(descriptor, bytes.data() + written, bytes.size() - written);
+        if (step < 0 && errno == EINTR) {
+            continue;
+        }
+        if (step <= 0) {
+            return false;
+        }
+        written += size_t(step);
+    }
+    return true;
+}
+
+// Writes the bytes to a temporary file and renames it over the target: the target is either the
+// complete new file or untouched.
+bool replaceFile(const std::string& target, const std::vector<uint8_t>& bytes)
+{
+    std::string temporary;
+    int descriptor = openTemporaryBeside(target, temporary);
+    if (descriptor < 0) {
+        return false;
+    }
+    bool written = writeAll(descriptor, bytes);
+    written = ::close(descriptor) == 0 && written;
+    if (!written || std::rename(temporary.c_str(), target.c_str()) != 0) {
+        std::remove(temporary.c_str());
+        return false;
+    }
+    return true;
+}
+
+// The part of a level a rectangle selects; null means the whole level. False when it does not lie
+// inside the level.
+bool regionOf(const RECT* rect, UINT width, UINT height, RECT& region)
+{
+    if (rect == nullptr) {
+        region = {0, 0, LONG(width), LONG(height)};
+        return true;
+    }
+    region = *rect;
+    return region.left >= 0 && region.top >= 0 && region.left < region.right && region.top < region.bottom &&
+           region.right <= LONG(width) && region.bottom <= LONG(height);
+}
+
+bool isWhole(const RECT& region, UINT width, UINT height)
+{
+    return region.left == 0 && region.top == 0 && region.right == LONG(width) && region.bottom == LONG(height);
+}
+
+void crop(const std::vector<uint8_t>& rgba, UINT width, const RECT& region, std::vector<uint8_t>& part)
+{
+    const size_t partWidth = size_t(region.right - region.left);
+    part.resize(partWidth * size_t(region.bottom - region.top) * 4);
+    for (LONG y = region.top; y < region.bottom; ++y) {
+        const uint8_t* from = rgba.data() + (size_t(y) * width + size_t(region.left)) * 4;
+        std::copy(from, from + partWidth * 4, part.data() + size_t(y - region.top) * partWidth * 4);
+    }
+}
+
+void paste(const std::vector<uint8_t>& part, const RECT& region, UINT width, std::vector<uint8_t>& rgba)
+{
+    const size_t partWidth = size_t(region.right - region.left);
+    for (LONG y = region.top; y < region.bottom; ++y) {
+        const uint8_t* from = part.data() + size_t(y - region.top) * partWidth * 4;
+        std::copy(from, from + partWidth * 4, rgba.data() + (size_t(y) * width + size_t(region.left)) * 4);
+    }
+}
+
+HRESULT loadSurface(IDirect3DSurface9& destination, const RECT* destRect, IDirect3DSurface9& source,
+                    const RECT* srcRect, DWORD filter)
+{
+    IDirect3DTexture9& to = *destination.texture();
+    IDirect3DTexture9& from = *source.texture();
+    const UINT toLevel = destination.level();
+    const UINT toWidth = to.width(toLevel);
+    const UINT toHeight = to.height(toLevel);
+    RECT fromRegion;
+    RECT toRegion;
+    if (!from.formatInfo().decodable || !to.formatInfo().encodable ||
+        !regionOf(srcRect, from.width(source.level()), from.height(source.level()), fromRegion) ||
+        !regionOf(destRect, toWidth, toHeight, toRegion)) {
+        return D3DERR_INVALIDCALL;
+    }
+    const bool wholeTarget = isWhole(toRegion, toWidth, toHeight);
+    // Re-encoding a block format around a partial rectangle would degrade the blocks beside it.
+    if (!wholeTarget && to.formatInfo().kind == FormatKind::Block) {
+        return D3DERR_INVALIDCALL;
+    }
+    std::vector<uint8_t> decoded;
+    std::vector<uint8_t> part;
+    PixelConverter::decodeLevel(from, source.level(), decoded);
+    crop(decoded, from.width(source.level()), fromRegion, part);
+    const UINT toPartWidth = UINT(toRegion.right - toRegion.left);
+    const UINT toPartHeight = UINT(toRegion.bottom - toRegion.top);
+    std::vector<uint8_t> scaled(size_t(toPartWidth) * toPartHeight * 4);
+    const DWORD kind = filter & 0xFF;
+    ImageFilter::resize(part.data(), UINT(fromRegion.right - fromRegion.left), UINT(fromRegion.bottom - fromRegion.top),
+                        scaled.data(), toPartWidth, toPartHeight, kind == D3DX_FILTER_POINT || kind == D3DX_FILTER_NONE);
+    if (wholeTarget) {
+        PixelConverter::encodeLevel(to, toLevel, scaled.data());
+        return D3D_OK;
+    }
+    std::vector<uint8_t> targetPixels;
+    PixelConverter::decodeLevel(to, toLevel, targetPixels);
+    paste(scaled, toRegion, toWidth, targetPixels);
+    PixelConverter::encodeLevel(to, toLevel, targetPixels.data());
+    return D3D_OK;
+}
+
+} // namespace
 
 HRESULT D3DXCreateTexture(LPDIRECT3DDEVICE9 device, UINT width, UINT height, UINT mipLevels, DWORD usage,
                           D3DFORMAT format, D3DPOOL pool, LPDIRECT3DTEXTURE9* texture)
@@ -8,31 +155,95 @@ HRESULT D3DXCreateTexture(LPDIRECT3DDEVICE9 device, UINT width, UINT height, UIN
     return IDirect3DTexture9::create(device, width, height, mipLevels, usage, format, pool, true, texture);
 }
 
-HRESULT D3DXGetImageInfoFromFileW(LPCWSTR, D3DXIMAGE_INFO*)
+HRESULT D3DXGetImageInfoFromFileW(LPCWSTR fileName, D3DXIMAGE_INFO* info)
 {
-    return E_NOTIMPL;
-}
-
-HRESULT D3DXCreateTextureFromFileW(LPDIRECT3DDEVICE9, LPCWSTR, LPDIRECT3DTEXTURE9* texture)
-{
-    if (texture != nullptr) {
-        *texture = nullptr;
+    if (fileName == nullptr || info == nullptr) {
+        return D3DERR_INVALIDCALL;
     }
-    return E_NOTIMPL;
+    ImageFile file;
+    HRESULT result = file.open(narrowWidePath(fileName));
+    if (SUCCEEDED(result)) {
+        *info = file.info();
+    }
+    return result;
 }
 
-HRESULT D3DXSaveTextureToFileW(LPCWSTR, D3DXIMAGE_FILEFORMAT, LPDIRECT3DTEXTURE9, const PALETTEENTRY*)
+HRESULT D3DXCreateTextureFromFileW(LPDIRECT3DDEVICE9 device, LPCWSTR fileName, LPDIRECT3DTEXTURE9* texture)
 {
-    return E_NOTIMPL;
+    if (texture == nullptr) {
+        return D3DERR_INVALIDCALL;
+    }
+    *texture = nullptr;
+    if (fileName == nullptr) {
+        return D3DERR_INVALIDCALL;
+    }
+    try {
+        ImageFile file;
+        HRESULT result = file.open(narrowWidePath(fileName));
+        return FAILED(result) ? result : file.createTexture(device, texture);
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    }
 }
 
-HRESULT D3DXLoadSurfaceFromSurface(LPDIRECT3DSURFACE9, const PALETTEENTRY*, const RECT*, LPDIRECT3DSURFACE9,
-                                   const PALETTEENTRY*, const RECT*, DWORD, D3DCOLOR)
+HRESULT D3DXSaveTextureToFileW(LPCWSTR fileName, D3DXIMAGE_FILEFORMAT fileFormat, LPDIRECT3DTEXTURE9 texture,
+                               const PALETTEENTRY* palette)
 {
-    return E_NOTIMPL;
+    if (fileName == nullptr || texture == nullptr || palette != nullptr || fileFormat != D3DXIFF_DDS) {
+        return D3DERR_INVALIDCALL;
+    }
+    if (TestHooks::takeSaveTextureFailure()) {
+        return E_FAIL;
+    }
+    const std::string path = narrowWidePath(fileName);
+    try {
+        std::vector<uint8_t> bytes;
+        if (path.empty() || !DdsFile::build(*texture, bytes)) {
+            return D3DERR_INVALIDCALL;
+        }
+        return replaceFile(path, bytes) ? D3D_OK : E_FAIL;
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    }
 }
 
-HRESULT D3DXFilterTexture(LPDIRECT3DTEXTURE9, const PALETTEENTRY*, UINT, DWORD)
+HRESULT D3DXLoadSurfaceFromSurface(LPDIRECT3DSURFACE9 destSurface, const PALETTEENTRY* destPalette,
+                                   const RECT* destRect, LPDIRECT3DSURFACE9 srcSurface,
+                                   const PALETTEENTRY* srcPalette, const RECT* srcRect, DWORD filter,
+                                   D3DCOLOR colorKey)
 {
-    return E_NOTIMPL;
+    if (destSurface == nullptr || srcSurface == nullptr || destPalette != nullptr || srcPalette != nullptr ||
+        colorKey != 0) {
+        return D3DERR_INVALIDCALL;
+    }
+    try {
+        return loadSurface(*destSurface, destRect, *srcSurface, srcRect, filter);
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    }
+}
+
+HRESULT D3DXFilterTexture(LPDIRECT3DTEXTURE9 texture, const PALETTEENTRY* palette, UINT srcLevel, DWORD filter)
+{
+    (void)filter; // every filter is the 2×2 box: the levels of a chain halve exactly
+    if (srcLevel == D3DX_DEFAULT) {
+        srcLevel = 0;
+    }
+    if (texture == nullptr || palette != nullptr || srcLevel >= texture->GetLevelCount() ||
+        !texture->formatInfo().decodable || !texture->formatInfo().encodable) {
+        return D3DERR_INVALIDCALL;
+    }
+    try {
+        std::vector<uint8_t> above;
+        std::vector<uint8_t> below;
+        PixelConverter::decodeLevel(*texture, srcLevel, above);
+        for (UINT level = srcLevel + 1; level < texture->GetLevelCount(); ++level) {
+            ImageFilter::halve(above.data(), texture->width(level - 1), texture->height(level - 1), below);
+            PixelConverter::encodeLevel(*texture, level, below.data());
+            above.swap(below);
+        }
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    }
+    return D3D_OK;
 }

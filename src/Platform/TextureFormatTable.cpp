@@ -114,7 +114,7 @@ const TextureFormatInfo* TextureFormatTable::findByDds(const DdsPixelFormat& pix
     DdsPixelFormat wanted = pixelFormat;
     if ((wanted.flags & DDPF_FOURCC) == 0) {
         wanted.flags &= DDPF_RGB | DDPF_ALPHAPIXELS | DDPF_ALPHA | DDPF_LUMINANCE;
-        if ((wanted.flags & DDPF_ALPHAPIXELS) == 0) {
+        if ((wanted.flags & (DDPF_ALPHAPIXELS | DDPF_ALPHA)) == 0) {
             wanted.alphaMask = 0;
         }
     }

@@ -1,0 +1,107 @@
+#include "Platform/IDirect3D9.h"
+
+#include <new>
+
+#include "Platform/IDirect3DDevice9.h"
+#include "Platform/PresentTarget.h"
+#include "Platform/TestHooks.h"
+
+namespace {
+
+const D3DDISPLAYMODE DISPLAY_MODE = {1920, 1080, 60, D3DFMT_X8R8G8B8};
+
+bool isBackBufferFormat(D3DFORMAT format)
+{
+    return format == D3DFMT_UNKNOWN || format == D3DFMT_X8R8G8B8 || format == D3DFMT_A8R8G8B8;
+}
+
+// The back buffer's width or height: asked for, else the window's client size (at least 1, as for a
+// minimised window), else the memory-only size.
+UINT backBufferSize(UINT asked, HWND window, UINT (PresentTarget::*clientSize)() const, UINT memorySize)
+{
+    if (asked != 0) {
+        return asked;
+    }
+    if (window == nullptr) {
+        return memorySize;
+    }
+    UINT client = (window->*clientSize)();
+    return client == 0 ? 1 : client;
+}
+
+} // namespace
+
+IDirect3D9* Direct3DCreate9(UINT sdkVersion)
+{
+    if (sdkVersion != D3D_SDK_VERSION || TestHooks::takeDirect3DCreate9Failure()) {
+        return nullptr;
+    }
+    return new (std::nothrow) IDirect3D9();
+}
+
+ULONG IDirect3D9::AddRef()
+{
+    return ++m_references;
+}
+
+ULONG IDirect3D9::Release()
+{
+    ULONG left = --m_references;
+    if (left == 0) {
+        delete this;
+    }
+    return left;
+}
+
+HRESULT IDirect3D9::GetAdapterDisplayMode(UINT adapter, D3DDISPLAYMODE* mode)
+{
+    if (adapter != D3DADAPTER_DEFAULT || mode == nullptr) {
+        return D3DERR_INVALIDCALL;
+    }
+    if (TestHooks::takeGetAdapterDisplayModeFailure()) {
+        return D3DERR_NOTAVAILABLE;
+    }
+    *mode = DISPLAY_MODE;
+    return D3D_OK;
+}
+
+HRESULT IDirect3D9::CreateDevice(UINT adapter, D3DDEVTYPE deviceType, HWND focusWindow, DWORD behaviorFlags,
+                                 D3DPRESENT_PARAMETERS* parameters, IDirect3DDevice9** device)
+{
+    if (device == nullptr) {
+        return D3DERR_INVALIDCALL;
+    }
+    *device = nullptr;
+    const DWORD vertexProcessing = D3DCREATE_SOFTWARE_VERTEXPROCESSING | D3DCREATE_HARDWARE_VERTEXPROCESSING;
+    if (adapter != D3DADAPTER_DEFAULT || parameters == nullptr || (behaviorFlags & vertexProcessing) == 0 ||
+        deviceType < D3DDEVTYPE_HAL || deviceType > D3DDEVTYPE_SW) {
+        return D3DERR_INVALIDCALL;
+    }
+    if (!parameters->Windowed || !isBackBufferFormat(parameters->BackBufferFormat)) {
+        return D3DERR_NOTAVAILABLE;
+    }
+    HWND window = parameters->hDeviceWindow != nullptr ? parameters->hDeviceWindow : focusWindow;
+    UINT width = backBufferSize(parameters->BackBufferWidth, window, &PresentTarget::clientWidth,
+                                IDirect3DDevice9::MEMORY_BACK_BUFFER_WIDTH);
+    UINT height = backBufferSize(parameters->BackBufferHeight, window, &PresentTarget::clientHeight,
+                                 IDirect3DDevice9::MEMORY_BACK_BUFFER_HEIGHT);
+    if (width > D3D_MAX_TEXTURE_DIMENSION || height > D3D_MAX_TEXTURE_DIMENSION) {
+        return D3DERR_INVALIDCALL;
+    }
+    if (TestHooks::takeCreateDeviceFailure()) {
+        return D3DERR_NOTAVAILABLE;
+    }
+    IDirect3DDevice9* created = nullptr;
+    try {
+        created = new IDirect3DDevice9(this, window, width, height);
+    } catch (const std::bad_alloc&) {
+        return D3DERR_OUTOFVIDEOMEMORY;
+    }
+    parameters->BackBufferWidth = width;
+    parameters->BackBufferHeight = height;
+    if (parameters->BackBufferFormat == D3DFMT_UNKNOWN) {
+        parameters->BackBufferFormat = DISPLAY_MODE.Format;
+    }
+    *device = created;
+    return D3D_OK;
+}

@@ -1,0 +1,167 @@
+#include "Platform/ImageFile.h"
+
+#include <cstdio>
+#include <cstring>
+#include <memory>
+
+#include <stb_image.h>
+
+#include "Platform/DdsFile.h"
+#include "Platform/IDirect3DTexture9.h"
+#include "Platform/PixelConverter.h"
+
+namespace {
+
+bool startsWith(const std::vector<uint8_t>& bytes, const char* magic, size_t length)
+{
+    return bytes.size() >= length && std::memcmp(bytes.data(), magic, length) == 0;
+}
+
+// stb_image also reads PSD, HDR, PIC and PNM files, which D3DX does not take; they are recognised by
+// their signatures and refused. What remains and stb_image reads is TGA, which has no signature.
+bool isOtherStbFormat(const std::vector<uint8_t>& bytes)
+{
+    const bool pnm = bytes.size() >= 2 && bytes[0] == 'P' && bytes[1] >= '1' && bytes[1] <= '7';
+    return pnm || startsWith(bytes, "8BPS", 4) || startsWith(bytes, "#?", 2) ||
+           startsWith(bytes, "\x53\x80\xF6\x34", 4);
+}
+
+D3DXIMAGE_FILEFORMAT pictureFormatOf(const std::vector<uint8_t>& bytes)
+{
+    if (startsWith(bytes, "\x89PNG", 4)) {
+        return D3DXIFF_PNG;
+    }
+    if (startsWith(bytes, "\xFF\xD8\xFF", 3)) {
+        return D3DXIFF_JPG;
+    }
+    if (startsWith(bytes, "BM", 2)) {
+        return D3DXIFF_BMP;
+    }
+    return D3DXIFF_TGA;
+}
+
+bool isGif(const std::vector<uint8_t>& bytes)
+{
+    return startsWith(bytes, "GIF87a", 6) || startsWith(bytes, "GIF89a", 6);
+}
+
+struct FileCloser {
+    void operator()(FILE* file) const { std::fclose(file); }
+};
+
+bool readWholeFile(const std::string& path, std::vector<uint8_t>& bytes)
+{
+    std::unique_ptr<FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
+    if (!file || std::fseek(file.get(), 0, SEEK_END) != 0) {
+        return false;
+    }
+    const long length = std::ftell(file.get());
+    if (length < 0 || std::fseek(file.get(), 0, SEEK_SET) != 0) {
+        return false;
+    }
+    bytes.resize(size_t(length));
+    return length == 0 || std::fread(bytes.data(), 1, bytes.size(), file.get()) == bytes.size();
+}
+
+// stb_image takes the length as an int.
+constexpr size_t MAX_PICTURE_FILE = 0x7FFFFFFF;
+
+} // namespace
+
+HRESULT ImageFile::open(const std::string& path)
+{
+    m_info = {};
+    if (path.empty() || !readWholeFile(path, m_bytes)) {
+        return D3DERR_NOTAVAILABLE;
+    }
+    return DdsFile::hasMagic(m_bytes.data(), m_bytes.size()) ? identifyDds() : identifyPicture();
+}
+
+HRESULT ImageFile::identifyDds()
+{
+    DdsLayout layout;
+    if (!DdsFile::parse(m_bytes.data(), m_bytes.size(), layout)) {
+        return D3DXERR_INVALIDDATA;
+    }
+    m_info.Width = layout.width;
+    m_info.Height = layout.height;
+    m_info.Depth = 1;
+    m_info.MipLevels = layout.levels;
+    m_info.Format = layout.format;
+    m_info.ResourceType = D3DRTYPE_TEXTURE;
+    m_info.ImageFileFormat = D3DXIFF_DDS;
+    return D3D_OK;
+}
+
+HRESULT ImageFile::identifyPicture()
+{
+    if (m_bytes.empty() || m_bytes.size() > MAX_PICTURE_FILE || isOtherStbFormat(m_bytes)) {
+        return D3DXERR_INVALIDDATA;
+    }
+    int width = 0;
+    int height = 0;
+    int channels = 0;
+    if (stbi_info_from_memory(m_bytes.data(), int(m_bytes.size()), &width, &height, &channels) == 0 ||
+        width <= 0 || height <= 0 || UINT(width) > D3D_MAX_TEXTURE_DIMENSION ||
+        UINT(height) > D3D_MAX_TEXTURE_DIMENSION) {
+        return D3DXERR_INVALIDDATA;
+    }
+    m_info.Width = UINT(width);
+    m_info.Height = UINT(height);
+    m_info.Depth = 1;
+    m_info.MipLevels = 1;
+    m_info.Format = D3DFMT_A8R8G8B8;
+    m_info.ResourceType = D3DRTYPE_TEXTURE;
+    // D3DX has no GIF file format of its own; GIF pictures are reported like BMP ones.
+    m_info.ImageFileFormat = isGif(m_bytes) ? D3DXIFF_BMP : pictureFormatOf(m_bytes);
+    return D3D_OK;
+}
+
+HRESULT ImageFile::createTexture(IDirect3DDevice9* device, IDirect3DTexture9** texture) const
+{
+    if (texture == nullptr || m_info.Width == 0) {
+        return D3DERR_INVALIDCALL;
+    }
+    IDirect3DTexture9* created = nullptr;
+    HRESULT result = IDirect3DTexture9::create(device, m_info.Width, m_info.Height, m_info.MipLevels, 0,
+                                               m_info.Format, D3DPOOL_MANAGED, false, &created);
+    if (FAILED(result)) {
+        return result;
+    }
+    result = m_info.ImageFileFormat == D3DXIFF_DDS ? fillFromDds(created) : fillFromPicture(created);
+    if (FAILED(result)) {
+        created->Release();
+        return result;
+    }
+    *texture = created;
+    return D3D_OK;
+}
+
+HRESULT ImageFile::fillFromDds(IDirect3DTexture9* texture) const
+{
+    // DdsFile::parse has checked that every level lies inside the file.
+    size_t offset = DDS_DATA_OFFSET;
+    for (UINT level = 0; level < texture->GetLevelCount(); ++level) {
+        std::memcpy(texture->levelData(level), m_bytes.data() + offset, texture->levelSize(level));
+        offset += texture->levelSize(level);
+    }
+    texture->markChanged();
+    return D3D_OK;
+}
+
+HRESULT ImageFile::fillFromPicture(IDirect3DTexture9* texture) const
+{
+    int width = 0;
+    int height = 0;
+    int channels = 0;
+    stbi_uc* pixels = stbi_load_from_memory(m_bytes.data(), int(m_bytes.size()), &width, &height, &channels, 4);
+    if (pixels == nullptr) {
+        return D3DXERR_INVALIDDATA;
+    }
+    const bool sameSize = UINT(width) == m_info.Width && UINT(height) == m_info.Height;
+    if (sameSize) {
+        PixelConverter::encodeLevel(*texture, 0, pixels);
+    }
+    stbi_image_free(pixels);
+    return sameSize ? D3D_OK : D3DXERR_INVALIDDATA;
+}

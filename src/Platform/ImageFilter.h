@@ -1,0 +1,19 @@
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "Platform/D3D9Types.h"
+
+// Resampling of 8-bit RGBA images (four bytes per pixel, rows without padding).
+class ImageFilter {
+public:
+    // The next mip level: max(1, width / 2) × max(1, height / 2), each pixel the rounded average of
+    // the 2×2 pixels above it (edge pixels repeat where an odd size leaves no partner).
+    static void halve(const uint8_t* source, UINT width, UINT height, std::vector<uint8_t>& target);
+
+    // Scales to targetWidth × targetHeight: by point sampling when point is set; otherwise a box
+    // filter where a dimension shrinks and linear interpolation where it grows.
+    static void resize(const uint8_t* source, UINT width, UINT height, uint8_t* target, UINT targetWidth,
+                       UINT targetHeight, bool point);
+};
