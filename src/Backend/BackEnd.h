@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Backend/OpenFileRecord.h"
+#include "Backend/ReopenRecord.h"
 #include "Platform/D3D9Types.h"
 
 #include <cstdint>
@@ -10,6 +11,7 @@
 class RenderSystem;
 class Settings;
 class STDFunctions;
+class WTDFile;
 
 // The selected-file index that means no archive is selected.
 const uint32_t NO_SELECTION = 2731983;
@@ -61,6 +63,17 @@ public:
     std::vector<OpenFileRecord*> m_files;
 
 private:
+    void deleteAllRecords();
+    // The restart's steps. A copy goes to "temp/varnel/<file name>", or to "<name>~N<extension>" there
+    // when that name is already used on disk or by another copy of this restart.
+    std::string makeTemporaryPath(const std::string& path, const std::vector<ReopenRecord>& records) const;
+    // False when a copy could not be written; every archive then has its own path, offset and flag back.
+    bool writeTemporaryCopies(std::vector<ReopenRecord>& records);
+    void restoreOpenFiles(const std::vector<ReopenRecord>& records);
+    static void restoreFile(WTDFile& file, const ReopenRecord& record);
+    void reopenTemporaryCopies(const std::vector<ReopenRecord>& records);
+    static void removeTemporaryCopies(const std::vector<ReopenRecord>& records);
+
     HWND m_renderTarget;
     RenderSystem* m_renderSystem;
     STDFunctions* m_stdFunctions;

@@ -1,0 +1,232 @@
+#include "Backend/BackEnd.h"
+
+#include "Backend/Settings.h"
+#include "Common/MessageLog/MessageLog.h"
+#include "Common/STDFunctions/STDFunctions.h"
+#include "Platform/Direct3D.h"
+#include "RenderSystem/RenderSystem.h"
+#include "WTD/WTDFile.h"
+
+#include <sys/stat.h>
+
+namespace
+{
+const char* const SOURCE_FILE = ".\\Backend\\BackEnd";
+const char* const SETTINGS_FOLDER = "config";
+const char* const SETTINGS_PATH = "config/varnel.bcf";
+
+// Whether two paths reach the same file, whatever their spelling (relative, absolute, through a link).
+bool isSameFile(const std::string& first, const std::string& second)
+{
+    struct stat firstStatus;
+    struct stat secondStatus;
+    if (stat(STDFunctions::nativePath(first).c_str(), &firstStatus) != 0 ||
+        stat(STDFunctions::nativePath(second).c_str(), &secondStatus) != 0)
+        return false;
+    return firstStatus.st_dev == secondStatus.st_dev && firstStatus.st_ino == secondStatus.st_ino;
+}
+} // namespace
+
+BackEnd::BackEnd(HWND renderTarget)
+    : m_renderTarget(renderTarget), m_renderSystem(nullptr), m_stdFunctions(STDFunctions::getInstance()),
+      m_settings(nullptr), m_selectedFileIndex(NO_SELECTION), m_renderSystemOK(true)
+{
+    m_settings = new Settings(SETTINGS_PATH);
+}
+
+BackEnd::~BackEnd()
+{
+    // Every archive's textures must go before the device they were created on.
+    deleteAllRecords();
+    if (m_renderSystemOK)
+    {
+        if (m_renderSystem != nullptr && m_renderSystem->isInitialized())
+            m_renderSystem->shutDown();
+        delete m_renderSystem;
+        m_renderSystem = nullptr;
+        if (!STDFunctions::pathExists(std::string(SETTINGS_FOLDER) + "/"))
+            CreateDirectoryA(SETTINGS_FOLDER, nullptr);
+        m_settings->saveFile();
+        delete m_settings;
+        m_settings = nullptr;
+        MessageLog::getInstance()->log(LOG_INFORMATION, "Backend system shutdown", SOURCE_FILE, 49,
+                                       "BackEnd::~BackEnd");
+    }
+    else
+    {
+        // The render system never worked (or died) in this run: its settings are not worth keeping.
+        delete m_renderSystem;
+        delete m_settings;
+    }
+    STDFunctions::release();
+    m_renderSystemOK = false;
+}
+
+bool BackEnd::isRenderSystemOK() const
+{
+    return m_renderSystemOK;
+}
+
+bool BackEnd::render()
+{
+    if (!m_renderSystemOK || m_renderSystem == nullptr)
+        return false;
+    const OpenFileRecord* selected = getSelectedFile();
+    // The selected index was valid when it was set; the archive may have lost textures since.
+    if (selected == nullptr || selected->m_selectedTexture >= selected->m_file->m_textures.size())
+        return m_renderSystem->render(nullptr);
+    return m_renderSystem->render(&selected->m_file->m_textures[selected->m_selectedTexture]);
+}
+
+bool BackEnd::openFile(std::string path, bool addToRecent)
+{
+    MessageLog* log = MessageLog::getInstance();
+    if (!STDFunctions::pathExists(path))
+    {
+        log->log(LOG_ERROR, "Unable to open file, invalid file path: %s", SOURCE_FILE, 138, "BackEnd::openFile",
+                 path.c_str());
+        return false;
+    }
+    for (const OpenFileRecord* record : m_files)
+    {
+        if (isSameFile(path, record->m_file->getPath()))
+        {
+            log->log(LOG_ERROR, "File already open: %s", SOURCE_FILE, 153, "BackEnd::openFile", path.c_str());
+            return false;
+        }
+    }
+    // Every texture is created on the device; without one nothing can be loaded.
+    if (!m_renderSystemOK || m_renderSystem == nullptr || !m_renderSystem->isInitialized())
+    {
+        log->log(LOG_ERROR, "Unable to open file, the render system is not running: %s", SOURCE_FILE, 160,
+                 "BackEnd::openFile", path.c_str());
+        return false;
+    }
+
+    OpenFileRecord* record = new OpenFileRecord();
+    record->m_file = new WTDFile(path, *m_renderSystem->getDevice(), WTDFile::s_wholeFile, 0);
+    if (record->m_file->hasLoadFailed())
+    {
+        delete record;
+        return false;
+    }
+    m_files.push_back(record);
+    if (m_selectedFileIndex == NO_SELECTION)
+        m_selectedFileIndex = 0;
+    if (addToRecent)
+        addRecentFile();
+    return true;
+}
+
+bool BackEnd::closeFile(uint32_t index)
+{
+    if (index >= getFileCount())
+    {
+        MessageLog::getInstance()->log(LOG_ERROR, "Index %i is outside the number of files available: %i",
+                                       SOURCE_FILE, 192, "BackEnd::closeFile", static_cast<int>(index),
+                                       static_cast<int>(getFileCount()));
+        return false;
+    }
+    delete m_files[index];
+    m_files.erase(m_files.begin() + index);
+    // The same number now names the archive that followed the closed one.
+    if (m_files.empty())
+        m_selectedFileIndex = NO_SELECTION;
+    else if (m_selectedFileIndex >= getFileCount())
+        m_selectedFileIndex = 0;
+    return true;
+}
+
+void BackEnd::closeAllFiles()
+{
+    const uint32_t count = getFileCount();
+    deleteAllRecords();
+    m_selectedFileIndex = NO_SELECTION;
+    MessageLog::getInstance()->log(LOG_INFORMATION, "Closed %i files", SOURCE_FILE, 224, "BackEnd::closeAllFiles",
+                                   static_cast<int>(count));
+}
+
+uint32_t BackEnd::getFileCount() const
+{
+    return static_cast<uint32_t>(m_files.size());
+}
+
+uint32_t BackEnd::getSelectedFileIndex() const
+{
+    return m_selectedFileIndex;
+}
+
+bool BackEnd::setSelectedFileIndex(const uint32_t& index)
+{
+    if (index >= getFileCount())
+    {
+        MessageLog::getInstance()->log(LOG_ERROR, "Index: %i is outside the textures list size: %i", SOURCE_FILE,
+                                       268, "BackEnd::setSelectedFileIndex", static_cast<int>(index),
+                                       static_cast<int>(getFileCount()));
+        return false;
+    }
+    m_selectedFileIndex = index;
+    return true;
+}
+
+OpenFileRecord* BackEnd::getSelectedFile() const
+{
+    if (m_selectedFileIndex == NO_SELECTION || m_selectedFileIndex >= getFileCount())
+        return nullptr;
+    return m_files[m_selectedFileIndex];
+}
+
+bool BackEnd::setSelectedTexture(const uint32_t& index)
+{
+    OpenFileRecord* selected = getSelectedFile();
+    if (selected == nullptr)
+        return true;
+    const size_t textureCount = selected->m_file->m_textures.size();
+    if (index >= textureCount)
+    {
+        MessageLog::getInstance()->log(LOG_ERROR, "Index %i is outside the texture list size: %i", SOURCE_FILE, 299,
+                                       "BackEnd::setSelectedTexture", static_cast<int>(index),
+                                       static_cast<int>(textureCount));
+        return false;
+    }
+    selected->m_selectedTexture = index;
+    return true;
+}
+
+void BackEnd::selectLastFile()
+{
+    m_selectedFileIndex = m_files.empty() ? NO_SELECTION : getFileCount() - 1;
+}
+
+Settings* BackEnd::getSettings() const
+{
+    return m_settings;
+}
+
+void BackEnd::addRecentFile()
+{
+    if (m_files.empty())
+        return;
+    std::string* recent = m_settings->m_recentFiles;
+    const std::string path = m_files.back()->m_file->getPath();
+    // A listed path moves to the front; otherwise the oldest entry drops off.
+    int position = Settings::RECENT_FILE_COUNT - 1;
+    for (int i = 0; i < Settings::RECENT_FILE_COUNT; ++i)
+    {
+        if (recent[i] == path)
+        {
+            position = i;
+            break;
+        }
+    }
+    for (int i = position; i > 0; --i)
+        recent[i] = recent[i - 1];
+    recent[0] = path;
+}
+
+void BackEnd::deleteAllRecords()
+{
+    for (OpenFileRecord* record : m_files)
+        delete record;
+    m_files.clear();
+}

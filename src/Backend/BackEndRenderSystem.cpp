@@ -1,0 +1,171 @@
+#include "Backend/BackEnd.h"
+
+#include "Backend/ReopenRecord.h"
+#include "Common/MessageLog/MessageLog.h"
+#include "Common/STDFunctions/STDFunctions.h"
+#include "Platform/Direct3D.h"
+#include "RenderSystem/RenderSystem.h"
+#include "WTD/WTDFile.h"
+
+#include <cstdio>
+#include <sys/stat.h>
+
+namespace
+{
+const char* const SOURCE_FILE = ".\\Backend\\BackEnd";
+const char* const TEMP_FOLDER = "temp";
+const char* const COPY_FOLDER = "temp/varnel";
+
+// Whether anything at all stands at the path, a dangling link included: a copy must never replace it.
+bool isOccupied(const std::string& path)
+{
+    struct stat status;
+    return lstat(STDFunctions::nativePath(path).c_str(), &status) == 0;
+}
+
+bool isTaken(const std::string& path, const std::vector<ReopenRecord>& records)
+{
+    for (const ReopenRecord& record : records)
+        if (record.m_tempPath == path)
+            return true;
+    return isOccupied(path);
+}
+} // namespace
+
+bool BackEnd::initialize()
+{
+    const bool started = startRenderSystem();
+    if (!started)
+        m_renderSystemOK = false;
+    return started;
+}
+
+bool BackEnd::startRenderSystem()
+{
+    // A null window has no client area: the device then picks its own size and renders into memory.
+    RECT client = {0, 0, 0, 0};
+    GetClientRect(m_renderTarget, &client);
+    m_renderSystem = new RenderSystem(m_renderTarget, static_cast<float>(client.bottom - client.top),
+                                      static_cast<float>(client.right - client.left));
+    if (!m_renderSystem->isInitialized())
+        MessageLog::getInstance()->log(LOG_ERROR, "Backend render system failed to init", SOURCE_FILE, 87,
+                                       "BackEnd::startRenderSystem");
+    return m_renderSystem->isInitialized();
+}
+
+bool BackEnd::restartRenderSystem()
+{
+    if (!m_renderSystemOK)
+        return true;
+    if (!STDFunctions::pathExists(std::string(TEMP_FOLDER) + "/"))
+        CreateDirectoryA(TEMP_FOLDER, nullptr);
+    if (!STDFunctions::pathExists(std::string(COPY_FOLDER) + "/"))
+        CreateDirectoryA(COPY_FOLDER, nullptr);
+
+    std::vector<ReopenRecord> records;
+    if (!writeTemporaryCopies(records))
+        return false;
+
+    closeAllFiles();
+    m_renderSystem->shutDown();
+    delete m_renderSystem;
+    m_renderSystem = nullptr;
+
+    const bool started = startRenderSystem();
+    if (started)
+    {
+        reopenTemporaryCopies(records);
+        MessageLog::getInstance()->log(LOG_INFORMATION, "Render system reinitialization complete", SOURCE_FILE, 490,
+                                       "BackEnd::restartRenderSystem");
+    }
+    else
+    {
+        MessageLog::getInstance()->log(LOG_ERROR, "Render system failed to restart! Unable to continue", SOURCE_FILE,
+                                       484, "BackEnd::restartRenderSystem");
+        m_renderSystemOK = false;
+    }
+    removeTemporaryCopies(records);
+    return started;
+}
+
+std::string BackEnd::makeTemporaryPath(const std::string& path, const std::vector<ReopenRecord>& records) const
+{
+    std::string folder;
+    std::string name;
+    STDFunctions::splitPath(path, folder, name);
+    const std::string first = std::string(COPY_FOLDER) + "/" + name;
+    if (!isTaken(first, records))
+        return first;
+    // "name~1.ext", "name~2.ext", ...: the extension stays last.
+    const size_t dot = name.rfind('.');
+    const bool hasExtension = dot != std::string::npos && dot > 0;
+    const std::string stem = hasExtension ? name.substr(0, dot) : name;
+    const std::string extension = hasExtension ? name.substr(dot) : std::string();
+    for (unsigned number = 1;; ++number)
+    {
+        const std::string candidate = std::string(COPY_FOLDER) + "/" + stem + "~" + std::to_string(number) + extension;
+        if (!isTaken(candidate, records))
+            return candidate;
+    }
+}
+
+bool BackEnd::writeTemporaryCopies(std::vector<ReopenRecord>& records)
+{
+    for (OpenFileRecord* open : m_files)
+    {
+        WTDFile* file = open->m_file;
+        ReopenRecord record;
+        record.m_originalPath = file->getPath();
+        record.m_fileOffset = file->getFileOffset();
+        record.m_modified = file->isModified();
+        record.m_tempPath = makeTemporaryPath(record.m_originalPath, records);
+        records.push_back(record);
+
+        file->setPath(record.m_tempPath);
+        file->setFileOffset(0);
+        if (!file->saveFile("", 0))
+        {
+            // Closing now would lose this archive's changes: put everything back as it was.
+            restoreOpenFiles(records);
+            removeTemporaryCopies(records);
+            MessageLog::getInstance()->log(LOG_ERROR,
+                                           "Render system restart canceled, unable to write the temporary copy: %s",
+                                           SOURCE_FILE, 466, "BackEnd::restartRenderSystem",
+                                           record.m_tempPath.c_str());
+            return false;
+        }
+    }
+    return true;
+}
+
+void BackEnd::restoreOpenFiles(const std::vector<ReopenRecord>& records)
+{
+    for (size_t i = 0; i < records.size() && i < m_files.size(); ++i)
+        restoreFile(*m_files[i]->m_file, records[i]);
+}
+
+void BackEnd::restoreFile(WTDFile& file, const ReopenRecord& record)
+{
+    file.setPath(record.m_originalPath);
+    file.setFileOffset(record.m_fileOffset);
+    file.setModified(record.m_modified);
+}
+
+void BackEnd::reopenTemporaryCopies(const std::vector<ReopenRecord>& records)
+{
+    for (const ReopenRecord& record : records)
+    {
+        if (openFile(record.m_tempPath, false))
+            restoreFile(*m_files.back()->m_file, record);
+        else
+            MessageLog::getInstance()->log(LOG_ERROR, "Filed to open file during restore: %s", SOURCE_FILE, 478,
+                                           "BackEnd::restartRenderSystem", record.m_tempPath.c_str());
+    }
+}
+
+void BackEnd::removeTemporaryCopies(const std::vector<ReopenRecord>& records)
+{
+    // Each copy's name was free when this restart chose it, so removing it never removes a user's file.
+    for (const ReopenRecord& record : records)
+        std::remove(STDFunctions::nativePath(record.m_tempPath).c_str());
+}
