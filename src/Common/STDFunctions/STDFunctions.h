@@ -26,8 +26,9 @@ public:
     static bool hasInstance();
 
     // The text widened byte by byte (zero extension) into the wide buffer, valid until the next
-    // widening. A text of 512 characters or more logs an Error and yields "-", which callers must
-    // treat as a failure, never as a file name.
+    // widening. A text of BUFFER_SIZE (512) characters or more logs an Error and yields "-", which
+    // callers must treat as a failure, never as a file name: test the text's length against
+    // BUFFER_SIZE rather than the result.
     const wchar_t* stringToLPCWSTR(const std::string& text);
     // printf-style formatting; an over-long format (502+) or result (512+) logs an Error and
     // returns the format unformatted.
