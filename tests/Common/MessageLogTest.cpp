@@ -142,21 +142,36 @@ TEST_F(MessageLogTest, UnknownLevelIsNeitherStoredNorDelivered)
 
 TEST_F(MessageLogTest, ListenerThatLogsDoesNotCorruptTheLineBeingDelivered)
 {
-    static RecordingListener reentrant;
-    static RecordingListener later;
-    static const bool registered = (messageLog()->addListener(&reentrant), messageLog()->addListener(&later), true);
-    ASSERT_TRUE(registered);
-    reentrant.m_heard.clear();
-    later.m_heard.clear();
-
+    RecordingListener reentrant;
+    RecordingListener later;
+    messageLog()->addListener(&reentrant);
+    messageLog()->addListener(&later);
     reentrant.m_logWhenCalled = true;
     messageLog()->log(LOG_WARNING, "outer message", SOURCE, 1, "Test::outer");
+    messageLog()->removeListener(&reentrant);
+    messageLog()->removeListener(&later);
 
     // The later listener hears the nested message first (it is delivered inside the outer call), then
     // the outer one unchanged.
     EXPECT_EQ((std::vector<std::string>{"logged from a listener", "outer message"}), later.m_heard);
     EXPECT_EQ("Test::outer(1) - outer message", messageLog()->getWarningMessages().back());
     EXPECT_EQ("Listener::information(2) - logged from a listener", messageLog()->getInformationMessages().back());
+}
+
+TEST_F(MessageLogTest, RemovedListenerHearsNothingMore)
+{
+    static RecordingListener leaving;
+    const int id = messageLog()->addListener(&leaving);
+    messageLog()->log(LOG_INFORMATION, "while registered", SOURCE, 1, "Test::leave");
+    messageLog()->removeListener(&leaving);
+    messageLog()->log(LOG_INFORMATION, "after removal", SOURCE, 1, "Test::leave");
+    EXPECT_EQ(std::vector<std::string>{"while registered"}, leaving.m_heard);
+    EXPECT_LOGGED(LOG_INFORMATION, "after removal");
+
+    // Ids are never reused.
+    static RecordingListener next;
+    EXPECT_EQ(id + 1, messageLog()->addListener(&next));
+    messageLog()->removeListener(&next);
 }
 
 // --- Line limits -------------------------------------------------------------------------------------

@@ -2,6 +2,7 @@
 
 #include "Common/STDFunctions/STDFunctions.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -55,6 +56,11 @@ int MessageLog::addListener(LogListener* listener)
     listener->m_listenerId = m_nextListenerId++;
     m_listeners.push_back(listener);
     return listener->m_listenerId;
+}
+
+void MessageLog::removeListener(LogListener* listener)
+{
+    m_listeners.erase(std::remove(m_listeners.begin(), m_listeners.end(), listener), m_listeners.end());
 }
 
 void MessageLog::setListenerFullMessage(bool fullMessage)

@@ -4,7 +4,6 @@
 #include "Common/MessageLog/LogListener.h"
 
 #include <cstdarg>
-#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -29,10 +28,7 @@ public:
     int addListener(LogListener* listener);
     // Unregisters a listener that is being destroyed (a window in a test run that builds many), so the
     // log never calls a dead one.
-    void removeListener(LogListener* listener)
-    {
-        m_listeners.erase(std::remove(m_listeners.begin(), m_listeners.end(), listener), m_listeners.end());
-    }
+    void removeListener(LogListener* listener);
     void setListenerFullMessage(bool fullMessage);
     bool saveLog(const std::string& fileName);
 
