@@ -156,7 +156,7 @@ bool MessageLog::saveLog(const std::string& fileName)
         {"\n\n%i Error messages\n", &m_errorMessages},
     };
 
-    // The whole file is built first, so a failure part-way is noticed before anything is claimed.
+    // Built in memory and written at once; a failed write or close is reported, never taken for success.
     std::string contents;
     char heading[64];
     for (const auto& section : sections)
