@@ -65,8 +65,8 @@ class IDirect3DDevice9
 {
 public:
     // The back buffer of a device without a window.
-    static const UINT MEMORY_BACK_BUFFER_WIDTH = 640;
-    static const UINT MEMORY_BACK_BUFFER_HEIGHT = 480;
+    static constexpr UINT MEMORY_BACK_BUFFER_WIDTH = 640;
+    static constexpr UINT MEMORY_BACK_BUFFER_HEIGHT = 480;
     // The frame interval of a device with a window: 60 frames a second.
     static constexpr std::chrono::microseconds WINDOW_FRAME_INTERVAL{16667};
 
