@@ -286,6 +286,8 @@ void WTDFile::copyLevels(const ByteReader& body, uint32_t index)
     TextureEntry& entry = m_textures[index];
     const TextureTOCItem& record = entry.record;
     uint64_t source = record.pixelDataPointer;
+    uint32_t unlockedLevels = 0;
+    uint32_t shortLevels = 0;
     for (uint32_t level = 0; level < record.mipLevelCount; ++level)
     {
         const uint64_t size = getLevelSize(record.format, record.width, record.height, level);
@@ -294,14 +296,14 @@ void WTDFile::copyLevels(const ByteReader& body, uint32_t index)
         if (FAILED(entry.texture->GetLevelDesc(level, &description)) ||
             FAILED(entry.texture->LockRect(level, &locked, nullptr, 0)))
         {
-            messageLog()->log(LOG_ERROR, "Unable to lock level %u of texture %i, its pixel data is not loaded: %s", kSource,
-                       331, "WTDFile::loadTextures", level, static_cast<int>(index), entry.name.c_str());
+            // Nothing is copied through a failed lock; the next level's data still starts after this one.
+            ++unlockedLevels;
             source += size;
             continue;
         }
         // Never more than the level holds, whatever the record claims.
-        const uint64_t capacity = TextureFormatTable::levelSize(description.Format, description.Width,
-                                                                description.Height);
+        const uint64_t capacity =
+            TextureFormatTable::levelSize(description.Format, description.Width, description.Height);
         const uint64_t wanted = std::min(size, capacity);
         const uint64_t inside = body.available(source, wanted);
         unsigned char* destination = static_cast<unsigned char*>(locked.pBits);
@@ -310,16 +312,22 @@ void WTDFile::copyLevels(const ByteReader& body, uint32_t index)
         if (inside < wanted)
         {
             std::memset(destination + inside, 0, static_cast<size_t>(wanted - inside));
-            messageLog()->log(LOG_WARNING,
-                       "Pixel data of level %u of texture %i runs past the end of the body, %llu of %llu bytes "
-                       "loaded: %s",
-                       kSource, 331, "WTDFile::loadTextures", level, static_cast<int>(index),
-                       static_cast<unsigned long long>(inside), static_cast<unsigned long long>(wanted),
-                       entry.name.c_str());
+            ++shortLevels;
         }
         entry.texture->UnlockRect(level);
         source += size;
     }
+    // One message per texture, not per level: a record may claim up to 255 levels.
+    if (unlockedLevels > 0)
+        messageLog()->log(LOG_ERROR, "Unable to lock %u of %u mip levels of texture %i, their pixels are not loaded: %s",
+                          kSource, 331, "WTDFile::loadTextures", unlockedLevels,
+                          static_cast<unsigned>(record.mipLevelCount), static_cast<int>(index), entry.name.c_str());
+    if (shortLevels > 0)
+        messageLog()->log(LOG_WARNING,
+                          "Pixel data of %u mip levels of texture %i runs past the end of the file data, the "
+                          "missing part is left black: %s",
+                          kSource, 331, "WTDFile::loadTextures", shortLevels, static_cast<int>(index),
+                          entry.name.c_str());
 }
 
 bool WTDFile::reloadFile()
