@@ -122,7 +122,7 @@ HRESULT ID3DXSprite::Draw(IDirect3DTexture9* texture, const RECT* sourceRect, co
     return D3D_OK;
 }
 
-// Level 0 decoded to 0xAARRGGBB, from the cache while the texture has not changed; null when the
+// Level 0 decoded, from the cache while the texture has not changed; null when the
 // format cannot be decoded.
 std::shared_ptr<const DecodedImage> ID3DXSprite::decodedLevel0(IDirect3DTexture9* texture)
 {
@@ -136,18 +136,12 @@ std::shared_ptr<const DecodedImage> ID3DXSprite::decodedLevel0(IDirect3DTexture9
         m_cache.erase(cached);
     }
 
-    std::vector<uint8_t> rgba;
-    if (!PixelConverter::decodeLevel(*texture, 0, rgba)) {
+    auto image = std::make_shared<DecodedImage>();
+    if (!PixelConverter::decodeLevel(*texture, 0, image->rgba)) {
         return nullptr;
     }
-    auto image = std::make_shared<DecodedImage>();
     image->width = texture->width(0);
     image->height = texture->height(0);
-    image->pixels.resize(size_t(image->width) * image->height);
-    for (size_t i = 0; i < image->pixels.size(); ++i) {
-        const uint8_t* pixel = &rgba[i * 4];
-        image->pixels[i] = D3DCOLOR_ARGB(pixel[3], pixel[0], pixel[1], pixel[2]);
-    }
 
     m_cache.push_front(CacheEntry{texture, texture->revision(), image});
     if (m_cache.size() > CACHE_SIZE) {

@@ -310,10 +310,9 @@ void IDirect3DDevice9::drawSprite(const DrawCommand& command)
     const int64_t firstV = std::max<int64_t>(command.area.top, -offsetY);
     const int64_t endV = std::min<int64_t>(command.area.bottom, int64_t(m_height) - offsetY);
     for (int64_t v = firstV; v < endV; ++v) {
-        const D3DCOLOR* texels = image.pixels.data() + size_t(v) * image.width;
         D3DCOLOR* row = m_backBuffer.data() + size_t(v + offsetY) * m_width;
         for (int64_t u = firstU; u < endU; ++u) {
-            const D3DCOLOR source = modulate(texels[u], command.color);
+            const D3DCOLOR source = modulate(image.texel(size_t(u), size_t(v)), command.color);
             D3DCOLOR& pixel = row[u + offsetX];
             pixel = command.blend ? blendOver(source, pixel) : (source | OPAQUE_ALPHA);
         }

@@ -20,11 +20,18 @@ struct D3DRECT {
 // Dirty-region data of Present; never read (the whole frame is always handed on).
 struct RGNDATA;
 
-// Pixels as the sprite draws them: level 0 of a texture decoded to 0xAARRGGBB, rows top to bottom.
+// Pixels as the sprite draws them: level 0 of a texture decoded to 8-bit red, green, blue and alpha,
+// rows top to bottom. Kept as decoded: only the texels a frame shows are ever turned into colours.
 struct DecodedImage {
     UINT width = 0;
     UINT height = 0;
-    std::vector<D3DCOLOR> pixels;
+    std::vector<uint8_t> rgba;
+
+    D3DCOLOR texel(size_t x, size_t y) const
+    {
+        const uint8_t* p = &rgba[(y * width + x) * 4];
+        return (D3DCOLOR(p[3]) << 24) | (D3DCOLOR(p[0]) << 16) | (D3DCOLOR(p[1]) << 8) | D3DCOLOR(p[2]);
+    }
 };
 
 // One drawing call of a frame, kept until Present. Two frames made of equal commands that start by
