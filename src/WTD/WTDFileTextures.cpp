@@ -8,6 +8,7 @@
 #include "Platform/Direct3D.h"
 
 #include <cstdint>
+#include <cstring>
 #include <string>
 
 namespace
@@ -126,20 +127,55 @@ void logIndexError(const char* function, int line, const char* format, uint32_t 
                                    static_cast<int>(count));
 }
 
-// Fills a new texture's levels from the old texture's level 0: level 0 copied, the rest filtered down.
-bool fillMipChain(IDirect3DTexture9* source, IDirect3DTexture9* target)
+// Copies level 0 byte for byte, row by row through both locks; the caller has checked that the
+// formats and sizes agree.
+bool copyLevelBytes(IDirect3DTexture9* source, IDirect3DTexture9* target, const D3DSURFACE_DESC& level)
 {
+    D3DLOCKED_RECT from = {};
+    D3DLOCKED_RECT to = {};
+    if (FAILED(source->LockRect(0, &from, nullptr, D3DLOCK_READONLY)))
+        return false;
+    const bool locked = SUCCEEDED(target->LockRect(0, &to, nullptr, 0));
+    if (locked) {
+        const size_t rowBytes = TextureFormatTable::pitch(level.Format, level.Width);
+        const UINT rows = TextureFormatTable::rowCount(level.Format, level.Height);
+        for (UINT row = 0; row < rows; ++row)
+            std::memcpy(static_cast<uint8_t*>(to.pBits) + size_t(row) * to.Pitch,
+                        static_cast<const uint8_t*>(from.pBits) + size_t(row) * from.Pitch, rowBytes);
+        target->UnlockRect(0);
+    }
+    source->UnlockRect(0);
+    return locked;
+}
+
+// Level 0 of the new chain is the old picture. Where format and size agree it is copied exactly, so
+// generating the chain again never degrades the top level by decoding and re-encoding it; otherwise
+// D3DX converts it.
+bool copyTopLevel(IDirect3DTexture9* source, IDirect3DTexture9* target)
+{
+    D3DSURFACE_DESC from = {};
+    D3DSURFACE_DESC to = {};
+    if (FAILED(source->GetLevelDesc(0, &from)) || FAILED(target->GetLevelDesc(0, &to)))
+        return false;
+    if (from.Format == to.Format && from.Width == to.Width && from.Height == to.Height)
+        return copyLevelBytes(source, target, from);
     IDirect3DSurface9* sourceSurface = nullptr;
     IDirect3DSurface9* targetSurface = nullptr;
-    bool copied = SUCCEEDED(source->GetSurfaceLevel(0, &sourceSurface)) &&
-                  SUCCEEDED(target->GetSurfaceLevel(0, &targetSurface)) &&
-                  SUCCEEDED(D3DXLoadSurfaceFromSurface(targetSurface, nullptr, nullptr, sourceSurface,
-                                                       nullptr, nullptr, D3DX_DEFAULT, 0));
+    const bool copied = SUCCEEDED(source->GetSurfaceLevel(0, &sourceSurface)) &&
+                        SUCCEEDED(target->GetSurfaceLevel(0, &targetSurface)) &&
+                        SUCCEEDED(D3DXLoadSurfaceFromSurface(targetSurface, nullptr, nullptr, sourceSurface,
+                                                             nullptr, nullptr, D3DX_DEFAULT, 0));
     if (sourceSurface)
         sourceSurface->Release();
     if (targetSurface)
         targetSurface->Release();
-    return copied && SUCCEEDED(D3DXFilterTexture(target, nullptr, 0, D3DX_DEFAULT));
+    return copied;
+}
+
+// Fills a new texture's levels from the old texture's level 0: level 0 copied, the rest filtered down.
+bool fillMipChain(IDirect3DTexture9* source, IDirect3DTexture9* target)
+{
+    return copyTopLevel(source, target) && SUCCEEDED(D3DXFilterTexture(target, nullptr, 0, D3DX_DEFAULT));
 }
 } // namespace
 
