@@ -6,6 +6,7 @@
 
 #include <sstream>
 #include <string>
+#include <vector>
 #include <sys/stat.h>
 
 namespace
@@ -58,16 +59,19 @@ const std::string DEFAULT_FILE = std::string("\x20\x03\x00\x00\x58\x02\x00\x00\x
                                      return empties;
                                  }();
 
+// The five integers in member order and the three flags (log, confirm delete, auto open).
+void expectHead(const Settings& settings, const std::vector<int32_t>& integers, const std::vector<bool>& flags)
+{
+    EXPECT_EQ((std::vector<int32_t>{settings.m_windowWidth, settings.m_windowHeight, settings.m_mainSashPosition,
+                                    settings.m_fileAreaSashPosition, settings.m_viewerAreaSashPosition}),
+              integers);
+    EXPECT_EQ((std::vector<bool>{settings.m_fullLogMessages, settings.m_confirmDelete, settings.m_autoOpenLastFiles}),
+              flags);
+}
+
 void expectDefaults(const Settings& settings)
 {
-    EXPECT_EQ(settings.m_windowWidth, 800);
-    EXPECT_EQ(settings.m_windowHeight, 600);
-    EXPECT_EQ(settings.m_mainSashPosition, 300);
-    EXPECT_EQ(settings.m_fileAreaSashPosition, 340);
-    EXPECT_EQ(settings.m_viewerAreaSashPosition, 340);
-    EXPECT_TRUE(settings.m_fullLogMessages);
-    EXPECT_TRUE(settings.m_confirmDelete);
-    EXPECT_TRUE(settings.m_autoOpenLastFiles);
+    expectHead(settings, {800, 600, 300, 340, 340}, {true, true, true});
     const std::string* strings[] = {&settings.m_openDirectory, &settings.m_newFileDirectory,
                                     &settings.m_saveDirectory, &settings.m_extractDirectory,
                                     &settings.m_textureDirectory, &settings.m_spareString};
@@ -179,14 +183,7 @@ TEST_F(SettingsTest, EveryFieldSurvivesRepeatedLoadsAndSaves)
     {
         Settings loaded(SETTINGS_PATH);
         EXPECT_NOTHING_LOGGED(LOG_ERROR);
-        EXPECT_EQ(loaded.m_windowWidth, -5);
-        EXPECT_EQ(loaded.m_windowHeight, 2147483647);
-        EXPECT_EQ(loaded.m_mainSashPosition, 1);
-        EXPECT_EQ(loaded.m_fileAreaSashPosition, 2);
-        EXPECT_EQ(loaded.m_viewerAreaSashPosition, 3);
-        EXPECT_FALSE(loaded.m_fullLogMessages);
-        EXPECT_TRUE(loaded.m_confirmDelete);
-        EXPECT_FALSE(loaded.m_autoOpenLastFiles);
+        expectHead(loaded, {-5, 2147483647, 1, 2, 3}, {false, true, false});
         expectSameStrings(loaded, original);
         ASSERT_TRUE(loaded.saveFile());
         EXPECT_EQ(readFile(SETTINGS_PATH), firstBytes);
@@ -203,14 +200,7 @@ TEST_F(SettingsTest, FieldsStandInFileOrder)
                                  .text("extract").text("texture").text("spare")
                                  .str());
     Settings settings(SETTINGS_PATH);
-    EXPECT_EQ(settings.m_windowWidth, 1024);
-    EXPECT_EQ(settings.m_windowHeight, 768);
-    EXPECT_EQ(settings.m_mainSashPosition, 111);
-    EXPECT_EQ(settings.m_fileAreaSashPosition, 222);
-    EXPECT_EQ(settings.m_viewerAreaSashPosition, 333);
-    EXPECT_FALSE(settings.m_fullLogMessages);
-    EXPECT_FALSE(settings.m_confirmDelete);
-    EXPECT_FALSE(settings.m_autoOpenLastFiles);
+    expectHead(settings, {1024, 768, 111, 222, 333}, {false, false, false});
     EXPECT_EQ(settings.m_openDirectory, "open");
     EXPECT_EQ(settings.m_newFileDirectory, "new");
     EXPECT_EQ(settings.m_saveDirectory, "save");
