@@ -668,7 +668,8 @@ bool WTDFile::saveFile(std::string path, uint32_t offset)
     const std::string disk = diskPath(target);
     struct stat status;
     const bool exists = stat(disk.c_str(), &status) == 0;
-    if ((exists && !isWritable(disk)) || !isWritable(folderOf(disk)))
+    // A file that could not be opened for writing: no name, a folder, no write permission.
+    if (disk.empty() || (exists && (!S_ISREG(status.st_mode) || !isWritable(disk))) || !isWritable(folderOf(disk)))
     {
         log->log(LOG_ERROR, "Save canceled, stream not open: %s", s_source, 383, "WTDFile::saveFile", target.c_str());
         return false;

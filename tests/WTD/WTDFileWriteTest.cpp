@@ -339,6 +339,12 @@ TEST_F(WTDFileWriteTest, RefusedSavesLeaveTheFileAsItWas)
     EXPECT_LOGGED(LOG_ERROR, "Save canceled, stream not open: locked/copy.wtd");
     EXPECT_FALSE(file.saveFile("missing/copy.wtd", 0));
     EXPECT_LOGGED(LOG_ERROR, "Save canceled, stream not open: missing/copy.wtd");
+    EXPECT_FALSE(file.saveFile("locked", 0));  // a folder
+    EXPECT_LOGGED(LOG_ERROR, "Save canceled, stream not open: locked");
+
+    WTDFile unnamed;  // a new archive saved without a path
+    EXPECT_FALSE(unnamed.saveFile("", 0));
+    EXPECT_LOGGED(LOG_ERROR, "Save canceled, stream not open: ");
 
     file.markReadOnly();
     EXPECT_FALSE(file.saveFile("", 0));
