@@ -117,6 +117,7 @@ public:
     void queueCommand(DrawCommand command);
     // The wait that Present keeps between frames: WINDOW_FRAME_INTERVAL with a window, none without.
     void setFrameInterval(std::chrono::microseconds interval) { m_frameInterval = interval; }
+    std::chrono::microseconds frameInterval() const { return m_frameInterval; }
 
 private:
     friend class IDirect3D9;

@@ -113,6 +113,25 @@ TEST_F(IDirect3DDevice9Test, BackBufferTakesTheClientSizeOrTheMemorySize)
     sizedDevice->Release();
 }
 
+TEST_F(IDirect3DDevice9Test, OnlyDevicesWithAWindowArePaced)
+{
+    D3DPRESENT_PARAMETERS parameters = windowedParameters(&m_window);
+    IDirect3DDevice9* windowDevice = nullptr;
+    ASSERT_EQ(m_direct3D->CreateDevice(0, D3DDEVTYPE_HAL, &m_window, D3DCREATE_SOFTWARE_VERTEXPROCESSING,
+                                       &parameters, &windowDevice),
+              D3D_OK);
+    EXPECT_EQ(windowDevice->frameInterval(), IDirect3DDevice9::WINDOW_FRAME_INTERVAL);
+    windowDevice->Release();
+
+    parameters = windowedParameters(nullptr);
+    IDirect3DDevice9* memoryDevice = nullptr;
+    ASSERT_EQ(m_direct3D->CreateDevice(0, D3DDEVTYPE_HAL, nullptr, D3DCREATE_SOFTWARE_VERTEXPROCESSING,
+                                       &parameters, &memoryDevice),
+              D3D_OK);
+    EXPECT_EQ(memoryDevice->frameInterval().count(), 0);
+    memoryDevice->Release();
+}
+
 TEST_F(IDirect3DDevice9Test, CreateDeviceRefusesBadRequestsAndFailsWhenHooked)
 {
     IDirect3DDevice9* device = reinterpret_cast<IDirect3DDevice9*>(&m_window);
