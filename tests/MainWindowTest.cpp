@@ -13,6 +13,7 @@
 #include "WindowIds.h"
 
 #include <wx/gauge.h>
+#include <wx/imaglist.h>
 #include <wx/listctrl.h>
 #include <wx/menu.h>
 #include <wx/notebook.h>
@@ -765,4 +766,41 @@ TEST_F(MainWindowTest, RealKeysReachTheMenuCommandsWhileTheLogPaneHasTheFocus)
     }
     EXPECT_EQ(log->GetValue(), before);
     EXPECT_TRUE(mainWindowExists());
+}
+
+TEST_F(MainWindowTest, MissingOrWrongSizedIconsBecomeBlanksSoTheIndexesStay)
+{
+    ASSERT_EQ(0, unlink("Resources"));
+    mkdir("Resources", 0777);
+    mkdir("Resources/icons", 0777);
+    const std::string icons = VARNEL_SOURCE_DIR "/Resources/icons/";
+    writeFile("Resources/icons/tex_file.png", readFile(icons + "tex_file.png"));
+    // A 32 x 32 picture where a 16 x 16 one belongs; tex_woa.png and the log icons are missing.
+    wxImage large(32, 32);
+    ASSERT_TRUE(large.SaveFile("Resources/icons/tex_wa.png", wxBITMAP_TYPE_PNG));
+    createMainWindow();
+    wxImageList* images = fileList()->GetImageList(wxIMAGE_LIST_SMALL);
+    ASSERT_NE(images, nullptr);
+    EXPECT_EQ(textureList()->GetImageList(wxIMAGE_LIST_SMALL), images);
+    ASSERT_EQ(images->GetImageCount(), 6);
+    wxImage expected(wxString::FromUTF8((icons + "tex_file.png").c_str()), wxBITMAP_TYPE_PNG);
+    const wxImage fileIcon = images->GetBitmap(2).ConvertToImage();
+    ASSERT_EQ(fileIcon.GetSize(), wxSize(16, 16));
+    for (int x = 0; x < 16; ++x)
+        EXPECT_EQ(fileIcon.GetRed(x, 8), expected.GetRed(x, 8)) << x;
+    EXPECT_EQ(images->GetBitmap(1).ConvertToImage().GetSize(), wxSize(16, 16));
+    EXPECT_FALSE(m_window->GetIcon().IsOk());
+}
+
+TEST_F(MainWindowTest, ExitClosesTheWindowByTheRoadOfTheCloseBox)
+{
+    writeArchive("a.wtd", {"alpha"});
+    startWith({"a.wtd"});
+    ::unlink("config/varnel_ar.arf");
+    sendMenu(m_window, ID_MENU_EXIT);
+    for (int i = 0; i < 100 && mainWindowExists(); ++i)
+        pump(5);
+    EXPECT_FALSE(mainWindowExists());
+    EXPECT_EQ(readFile("config/varnel_ar.arf"), "a.wtd\n");
+    EXPECT_TRUE(m_prompter.asked().empty());
 }

@@ -1,0 +1,69 @@
+#include "GuiTest.h"
+
+#include "MainWindow.h"
+#include "Platform/D3D9Types.h"
+#include "RenderPanel.h"
+#include "Support/ArchiveBuilder.h"
+#include "WindowIds.h"
+
+#include <wx/frame.h>
+#include <wx/image.h>
+
+#include <sys/stat.h>
+
+class RenderPanelTest : public GuiTest
+{
+};
+
+TEST_F(RenderPanelTest, KeepsThePresentedFrameAndReportsItsClientSize)
+{
+    wxFrame* frame = new wxFrame(nullptr, wxID_ANY, "panel");
+    RenderPanel* panel = new RenderPanel(frame, ID_RENDER_PANEL, wxDefaultPosition, wxSize(64, 48), 0);
+    frame->Show();
+    pump();
+    EXPECT_EQ(panel->GetBackgroundStyle(), wxBG_STYLE_PAINT);
+    EXPECT_EQ(panel->clientWidth(), static_cast<UINT>(panel->GetClientSize().GetWidth()));
+    EXPECT_EQ(panel->clientHeight(), static_cast<UINT>(panel->GetClientSize().GetHeight()));
+    EXPECT_FALSE(panel->getFrame().IsOk());
+
+    const D3DCOLOR pixels[] = {0xFF102030, 0xFFFF0000, 0xFF00FF00, 0xFF0000FF, 0xFFFFFFFF, 0xFF000000};
+    panel->presentFrame(3, 2, pixels);
+    ASSERT_TRUE(panel->getFrame().IsOk());
+    const wxImage image = panel->getFrame().ConvertToImage();
+    ASSERT_EQ(image.GetSize(), wxSize(3, 2));
+    EXPECT_EQ(image.GetRed(0, 0), 0x10);
+    EXPECT_EQ(image.GetGreen(0, 0), 0x20);
+    EXPECT_EQ(image.GetBlue(0, 0), 0x30);
+    EXPECT_EQ(image.GetRed(1, 0), 0xFF);
+    EXPECT_EQ(image.GetGreen(2, 0), 0xFF);
+    EXPECT_EQ(image.GetBlue(2, 0), 0x00);
+    EXPECT_EQ(image.GetBlue(0, 1), 0xFF);
+    EXPECT_EQ(image.GetRed(0, 1), 0x00);
+    EXPECT_EQ(image.GetGreen(1, 1), 0xFF);
+    EXPECT_EQ(image.GetRed(2, 1), 0x00);
+    pump();
+    frame->Destroy();
+    pump();
+}
+
+TEST_F(RenderPanelTest, ShowsTheSelectedTextureOnTheClearColour)
+{
+    ArchiveBuilder builder;
+    builder.addTexture("plain", 64, 32, D3DFMT_A8B8G8R8, 1);
+    ASSERT_TRUE(builder.writeTo("a.wtd"));
+    mkdir("config", 0777);
+    writeFile("config/varnel_ar.arf", "a.wtd\n");
+    MainWindow* window = createMainWindow();
+    pump(200);
+    RenderPanel* panel = wxDynamicCast(window->FindWindow(ID_RENDER_PANEL), RenderPanel);
+    ASSERT_NE(panel, nullptr);
+    ASSERT_TRUE(panel->getFrame().IsOk());
+    const wxImage image = panel->getFrame().ConvertToImage();
+    EXPECT_EQ(image.GetSize(), panel->GetClientSize());
+    // The clear colour outside the texture, the texture's own pixels from (10, 10) on.
+    EXPECT_EQ(image.GetRed(2, 2), 0x59);
+    EXPECT_EQ(image.GetGreen(2, 2), 0x87);
+    EXPECT_EQ(image.GetBlue(2, 2), 0xB2);
+    const bool drawn = image.GetRed(20, 15) != 0x59 || image.GetGreen(20, 15) != 0x87 || image.GetBlue(20, 15) != 0xB2;
+    EXPECT_TRUE(drawn);
+}
