@@ -67,7 +67,8 @@ bool BackEnd::restartRenderSystem()
         return false;
 
     closeAllFiles();
-    m_renderSystem->shutDown();
+    if (m_renderSystem != nullptr)
+        m_renderSystem->shutDown();
     delete m_renderSystem;
     m_renderSystem = nullptr;
 
