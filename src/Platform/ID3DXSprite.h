@@ -45,7 +45,7 @@ private:
     std::shared_ptr<const DecodedImage> decodedLevel0(IDirect3DTexture9* texture);
 
     // Textures whose decoded pixels are kept, most recently drawn first.
-    static const size_t CACHE_SIZE = 4;
+    static const size_t CACHE_SIZE = 2;
 
     IDirect3DDevice9* m_device;
     ULONG m_references = 1;
