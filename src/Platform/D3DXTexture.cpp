@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
@@ -122,6 +123,14 @@ HRESULT loadSurface(IDirect3DSurface9& destination, const RECT* destRect, IDirec
         return D3DERR_INVALIDCALL;
     }
     const bool wholeTarget = isWhole(toRegion, toWidth, toHeight);
+    // A whole level copied into the same format and size keeps its bytes: no re-encoding loss.
+    if (wholeTarget && from.format() == to.format() && isWhole(fromRegion, toWidth, toHeight) &&
+        from.width(source.level()) == toWidth && from.height(source.level()) == toHeight) {
+        std::copy(from.levelData(source.level()), from.levelData(source.level()) + from.levelSize(source.level()),
+                  to.levelData(toLevel));
+        to.markChanged();
+        return D3D_OK;
+    }
     // Re-encoding a block format around a partial rectangle would degrade the blocks beside it.
     if (!wholeTarget && to.formatInfo().kind == FormatKind::Block) {
         return D3DERR_INVALIDCALL;
