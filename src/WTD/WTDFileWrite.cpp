@@ -298,7 +298,15 @@ std::string diskPath(const std::string& target)
     return resolveTarget(STDFunctions::nativePath(target));
 }
 
-// A new, empty file next to path, with the target's permission bits when the target exists.
+// Gives a file the target's owner and group. Only a privileged process may give a file away; for any
+// other the copy stays its own user's, as any file it writes would.
+bool giveOwner(int descriptor, const struct stat& target)
+{
+    return fchown(descriptor, target.st_uid, target.st_gid) == 0;
+}
+
+// A new, empty file next to path, with the target's permission bits (and owner, where it may) when the
+// target exists.
 bool createTemporary(const std::string& path, std::string& temporary)
 {
     struct stat target;
@@ -313,6 +321,8 @@ bool createTemporary(const std::string& path, std::string& temporary)
                 continue;
             return false;
         }
+        if (targetExists)
+            giveOwner(descriptor, target);
         const bool moded = !targetExists || fchmod(descriptor, target.st_mode & 07777) == 0;
         close(descriptor);
         if (moded)
