@@ -15,8 +15,7 @@
 namespace
 {
 const char* const kSource = ".\\WTD\\WTDFile";
-const char* const kNamePrefix = "pack:/";
-const size_t kNamePrefixLength = 6;
+const size_t kNamePrefixLength = 6;  // "pack:/"
 const uint64_t kMaxNameBytes = 64;
 
 MessageLog* messageLog()
@@ -24,9 +23,32 @@ MessageLog* messageLog()
     return MessageLog::getInstance();
 }
 
+const uint64_t kTextureMemorySlack = 64ull * 1024 * 1024;
+
 uint32_t removeTag(uint32_t pointer)
 {
     return pointer & WTDFile::s_offsetMask;
+}
+
+// The bytes D3DXCreateTexture will take for the record: a level count of 0, or more levels than the
+// size allows, makes a full chain; a width or height of 0 counts as 1. Sizes the device refuses take
+// nothing.
+uint64_t textureMemorySize(const TextureTOCItem& record)
+{
+    if (record.width < 0 || record.height < 0)
+        return 0;
+    const UINT width = std::max<UINT>(1, static_cast<UINT>(record.width));
+    const UINT height = std::max<UINT>(1, static_cast<UINT>(record.height));
+    if (width > D3D_MAX_TEXTURE_DIMENSION || height > D3D_MAX_TEXTURE_DIMENSION)
+        return 0;
+    const UINT fullChain = TextureFormatTable::fullChainLength(width, height);
+    const UINT levels = record.mipLevelCount == 0 || record.mipLevelCount > fullChain ? fullChain : record.mipLevelCount;
+    const D3DFORMAT format = static_cast<D3DFORMAT>(record.format);
+    uint64_t total = 0;
+    for (UINT level = 0; level < levels; ++level)
+        total += TextureFormatTable::levelSize(format, TextureFormatTable::levelDimension(width, level),
+                                               TextureFormatTable::levelDimension(height, level));
+    return total;
 }
 }  // namespace
 
@@ -262,11 +284,23 @@ void WTDFile::readTextureNames(const unsigned char* body)
 void WTDFile::loadTextures(const unsigned char* body)
 {
     const ByteReader reader(body, getTotalSize());
+    // The textures of an archive hold at most what its body holds (and some room for records that
+    // create levels without data): records that lie about their sizes, or many entries pointing at one
+    // record, must not make a small file take gigabytes of texture memory.
+    uint64_t memoryLeft = reader.getSize() + kTextureMemorySlack;
     for (uint32_t i = 0; i < m_textures.size(); ++i)
     {
         TextureEntry& entry = m_textures[i];
         const TextureTOCItem& record = entry.record;
         entry.texture = nullptr;
+        const uint64_t memory = textureMemorySize(record);
+        if (memory > memoryLeft)
+        {
+            messageLog()->log(LOG_ERROR,
+                              "Failed to create texture %i, it needs more memory than the archive can fill: %s",
+                              kSource, 331, "WTDFile::loadTextures", static_cast<int>(i), entry.name.c_str());
+            continue;
+        }
         const HRESULT result = D3DXCreateTexture(
             m_device, static_cast<UINT>(record.width), static_cast<UINT>(record.height), record.mipLevelCount, 0,
             static_cast<D3DFORMAT>(record.format), D3DPOOL_MANAGED, &entry.texture);
@@ -274,9 +308,10 @@ void WTDFile::loadTextures(const unsigned char* body)
         {
             entry.texture = nullptr;
             messageLog()->log(LOG_ERROR, "Failed to create texture %i: %s", kSource, 331, "WTDFile::loadTextures",
-                       static_cast<int>(i), entry.name.c_str());
+                              static_cast<int>(i), entry.name.c_str());
             continue;
         }
+        memoryLeft -= memory;
         copyLevels(reader, i);
     }
 }

@@ -535,6 +535,24 @@ TEST_F(WTDFileTest, TwoHundredFiftyFiveLevelsLoadWhatTheTextureHolds)
               levelBytes(file.m_textures[0].texture, 0));
 }
 
+TEST_F(WTDFileTest, RecordsClaimingMoreThanTheArchiveHoldsAreNotCreated)
+{
+    // Twenty 1024 x 1024 32-bit textures (4 MiB each) with no pixel data behind them: a small file
+    // may not take more texture memory than its body and a fixed allowance.
+    ArchiveBuilder builder;
+    for (int i = 0; i < 20; ++i)
+        builder.addTexture("big" + std::to_string(i), 1024, 1024, kA8R8G8B8, 1).pixels.clear();
+    WTDFile& file = open(builder);
+    EXPECT_FALSE(file.hasLoadFailed());
+    ASSERT_EQ(20u, file.m_textures.size());
+    size_t created = 0;
+    for (const TextureEntry& entry : file.m_textures)
+        created += entry.texture ? 1 : 0;
+    EXPECT_EQ(16u, created);
+    EXPECT_LOGGED_LINE(LOG_ERROR, "WTDFile::loadTextures(331) - Failed to create texture 19, it needs more memory "
+                                  "than the archive can fill: big19");
+}
+
 TEST_F(WTDFileTest, DeclaredBodyFarBeyondTheStreamIsRefused)
 {
     ArchiveBuilder builder;
@@ -839,5 +857,48 @@ TEST_F(WTDFileSortTest, EqualNamesAreBothKept)
     m_file.sortTextures(0, true);
     EXPECT_EQ(2u, m_file.m_textures.size());
     EXPECT_EQ((std::vector<std::string>{"same", "same"}), names());
+}
+}  // namespace
+
+namespace
+{
+// Regenerates the fuzzer's seed archives (run with --gtest_also_run_disabled_tests; the seeds are
+// committed, so this only runs when the builder or the format changes).
+TEST(WTDFileFuzzSeeds, DISABLED_WriteSeeds)
+{
+    const std::string folder = std::string(VARNEL_SOURCE_DIR) + "/fuzz/seeds/WTDLoader/";
+    const auto write = [&](const std::string& name, const ArchiveBuilder& builder) {
+        EXPECT_TRUE(builder.writeTo(folder + name)) << name;
+    };
+    write("empty.wtd", ArchiveBuilder());
+
+    ArchiveBuilder mixed;
+    mixed.addTexture("grass.dds", 8, 8, kDXT1, 4);
+    mixed.addTexture("rock", 8, 4, kDXT5, 2);
+    mixed.addTexture("sky", 4, 4, kA8R8G8B8, 3);
+    mixed.addTexture("mask", 4, 4, kL8, 1);
+    write("mixed.wtd", mixed);
+
+    ArchiveBuilder untagged = mixed;
+    untagged.virtualTag = 0;
+    untagged.physicalTag = 0;
+    write("untagged.wtd", untagged);
+
+    ArchiveBuilder failSafe = mixed;
+    failSafe.header.textureCount = 2;
+    failSafe.header.failSafeCount = 4;
+    failSafe.header.failSafeCheck = 4;
+    write("failsafe.wtd", failSafe);
+
+    ArchiveBuilder oddRecords = mixed;
+    oddRecords.textures[0].record.itemType = 7;
+    oddRecords.textures[1].record.textureKind = 1;
+    oddRecords.textures[2].record.mipLevelCount = 0;
+    oddRecords.textures[3].prefix = "";
+    write("odd-records.wtd", oddRecords);
+
+    ArchiveBuilder truncated = mixed;
+    truncated.container.truncateStreamBy = 10;
+    write("truncated.wtd", truncated);
 }
 }  // namespace
