@@ -169,12 +169,16 @@ HRESULT D3DXGetImageInfoFromFileW(LPCWSTR fileName, D3DXIMAGE_INFO* info)
     if (fileName == nullptr || info == nullptr) {
         return D3DERR_INVALIDCALL;
     }
-    ImageFile file;
-    HRESULT result = file.open(narrowWidePath(fileName));
-    if (SUCCEEDED(result)) {
-        *info = file.info();
+    try {
+        ImageFile file;
+        HRESULT result = file.open(narrowWidePath(fileName));
+        if (SUCCEEDED(result)) {
+            *info = file.info();
+        }
+        return result;
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
     }
-    return result;
 }
 
 HRESULT D3DXCreateTextureFromFileW(LPDIRECT3DDEVICE9 device, LPCWSTR fileName, LPDIRECT3DTEXTURE9* texture)

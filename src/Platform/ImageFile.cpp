@@ -1,5 +1,7 @@
 #include "Platform/ImageFile.h"
 
+#include <sys/stat.h>
+
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -49,18 +51,16 @@ struct FileCloser {
     void operator()(FILE* file) const { std::fclose(file); }
 };
 
+// Only regular files are read: a folder opens too, but has no length to speak of.
 bool readWholeFile(const std::string& path, std::vector<uint8_t>& bytes)
 {
     std::unique_ptr<FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
-    if (!file || std::fseek(file.get(), 0, SEEK_END) != 0) {
+    struct stat status;
+    if (!file || fstat(fileno(file.get()), &status) != 0 || !S_ISREG(status.st_mode)) {
         return false;
     }
-    const long length = std::ftell(file.get());
-    if (length < 0 || std::fseek(file.get(), 0, SEEK_SET) != 0) {
-        return false;
-    }
-    bytes.resize(size_t(length));
-    return length == 0 || std::fread(bytes.data(), 1, bytes.size(), file.get()) == bytes.size();
+    bytes.resize(size_t(status.st_size));
+    return bytes.empty() || std::fread(bytes.data(), 1, bytes.size(), file.get()) == bytes.size();
 }
 
 // stb_image takes the length as an int.

@@ -1,0 +1,255 @@
+#include <gtest/gtest.h>
+
+#include <stb_image_write.h>
+
+#include "Platform/DxtCodec.h"
+#include "Platform/ImageFilter.h"
+#include "Platform/TestHooks.h"
+#include "Support/DdsBuilder.h"
+#include "Support/TempDirTest.h"
+#include "TextureTestSupport.h"
+
+using namespace texture_test;
+
+namespace {
+
+class D3DXTextureTest : public TempDirTest {
+protected:
+    void TearDown() override
+    {
+        TestHooks::reset();
+        TempDirTest::TearDown();
+    }
+
+    HRESULT info(const std::string& path, D3DXIMAGE_INFO& out) { return D3DXGetImageInfoFromFileW(widen(path).c_str(), &out); }
+
+    // Surfaces of level 0 of two textures, copied with the Part's arguments.
+    HRESULT copyLevel0(IDirect3DTexture9* to, IDirect3DTexture9* from, DWORD filter = D3DX_DEFAULT,
+                       const RECT* toRect = nullptr, const RECT* fromRect = nullptr)
+    {
+        IDirect3DSurface9* target = nullptr;
+        IDirect3DSurface9* source = nullptr;
+        EXPECT_EQ(to->GetSurfaceLevel(0, &target), D3D_OK);
+        EXPECT_EQ(from->GetSurfaceLevel(0, &source), D3D_OK);
+        HRESULT result = D3DXLoadSurfaceFromSurface(target, nullptr, toRect, source, nullptr, fromRect, filter, 0);
+        target->Release();
+        source->Release();
+        return result;
+    }
+};
+
+std::vector<uint8_t> bgraOf(const std::vector<uint8_t>& rgba)
+{
+    std::vector<uint8_t> bgra(rgba);
+    for (size_t i = 0; i < bgra.size(); i += 4) {
+        std::swap(bgra[i], bgra[i + 2]);
+    }
+    return bgra;
+}
+
+} // namespace
+
+TEST_F(D3DXTextureTest, CreateTextureKeepsUnknownFormatsAndRefusesNone)
+{
+    IDirect3DTexture9* texture = nullptr;
+    ASSERT_EQ(D3DXCreateTexture(nullptr, 16, 16, 0, 0, D3DFORMAT(0x31424346), D3DPOOL_MANAGED, &texture), D3D_OK);
+    EXPECT_EQ(texture->GetLevelCount(), 5u);
+    EXPECT_EQ(texture->levelSize(0), 256u);
+    texture->Release();
+    EXPECT_TRUE(FAILED(D3DXCreateTexture(nullptr, 16, 16, 1, 0, D3DFMT_UNKNOWN, D3DPOOL_MANAGED, &texture)));
+    EXPECT_EQ(texture, nullptr);
+    TestHooks::failNextTextureCreation();
+    EXPECT_TRUE(FAILED(D3DXCreateTexture(nullptr, 16, 16, 1, D3DUSAGE_AUTOGENMIPMAP, D3DFMT_DXT1, D3DPOOL_MANAGED, &texture)));
+    ASSERT_EQ(D3DXCreateTexture(nullptr, 16, 16, 1, D3DUSAGE_AUTOGENMIPMAP, D3DFMT_DXT1, D3DPOOL_MANAGED, &texture), D3D_OK);
+    texture->Release();
+}
+
+TEST_F(D3DXTextureTest, PicturesLoadAsOneLevelOfA8R8G8B8)
+{
+    const std::vector<uint8_t> picture = makePicture(16, 8, true);
+    ASSERT_NE(stbi_write_png("p.png", 16, 8, 4, picture.data(), 16 * 4), 0);
+    ASSERT_NE(stbi_write_bmp("p.bmp", 16, 8, 4, picture.data()), 0);
+    ASSERT_NE(stbi_write_tga("p.tga", 16, 8, 4, picture.data()), 0);
+    ASSERT_NE(stbi_write_jpg("p.jpg", 16, 8, 4, picture.data(), 95), 0);
+    struct Case {
+        const char* path;
+        D3DXIMAGE_FILEFORMAT format;
+        bool exact;
+    } cases[] = {{"p.png", D3DXIFF_PNG, true}, {"p.tga", D3DXIFF_TGA, true}, {"p.bmp", D3DXIFF_BMP, false},
+                 {"p.jpg", D3DXIFF_JPG, false}};
+    for (const Case& c : cases) {
+        D3DXIMAGE_INFO information = {};
+        IDirect3DTexture9* texture = loadTexture(c.path, &information);
+        ASSERT_NE(texture, nullptr) << c.path;
+        EXPECT_EQ(information.Width, 16u);
+        EXPECT_EQ(information.Height, 8u);
+        EXPECT_EQ(information.MipLevels, 1u);
+        EXPECT_EQ(information.Format, D3DFMT_A8R8G8B8);
+        EXPECT_EQ(information.ImageFileFormat, c.format) << c.path;
+        EXPECT_EQ(texture->GetLevelCount(), 1u);
+        EXPECT_EQ(texture->format(), D3DFMT_A8R8G8B8);
+        if (c.exact) {
+            const std::vector<uint8_t> bgra = bgraOf(picture);
+            EXPECT_TRUE(std::equal(bgra.begin(), bgra.end(), texture->levelData(0))) << c.path;
+        } else {
+            std::vector<uint8_t> rgb = picture, back = decoded(*texture);
+            EXPECT_GE(psnr(rgb, back, false), 25.0) << c.path;
+        }
+        texture->Release();
+    }
+}
+
+TEST_F(D3DXTextureTest, GifPicturesLoad)
+{
+    if (!toolExists("/usr/bin/convert")) {
+        GTEST_SKIP() << "ImageMagick is not installed";
+    }
+    ASSERT_TRUE(run("/usr/bin/convert -size 8x4 xc:red p.gif"));
+    D3DXIMAGE_INFO information = {};
+    IDirect3DTexture9* texture = loadTexture("p.gif", &information);
+    ASSERT_NE(texture, nullptr);
+    EXPECT_EQ(information.Width, 8u);
+    EXPECT_EQ(information.Format, D3DFMT_A8R8G8B8);
+    EXPECT_EQ(decoded(*texture)[0], 255);
+    texture->Release();
+}
+
+TEST_F(D3DXTextureTest, RefusesWhatIsNoPictureWeRead)
+{
+    D3DXIMAGE_INFO information = {};
+    EXPECT_TRUE(FAILED(info("missing.png", information)));
+    writeFile("empty.png", "");
+    EXPECT_TRUE(FAILED(info("empty.png", information)));
+    writeFile("text.tga", "this is not a picture at all, just some words");
+    EXPECT_TRUE(FAILED(info("text.tga", information)));
+    writeFile("picture.pnm", "P6\n2 2\n255\n............");
+    EXPECT_TRUE(FAILED(info("picture.pnm", information))) << "stb_image reads PNM, D3DX does not";
+    ASSERT_EQ(mkdir("folder", 0777), 0);
+    EXPECT_TRUE(FAILED(info("folder", information)));
+    // A PNG whose data is cut off: its header describes it, but it cannot be made into a texture.
+    const std::vector<uint8_t> picture = makePicture(64, 64, true);
+    ASSERT_NE(stbi_write_png("whole.png", 64, 64, 4, picture.data(), 64 * 4), 0);
+    const std::string whole = readFile("whole.png");
+    writeFile("cut.png", whole.substr(0, whole.size() / 2));
+    IDirect3DTexture9* texture = reinterpret_cast<IDirect3DTexture9*>(1);
+    EXPECT_TRUE(FAILED(D3DXCreateTextureFromFileW(nullptr, widen("cut.png").c_str(), &texture)));
+    EXPECT_EQ(texture, nullptr);
+    EXPECT_TRUE(FAILED(D3DXGetImageInfoFromFileW(nullptr, &information)));
+    EXPECT_TRUE(FAILED(D3DXCreateTextureFromFileW(nullptr, nullptr, &texture)));
+}
+
+TEST_F(D3DXTextureTest, WidePathsAreNarrowedToTheirBytes)
+{
+    const std::string name = "t\xE9st \xC3\xA9%s.dds";
+    ASSERT_TRUE(DdsBuilder(D3DFMT_DXT1, 4, 4).write(name));
+    D3DXIMAGE_INFO information = {};
+    EXPECT_EQ(info(name, information), D3D_OK);
+    IDirect3DTexture9* texture = loadTexture(name);
+    ASSERT_NE(texture, nullptr);
+    const std::string copy = "c\xF6py.dds";
+    EXPECT_EQ(D3DXSaveTextureToFileW(widen(copy).c_str(), D3DXIFF_DDS, texture, nullptr), D3D_OK);
+    EXPECT_EQ(readFile(copy), readFile(name));
+    texture->Release();
+}
+
+TEST_F(D3DXTextureTest, CreationFromFileHonoursTheFailureHook)
+{
+    ASSERT_TRUE(DdsBuilder(D3DFMT_DXT5, 8, 8, 4).write("a.dds"));
+    TestHooks::failNextTextureCreation(D3DFMT_DXT5);
+    EXPECT_EQ(loadTexture("a.dds"), nullptr);
+    IDirect3DTexture9* texture = loadTexture("a.dds");
+    ASSERT_NE(texture, nullptr);
+    EXPECT_EQ(texture->GetLevelCount(), 4u);
+    texture->Release();
+}
+
+TEST_F(D3DXTextureTest, LoadSurfaceConvertsScalesAndKeepsSameFormatBytes)
+{
+    const std::vector<uint8_t> picture = makePicture(16, 16, true);
+    IDirect3DTexture9* source = textureFrom(picture, 16, 16, D3DFMT_A8R8G8B8);
+    IDirect3DTexture9* dxt5 = nullptr;
+    ASSERT_EQ(D3DXCreateTexture(nullptr, 16, 16, 0, 0, D3DFMT_DXT5, D3DPOOL_MANAGED, &dxt5), D3D_OK);
+    const uint64_t before = dxt5->revision();
+    EXPECT_EQ(copyLevel0(dxt5, source), D3D_OK);
+    EXPECT_GT(dxt5->revision(), before);
+    EXPECT_GE(psnr(picture, decoded(*dxt5), true), 25.0);
+    // The same format and size: the bytes are copied, not re-encoded.
+    IDirect3DTexture9* copy = nullptr;
+    ASSERT_EQ(D3DXCreateTexture(nullptr, 16, 16, 0, 0, D3DFMT_DXT5, D3DPOOL_MANAGED, &copy), D3D_OK);
+    EXPECT_EQ(copyLevel0(copy, dxt5), D3D_OK);
+    EXPECT_TRUE(std::equal(copy->levelData(0), copy->levelData(0) + copy->levelSize(0), dxt5->levelData(0)));
+    // Smaller target: a box filter; point filter picks pixels.
+    IDirect3DTexture9* small = nullptr;
+    ASSERT_EQ(D3DXCreateTexture(nullptr, 8, 8, 1, 0, D3DFMT_A8B8G8R8, D3DPOOL_MANAGED, &small), D3D_OK);
+    EXPECT_EQ(copyLevel0(small, source, D3DX_FILTER_POINT), D3D_OK);
+    EXPECT_TRUE(std::equal(small->levelData(0), small->levelData(0) + 4, picture.data() + (16 + 1) * 4));
+    EXPECT_EQ(copyLevel0(small, source), D3D_OK);
+    std::vector<uint8_t> halved;
+    ImageFilter::halve(picture.data(), 16, 16, halved);
+    EXPECT_GE(psnr(halved, decoded(*small), true), 45.0);
+    // Rectangles: a 2x2 part of the source into a 4x4 part of a pixel-format target.
+    RECT from = {0, 0, 2, 2};
+    RECT to = {4, 4, 8, 8};
+    const std::vector<uint8_t> untouched = decoded(*small);
+    EXPECT_EQ(copyLevel0(small, source, D3DX_FILTER_POINT, &to, &from), D3D_OK);
+    const std::vector<uint8_t> after = decoded(*small);
+    EXPECT_TRUE(std::equal(after.begin(), after.begin() + 8 * 4 * 4, untouched.begin())) << "rows above stay";
+    EXPECT_TRUE(std::equal(after.begin() + (4 * 8 + 4) * 4, after.begin() + (4 * 8 + 5) * 4, picture.begin()));
+    // Refused: partial rectangles of block formats, rectangles outside, opaque formats, palettes.
+    EXPECT_TRUE(FAILED(copyLevel0(dxt5, source, D3DX_DEFAULT, &to, nullptr)));
+    RECT outside = {0, 0, 17, 16};
+    EXPECT_TRUE(FAILED(copyLevel0(small, source, D3DX_DEFAULT, nullptr, &outside)));
+    IDirect3DTexture9* opaque = nullptr;
+    ASSERT_EQ(D3DXCreateTexture(nullptr, 16, 16, 1, 0, D3DFMT_R32F, D3DPOOL_MANAGED, &opaque), D3D_OK);
+    EXPECT_TRUE(FAILED(copyLevel0(opaque, source)));
+    EXPECT_TRUE(FAILED(copyLevel0(source, opaque)));
+    IDirect3DSurface9* surface = nullptr;
+    ASSERT_EQ(source->GetSurfaceLevel(0, &surface), D3D_OK);
+    PALETTEENTRY palette[256] = {};
+    EXPECT_TRUE(FAILED(D3DXLoadSurfaceFromSurface(surface, palette, nullptr, surface, nullptr, nullptr, D3DX_DEFAULT, 0)));
+    EXPECT_TRUE(FAILED(D3DXLoadSurfaceFromSurface(nullptr, nullptr, nullptr, surface, nullptr, nullptr, D3DX_DEFAULT, 0)));
+    surface->Release();
+    for (IDirect3DTexture9* texture : {source, dxt5, copy, small, opaque}) {
+        texture->Release();
+    }
+}
+
+TEST_F(D3DXTextureTest, FilterTextureBuildsEveryLevelFromTheOneAbove)
+{
+    const std::vector<uint8_t> picture = makePicture(32, 16, true);
+    IDirect3DTexture9* texture = textureFrom(picture, 32, 16, D3DFMT_A8R8G8B8, 0);
+    ASSERT_NE(texture, nullptr);
+    ASSERT_EQ(texture->GetLevelCount(), 6u);
+    const std::vector<uint8_t> level0(texture->levelData(0), texture->levelData(0) + texture->levelSize(0));
+    EXPECT_EQ(D3DXFilterTexture(texture, nullptr, 0, D3DX_DEFAULT), D3D_OK);
+    std::vector<uint8_t> expected = picture, next;
+    for (UINT level = 1; level < 6; ++level) {
+        ImageFilter::halve(expected.data(), texture->width(level - 1), texture->height(level - 1), next);
+        expected.swap(next);
+        EXPECT_EQ(decoded(*texture, level), expected) << "level " << level;
+    }
+    EXPECT_TRUE(std::equal(level0.begin(), level0.end(), texture->levelData(0))) << "level 0 is the source";
+    EXPECT_EQ(D3DXFilterTexture(texture, nullptr, D3DX_DEFAULT, D3DX_DEFAULT), D3D_OK);
+    EXPECT_TRUE(FAILED(D3DXFilterTexture(texture, nullptr, 6, D3DX_DEFAULT)));
+    EXPECT_TRUE(FAILED(D3DXFilterTexture(nullptr, nullptr, 0, D3DX_DEFAULT)));
+    texture->Release();
+
+    // A block format: from the decoded level 0, each level is the 2x2 average of the level above as
+    // it was before encoding (no loss accumulates down the chain), encoded once.
+    IDirect3DTexture9* dxt = textureFrom(picture, 32, 16, D3DFMT_DXT5, 0);
+    ASSERT_EQ(D3DXFilterTexture(dxt, nullptr, 0, D3DX_DEFAULT), D3D_OK);
+    expected = decoded(*dxt, 0);
+    for (UINT level = 1; level < dxt->GetLevelCount(); ++level) {
+        ImageFilter::halve(expected.data(), dxt->width(level - 1), dxt->height(level - 1), next);
+        expected.swap(next);
+        std::vector<uint8_t> blocks(dxt->levelSize(level));
+        DxtCodec::encodeImage(BlockCodec::Dxt5, expected.data(), dxt->width(level), dxt->height(level), blocks.data());
+        EXPECT_TRUE(std::equal(blocks.begin(), blocks.end(), dxt->levelData(level))) << "level " << level;
+    }
+    dxt->Release();
+
+    IDirect3DTexture9* opaque = nullptr;
+    ASSERT_EQ(D3DXCreateTexture(nullptr, 8, 8, 0, 0, D3DFORMAT(0x77), D3DPOOL_MANAGED, &opaque), D3D_OK);
+    EXPECT_TRUE(FAILED(D3DXFilterTexture(opaque, nullptr, 0, D3DX_DEFAULT)));
+    opaque->Release();
+}
