@@ -15,6 +15,7 @@
 #include <wx/listctrl.h>
 #include <wx/splitter.h>
 
+#include <algorithm>
 #include <fstream>
 
 namespace
@@ -72,10 +73,8 @@ void MainWindow::applySettings()
 // and shows its panes.
 wxSize MainWindow::usableClientSize(int width, int height) const
 {
-    const wxRect screen = wxDisplay(wxDisplay::GetFromWindow(this) == wxNOT_FOUND
-                                        ? 0u
-                                        : static_cast<unsigned>(wxDisplay::GetFromWindow(this)))
-                              .GetClientArea();
+    const int display = wxDisplay::GetFromWindow(this);
+    const wxRect screen = wxDisplay(display == wxNOT_FOUND ? 0u : static_cast<unsigned>(display)).GetClientArea();
     const wxSize decoration = GetSize() - GetClientSize();
     const int maximumWidth = std::max(MINIMUM_CLIENT_WIDTH, screen.width - decoration.x);
     const int maximumHeight = std::max(MINIMUM_CLIENT_HEIGHT, screen.height - decoration.y);

@@ -12,7 +12,12 @@
 #include <wx/log.h>
 #include <wx/weakref.h>
 
+#include <sys/file.h>
+
 #include <chrono>
+#include <cstdlib>
+#include <fcntl.h>
+#include <string>
 #include <thread>
 #include <unistd.h>
 
@@ -64,6 +69,11 @@ wxWeakRef<MainWindow> s_lastWindow;
 
 void GuiTest::SetUp()
 {
+    const char* display = std::getenv("DISPLAY");
+    const std::string lockPath = std::string("/tmp/varnel-gui-tests") + (display != nullptr ? display : "") + ".lock";
+    m_displayLock = open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+    ASSERT_GE(m_displayLock, 0);
+    ASSERT_EQ(flock(m_displayLock, LOCK_SH), 0);
     TempDirTest::SetUp();
     ASSERT_EQ(0, symlink(VARNEL_SOURCE_DIR "/Resources", "Resources"));
     TestHooks::reset();
@@ -79,6 +89,14 @@ void GuiTest::TearDown()
     MainWindow::setSleepFunction(nullptr);
     TestHooks::reset();
     TempDirTest::TearDown();
+    if (m_displayLock >= 0)
+        close(m_displayLock);
+    m_displayLock = -1;
+}
+
+void GuiTest::useDisplayAlone()
+{
+    ASSERT_EQ(flock(m_displayLock, LOCK_EX), 0);
 }
 
 void GuiTest::pump(int milliseconds)

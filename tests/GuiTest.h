@@ -26,7 +26,12 @@ protected:
     void destroyMainWindow();
     // Whether the window created last still exists.
     bool mainWindowExists() const;
+    // Waits until no other test program uses the display, and keeps it alone until the test ends. Tests
+    // that send real keys need it: a window another test shows takes the keyboard focus.
+    void useDisplayAlone();
 
     MainWindow* m_window = nullptr;
+    // Shared by every test on one display while it runs; held alone by a test that needs the focus.
+    int m_displayLock = -1;
     static std::vector<uint32_t> s_sleeps;
 };

@@ -730,6 +730,7 @@ TEST_F(MainWindowTest, RecentLabelsShowFileNamesVerbatim)
 
 TEST_F(MainWindowTest, RealKeysReachTheMenuCommandsWhileTheLogPaneHasTheFocus)
 {
+    useDisplayAlone();
     createMainWindow();
     std::vector<int> fired;
     for (int id : {ID_MENU_DELETE, ID_MENU_REINITIALIZE_RENDER_PANE, ID_MENU_EXIT, ID_MENU_REPLACE, ID_MENU_RELOAD,
