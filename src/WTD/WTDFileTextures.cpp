@@ -58,7 +58,8 @@ bool createTextureFromImage(IDirect3DDevice9* device, STDFunctions* functions, c
                             IDirect3DTexture9*& texture)
 {
     texture = nullptr;
-    if (!STDFunctions::pathExists(path) || path.size() >= static_cast<size_t>(STDFunctions::BUFFER_SIZE)) {
+    // A path too long to widen would be looked up as "-": it names no file of the user's.
+    if (path.size() >= static_cast<size_t>(STDFunctions::BUFFER_SIZE) || !STDFunctions::pathExists(path)) {
         logError(messages.function, messages.invalidPathLine, "Invalid file path: ", path);
         return false;
     }
@@ -283,12 +284,12 @@ bool WTDFile::generateMipMaps(uint32_t index)
     // The new chain replaces the old texture only when every level of it was made: a failed copy or
     // filter would otherwise be saved as black levels.
     IDirect3DTexture9* texture = nullptr;
-    bool made = entry.texture && m_device && levels > 0 &&
-                SUCCEEDED(m_device->CreateTexture(
-                    static_cast<UINT>(entry.record.width), static_cast<UINT>(entry.record.height),
-                    static_cast<UINT>(levels), 0, static_cast<D3DFORMAT>(entry.record.format),
-                    D3DPOOL_MANAGED, &texture, nullptr)) &&
-                texture && fillMipChain(entry.texture, texture);
+    const bool made = entry.texture && m_device && levels > 0 &&
+                      SUCCEEDED(m_device->CreateTexture(
+                          static_cast<UINT>(entry.record.width), static_cast<UINT>(entry.record.height),
+                          static_cast<UINT>(levels), 0, static_cast<D3DFORMAT>(entry.record.format),
+                          D3DPOOL_MANAGED, &texture, nullptr)) &&
+                      texture && fillMipChain(entry.texture, texture);
     if (!made) {
         if (texture)
             texture->Release();

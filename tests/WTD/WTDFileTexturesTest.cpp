@@ -80,6 +80,20 @@ bool makeDdsWithImageMagick(const std::string& picture, const std::string& compr
                (mips ? "" : " -define dds:mipmaps=0") + " " + path);
 }
 
+// The DDS files of the independent tools, made from one opaque and one alpha picture of the size:
+// dxt1.dds and rgb.dds (24-bit) from the opaque one, dxt3.dds (nvcompress), dxt5.dds and argb.dds
+// (32-bit) from the one with alpha; the pictures stay as opaque.png and alpha.png.
+bool makeToolDdsFiles(int width, int height, bool mips, int seed = 7)
+{
+    return makePicture("opaque.png", width, height, false, seed) &&
+           makePicture("alpha.png", width, height, true, seed) &&
+           makeDdsWithImageMagick("opaque.png", "dxt1", mips, "dxt1.dds") &&
+           makeDdsWithImageMagick("opaque.png", "none", mips, "rgb.dds") &&
+           makeDdsWithImageMagick("alpha.png", "dxt5", mips, "dxt5.dds") &&
+           makeDdsWithImageMagick("alpha.png", "none", mips, "argb.dds") &&
+           run(std::string(NVCOMPRESS) + (mips ? "" : " -nomips") + " -bc2 alpha.png dxt3.dds");
+}
+
 // Level data of a DDS file as its header describes it, levels back to back after the header.
 struct DdsContents
 {
@@ -252,28 +266,22 @@ TEST_F(WTDFileTexturesTest, AddsDdsFilesOfIndependentToolsWithTheirRecordAndLeve
 {
     SKIP_WITHOUT(CONVERT);
     SKIP_WITHOUT(NVCOMPRESS);
-    ASSERT_TRUE(makePicture("opaque.png", 128, 64, false));
-    ASSERT_TRUE(makePicture("alpha.png", 128, 64, true));
+    ASSERT_TRUE(makeToolDdsFiles(128, 64, true));
+    ASSERT_TRUE(makeDdsWithImageMagick("alpha.png", "none", false, "argb1.dds"));
     struct Case
     {
         const char* file;
-        bool made;
         D3DFORMAT format;
         uint8_t levels;
         uint16_t stride;
     };
     const Case cases[] = {
-        {"dxt1.dds", makeDdsWithImageMagick("opaque.png", "dxt1", true, "dxt1.dds"), D3DFMT_DXT1, 8, 64},
-        {"dxt5.dds", makeDdsWithImageMagick("alpha.png", "dxt5", true, "dxt5.dds"), D3DFMT_DXT5, 8, 128},
-        {"argb.dds", makeDdsWithImageMagick("alpha.png", "none", true, "argb.dds"), D3DFMT_A8R8G8B8, 8, 128},
-        {"argb1.dds", makeDdsWithImageMagick("alpha.png", "none", false, "argb1.dds"), D3DFMT_A8R8G8B8, 1,
-         128},
-        {"rgb.dds", makeDdsWithImageMagick("opaque.png", "none", true, "rgb.dds"), D3DFMT_R8G8B8, 8, 128},
-        {"dxt3.dds", run(std::string(NVCOMPRESS) + " -bc2 alpha.png dxt3.dds"), D3DFMT_DXT3, 8, 128},
+        {"dxt1.dds", D3DFMT_DXT1, 8, 64},       {"dxt3.dds", D3DFMT_DXT3, 8, 128},
+        {"dxt5.dds", D3DFMT_DXT5, 8, 128},      {"argb.dds", D3DFMT_A8R8G8B8, 8, 128},
+        {"argb1.dds", D3DFMT_A8R8G8B8, 1, 128}, {"rgb.dds", D3DFMT_R8G8B8, 8, 128},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.file);
-        ASSERT_TRUE(c.made);
         DdsContents file;
         ASSERT_TRUE(readDds(c.file, file));
         const TextureEntry& entry = added(c.file);
@@ -605,14 +613,9 @@ TEST_F(WTDFileTexturesTest, ExtractedDdsFilesReadBackInImageMagickAndPillow)
     SKIP_WITHOUT(CONVERT);
     SKIP_WITHOUT(NVCOMPRESS);
     SKIP_WITHOUT(PYTHON);
-    ASSERT_TRUE(makePicture("opaque.png", 64, 64, false));
-    ASSERT_TRUE(makePicture("alpha.png", 64, 64, true));
-    ASSERT_TRUE(makeDdsWithImageMagick("opaque.png", "dxt1", true, "dxt1.dds"));
-    ASSERT_TRUE(makeDdsWithImageMagick("alpha.png", "dxt5", true, "dxt5.dds"));
-    ASSERT_TRUE(run(std::string(NVCOMPRESS) + " -bc2 alpha.png dxt3.dds"));
-    ASSERT_TRUE(makeDdsWithImageMagick("opaque.png", "none", false, "rgb.dds"));
+    ASSERT_TRUE(makeToolDdsFiles(64, 64, true));
     fs::create_directory("out");
-    for (const char* file : {"dxt1.dds", "dxt3.dds", "dxt5.dds", "rgb.dds", "alpha.png"}) {
+    for (const char* file : {"dxt1.dds", "dxt3.dds", "dxt5.dds", "argb.dds", "rgb.dds", "alpha.png"}) {
         SCOPED_TRACE(file);
         const TextureEntry& entry = added(file, "texture");
         ASSERT_NE(entry.texture, nullptr);
@@ -629,13 +632,7 @@ TEST_F(WTDFileTexturesTest, AddSaveReopenExtractGivesBackTheOriginalLevels)
 {
     SKIP_WITHOUT(CONVERT);
     SKIP_WITHOUT(NVCOMPRESS);
-    ASSERT_TRUE(makePicture("opaque.png", 64, 32, false));
-    ASSERT_TRUE(makePicture("alpha.png", 64, 32, true));
-    ASSERT_TRUE(makeDdsWithImageMagick("opaque.png", "dxt1", true, "dxt1.dds"));
-    ASSERT_TRUE(makeDdsWithImageMagick("alpha.png", "dxt5", true, "dxt5.dds"));
-    ASSERT_TRUE(run(std::string(NVCOMPRESS) + " -bc2 alpha.png dxt3.dds"));
-    ASSERT_TRUE(makeDdsWithImageMagick("alpha.png", "none", true, "argb.dds"));
-    ASSERT_TRUE(makeDdsWithImageMagick("opaque.png", "none", true, "rgb.dds"));
+    ASSERT_TRUE(makeToolDdsFiles(64, 32, true));
     const char* const files[] = {"dxt1.dds", "dxt3.dds", "dxt5.dds", "argb.dds", "rgb.dds"};
     for (const char* file : files)
         added(file);
@@ -685,11 +682,7 @@ TEST_F(WTDFileTexturesTest, GeneratedLevelsMatchTheBoxFilteredPicture)
 {
     SKIP_WITHOUT(CONVERT);
     SKIP_WITHOUT(NVCOMPRESS);
-    ASSERT_TRUE(makePicture("opaque.png", 256, 256, false, 11));
-    ASSERT_TRUE(makePicture("alpha.png", 256, 256, true, 11));
-    ASSERT_TRUE(makeDdsWithImageMagick("opaque.png", "dxt1", false, "dxt1.dds"));
-    ASSERT_TRUE(run(std::string(NVCOMPRESS) + " -nomips -bc2 alpha.png dxt3.dds"));
-    ASSERT_TRUE(makeDdsWithImageMagick("alpha.png", "dxt5", false, "dxt5.dds"));
+    ASSERT_TRUE(makeToolDdsFiles(256, 256, false, 11));
     for (const char* file : {"dxt1.dds", "dxt3.dds", "dxt5.dds", "alpha.png"}) {
         SCOPED_TRACE(file);
         const TextureEntry& entry = added(file);
