@@ -748,39 +748,47 @@ TEST_F(WTDFileTexturesTest, AFailedGenerationKeepsTheOldTextureAndRecord)
     ASSERT_TRUE(makePicture("small.png", 16, 16, false));
     added("small.png", "grass");
     appendEntryWithoutTexture("ghost");
-    // A texture of a format the stand-in keeps as opaque bytes cannot be filtered.
-    TextureEntry opaque;
-    opaque.name = "opaque";
-    opaque.record.width = 16;
-    opaque.record.height = 16;
-    opaque.record.format = 0x31424752;
-    ASSERT_TRUE(
-        SUCCEEDED(D3DXCreateTexture(m_device, 16, 16, 1, 0, static_cast<D3DFORMAT>(opaque.record.format),
-                                    D3DPOOL_MANAGED, &opaque.texture)));
-    m_archive->m_textures.push_back(opaque);
+    // The stand-in keeps G16R16 as opaque bytes: such a texture is created, but its top level can be
+    // neither filtered (same size: the level is copied, the filter fails) nor converted (a record
+    // larger than the texture: the copy fails).
+    for (int16_t recordSize : {16, 32}) {
+        TextureEntry opaque;
+        opaque.name = "opaque" + std::to_string(recordSize);
+        opaque.record.width = recordSize;
+        opaque.record.height = recordSize;
+        opaque.record.format = D3DFMT_G16R16;
+        ASSERT_TRUE(SUCCEEDED(
+            D3DXCreateTexture(m_device, 16, 16, 1, 0, D3DFMT_G16R16, D3DPOOL_MANAGED, &opaque.texture)));
+        m_archive->m_textures.push_back(opaque);
+    }
     m_archive->setModified(false);
     LogCapture::instance().clear();
-    const TextureEntry before = m_archive->m_textures[0];
+    const std::vector<TextureEntry> before = m_archive->m_textures;
 
-    EXPECT_FALSE(m_archive->generateMipMaps(3));
+    EXPECT_FALSE(m_archive->generateMipMaps(4));
     EXPECT_LOGGED_LINE(LOG_ERROR,
-                       "WTDFile::generateMipMaps(1283) - Index supplied: 3 is outside the texture list "
-                       "limits: 3");
+                       "WTDFile::generateMipMaps(1283) - Index supplied: 4 is outside the texture list "
+                       "limits: 4");
     TestHooks::failNextTextureCreation();
     EXPECT_FALSE(m_archive->generateMipMaps(0));
     EXPECT_LOGGED_LINE(LOG_ERROR,
                        "WTDFile::generateMipMaps(1301) - Failed to create texture for MipMap generation "
                        "on texture 0: grass");
-    EXPECT_EQ(m_archive->m_textures[0].texture, before.texture);
-    EXPECT_EQ(m_archive->m_textures[0].record.mipLevelCount, 1);
-    EXPECT_EQ(m_archive->m_textures[0].texture->GetLevelCount(), 1u);
-
     EXPECT_FALSE(m_archive->generateMipMaps(1));
     EXPECT_LOGGED(LOG_ERROR, "Failed to create texture for MipMap generation on texture 1: ghost");
     EXPECT_FALSE(m_archive->generateMipMaps(2));
-    EXPECT_LOGGED(LOG_ERROR, "Failed to create texture for MipMap generation on texture 2: opaque");
-    EXPECT_EQ(m_archive->m_textures[2].texture, opaque.texture);
-    EXPECT_EQ(m_archive->m_textures[2].record.mipLevelCount, 1);
+    EXPECT_LOGGED(LOG_ERROR, "Failed to create texture for MipMap generation on texture 2: opaque16");
+    EXPECT_FALSE(m_archive->generateMipMaps(3));
+    EXPECT_LOGGED(LOG_ERROR, "Failed to create texture for MipMap generation on texture 3: opaque32");
+
+    for (size_t i = 0; i < before.size(); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(m_archive->m_textures[i].texture, before[i].texture);
+        EXPECT_EQ(m_archive->m_textures[i].record.mipLevelCount, 1);
+        if (before[i].texture) {
+            EXPECT_EQ(before[i].texture->GetLevelCount(), 1u);
+        }
+    }
     EXPECT_FALSE(m_archive->isModified());
     EXPECT_EQ(LogCapture::instance().count(LOG_INFORMATION), 0u);
 }
