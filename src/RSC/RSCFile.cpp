@@ -1,9 +1,11 @@
 #include "RSC/RSCFile.h"
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <new>
 
+#include <sys/mman.h>
 #include <zlib.h>
 
 #include "Common/MessageLog/MessageLog.h"
@@ -27,6 +29,81 @@ void readZeroFilled(std::istream& stream, unsigned char* buffer, uint64_t length
     const uint64_t got = static_cast<uint64_t>(stream.gcount());
     if (got < length)
         std::memset(buffer + got, 0, length - got);
+}
+
+// The compressed stream is read in pieces of this size: the container is never held whole in memory.
+const size_t kReadChunk = 256 * 1024;
+
+// Inflates compressedLength bytes of the stream into destination, with the results zlib's uncompress
+// gives for the same input (Z_OK once the zlib stream ends, Z_DATA_ERROR for a stream that ends early
+// or is corrupt, Z_BUF_ERROR for one that inflates to more than capacity). Input the file does not
+// deliver is read as zero bytes. produced is the number of bytes written.
+int inflateStream(std::istream& stream, uint64_t compressedLength, unsigned char* destination, uint64_t capacity,
+                  uint64_t& produced)
+{
+    produced = 0;
+    z_stream inflater{};
+    if (inflateInit(&inflater) != Z_OK)
+        return Z_MEM_ERROR;
+    std::unique_ptr<unsigned char[]> chunk(new (std::nothrow) unsigned char[kReadChunk]);
+    if (!chunk)
+    {
+        inflateEnd(&inflater);
+        return Z_MEM_ERROR;
+    }
+    // Like uncompress, an empty destination gets a one-byte scratch buffer, so that a stream holding
+    // any data is told apart from an empty one.
+    unsigned char scratch = 0;
+    const bool empty = capacity == 0;
+    uint64_t outputLeft = empty ? 1 : capacity;
+    uint64_t inputLeft = compressedLength;
+    const uint64_t largestPiece = 0xFFFFFFFFu;
+    inflater.next_out = empty ? &scratch : destination;
+    int result = Z_OK;
+    do
+    {
+        if (inflater.avail_out == 0)
+        {
+            inflater.avail_out = static_cast<uInt>(std::min(outputLeft, largestPiece));
+            outputLeft -= inflater.avail_out;
+        }
+        if (inflater.avail_in == 0 && inputLeft > 0)
+        {
+            const uint64_t piece = std::min<uint64_t>(inputLeft, kReadChunk);
+            readZeroFilled(stream, chunk.get(), piece);
+            inflater.next_in = chunk.get();
+            inflater.avail_in = static_cast<uInt>(piece);
+            inputLeft -= piece;
+        }
+        result = inflate(&inflater, Z_NO_FLUSH);
+    } while (result == Z_OK);
+    if (!empty)
+        produced = inflater.total_out;
+    else if (inflater.total_out > 0 && result == Z_BUF_ERROR)
+        outputLeft = 1;
+    const uint64_t roomLeft = outputLeft + inflater.avail_out;
+    inflateEnd(&inflater);
+    if (result == Z_STREAM_END)
+        return Z_OK;
+    if (result == Z_NEED_DICT || (result == Z_BUF_ERROR && roomLeft > 0))
+        return Z_DATA_ERROR;
+    return result;
+}
+
+// Bodies run to hundreds of megabytes and are written once, front to back: backing them with huge
+// pages where the system offers them on request saves most of the cost of faulting in a fresh buffer.
+void adviseHugePages(unsigned char* buffer, uint64_t length)
+{
+#ifdef MADV_HUGEPAGE
+    const uintptr_t page = 4096;
+    const uintptr_t start = (reinterpret_cast<uintptr_t>(buffer) + page - 1) & ~(page - 1);
+    const uintptr_t end = (reinterpret_cast<uintptr_t>(buffer) + length) & ~(page - 1);
+    if (end > start + (2u << 20))
+        madvise(reinterpret_cast<void*>(start), end - start, MADV_HUGEPAGE);
+#else
+    (void)buffer;
+    (void)length;
+#endif
 }
 
 void logDataFailure(int zlibResult)
@@ -109,18 +186,15 @@ bool RSCFile::readRSCFileData(std::istream& stream, unsigned char*& body, const 
         return false;
     }
 
-    std::unique_ptr<unsigned char[]> compressed(new (std::nothrow) unsigned char[compressedLength]);
     std::unique_ptr<unsigned char[]> inflated(new (std::nothrow) unsigned char[bodyLength]);
-    if (!compressed || !inflated)
+    if (!inflated)
     {
         logDataFailure(Z_MEM_ERROR);
         return false;
     }
-    readZeroFilled(stream, compressed.get(), compressedLength);
-
-    uLongf inflatedLength = static_cast<uLongf>(bodyLength);
-    const int result = uncompress(inflated.get(), &inflatedLength, compressed.get(), static_cast<uLong>(compressedLength));
-    compressed.reset();
+    adviseHugePages(inflated.get(), bodyLength);
+    uint64_t inflatedLength = 0;
+    const int result = inflateStream(stream, compressedLength, inflated.get(), bodyLength, inflatedLength);
     if (result != Z_OK)
     {
         logDataFailure(result);
