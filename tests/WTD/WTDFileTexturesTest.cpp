@@ -7,6 +7,7 @@
 #include "Platform/Direct3D.h"
 #include "Platform/PixelConverter.h"
 #include "Platform/TestHooks.h"
+#include "Support/DdsBuilder.h"
 #include "Support/LogCapture.h"
 #include "Support/TempDirTest.h"
 
@@ -383,38 +384,25 @@ TEST_F(WTDFileTexturesTest, RefusesTheTextureTheCountCannotDescribe)
     SKIP_WITHOUT(CONVERT);
     ASSERT_TRUE(makePicture("good.png", 4, 4, false));
     m_archive->m_textures.resize(32766);
-    const TextureEntry& last = added("good.png");
+    // The 32767th texture is the last one the count can describe.
+    added("good.png");
     ASSERT_EQ(m_archive->m_textures.size(), 32767u);
     m_archive->setModified(false);
 
     EXPECT_FALSE(m_archive->addTexture("good.png", ""));
-    EXPECT_LOGGED_CONTAINS(LOG_ERROR, "32767");
-    EXPECT_LOGGED_CONTAINS(LOG_ERROR, "good.png");
+    EXPECT_LOGGED_LINE(LOG_ERROR,
+                       "WTDFile::addTexture(1088) - The archive already holds the most textures it "
+                       "can describe: 32767, file not added: good.png");
     EXPECT_EQ(m_archive->m_textures.size(), 32767u);
     EXPECT_FALSE(m_archive->isModified());
-    (void)last;
 }
 
 TEST_F(WTDFileTexturesTest, NeverDescribesMoreLevelsThanTheDimensionsAllow)
 {
-    // A 4x4 DXT1 file claiming 5 levels, with bytes for all five.
-    std::string dds(128 + 5 * 8, '\0');
-    auto put = [&dds](size_t offset, uint32_t value) {
-        for (int i = 0; i < 4; ++i)
-            dds[offset + i] = static_cast<char>(value >> (8 * i));
-    };
-    put(0, DDS_MAGIC);
-    put(4, DDS_HEADER_SIZE);
-    put(8, DDSD_CAPS | DDSD_HEIGHT | DDSD_WIDTH | DDSD_PIXELFORMAT | DDSD_MIPMAPCOUNT | DDSD_LINEARSIZE);
-    put(12, 4);
-    put(16, 4);
-    put(20, 8);
-    put(28, 5);
-    put(76, DDS_PIXELFORMAT_SIZE);
-    put(80, DDPF_FOURCC);
-    put(84, D3DFMT_DXT1);
-    put(108, DDSCAPS_TEXTURE | DDSCAPS_MIPMAP | DDSCAPS_COMPLEX);
-    writeFile("deep.dds", dds);
+    // A 4x4 DXT1 file claiming 5 levels (a full chain has 3), with bytes for all five.
+    DdsBuilder deep(D3DFMT_DXT1, 4, 4, 3);
+    deep.set(DdsBuilder::MipMapCount, 5).resize(DDS_DATA_OFFSET + 5 * 8);
+    ASSERT_TRUE(deep.write("deep.dds"));
 
     if (m_archive->addTexture("deep.dds", "")) {
         ASSERT_EQ(m_archive->m_textures.size(), 1u);
