@@ -46,66 +46,59 @@ void colourPalette(const uint8_t* block, bool allowTransparent, uint32_t palette
     }
 }
 
-void decodeColours(const uint8_t* block, bool allowTransparent, uint32_t out[16])
+inline uint64_t readU48(const uint8_t* bytes)
 {
-    uint32_t palette[4];
-    colourPalette(block, allowTransparent, palette);
-    uint32_t indices = readU32(block + 4);
-    for (int i = 0; i < 16; ++i) {
-        out[i] = palette[(indices >> (2 * i)) & 3];
-    }
+    return uint64_t(readU32(bytes)) | (uint64_t(readU16(bytes + 4)) << 32);
 }
 
-void decodeExplicitAlpha(const uint8_t* block, uint32_t out[16])
+// The eight alpha values of an interpolated (DXT5) alpha block, already shifted into the alpha byte.
+inline void alphaPalette(uint32_t a0, uint32_t a1, uint32_t palette[8])
 {
-    for (int i = 0; i < 16; ++i) {
-        uint32_t nibble = (block[i / 2] >> (4 * (i & 1))) & 15;
-        out[i] = (out[i] & 0x00FFFFFFu) | ((nibble * 17) << 24);
-    }
-}
-
-void decodeInterpolatedAlpha(const uint8_t* block, uint32_t out[16])
-{
-    uint32_t a0 = block[0];
-    uint32_t a1 = block[1];
-    uint32_t alpha[8] = {a0, a1, 0, 0, 0, 0, 0, 0};
+    palette[0] = a0 << 24;
+    palette[1] = a1 << 24;
     if (a0 > a1) {
         for (uint32_t code = 2; code < 8; ++code) {
-            alpha[code] = ((8 - code) * a0 + (code - 1) * a1) / 7;
+            palette[code] = (((8 - code) * a0 + (code - 1) * a1) / 7) << 24;
         }
     } else {
         for (uint32_t code = 2; code < 6; ++code) {
-            alpha[code] = ((6 - code) * a0 + (code - 1) * a1) / 5;
+            palette[code] = (((6 - code) * a0 + (code - 1) * a1) / 5) << 24;
         }
-        alpha[6] = 0;
-        alpha[7] = 255;
-    }
-    uint64_t codes = 0;
-    for (int i = 0; i < 6; ++i) {
-        codes |= uint64_t(block[2 + i]) << (8 * i);
-    }
-    for (int i = 0; i < 16; ++i) {
-        out[i] = (out[i] & 0x00FFFFFFu) | (alpha[(codes >> (3 * i)) & 7] << 24);
+        palette[6] = 0;
+        palette[7] = 0xFF000000u;
     }
 }
 
-void decodeToWords(BlockCodec codec, const uint8_t* block, uint32_t out[16])
+// One block into 16 packed RGBA words, the codec fixed at compile time so the loops unroll.
+template <BlockCodec codec>
+inline void decodeToWords(const uint8_t* block, uint32_t out[16])
 {
-    switch (codec) {
-    case BlockCodec::Dxt1:
-        decodeColours(block, true, out);
-        break;
-    case BlockCodec::Dxt3:
-        decodeColours(block + 8, false, out);
-        decodeExplicitAlpha(block, out);
-        break;
-    case BlockCodec::Dxt5:
-        decodeColours(block + 8, false, out);
-        decodeInterpolatedAlpha(block, out);
-        break;
-    case BlockCodec::None:
-        std::fill(out, out + 16, 0u);
-        break;
+    uint32_t colours[4];
+    if (codec == BlockCodec::Dxt1) {
+        colourPalette(block, true, colours);
+        uint32_t indices = readU32(block + 4);
+        for (int i = 0; i < 16; ++i, indices >>= 2) {
+            out[i] = colours[indices & 3];
+        }
+        return;
+    }
+    colourPalette(block + 8, false, colours);
+    for (uint32_t& colour : colours) {
+        colour &= 0x00FFFFFFu;
+    }
+    uint32_t indices = readU32(block + 12);
+    if (codec == BlockCodec::Dxt3) {
+        uint64_t nibbles = uint64_t(readU32(block)) | (uint64_t(readU32(block + 4)) << 32);
+        for (int i = 0; i < 16; ++i, indices >>= 2, nibbles >>= 4) {
+            out[i] = colours[indices & 3] | (uint32_t(nibbles & 15) * 17) << 24;
+        }
+        return;
+    }
+    uint32_t alphas[8];
+    alphaPalette(block[0], block[1], alphas);
+    uint64_t codes = readU48(block + 2);
+    for (int i = 0; i < 16; ++i, indices >>= 2, codes >>= 3) {
+        out[i] = colours[indices & 3] | alphas[codes & 7];
     }
 }
 
@@ -215,8 +208,13 @@ void encodeDxt3(const uint8_t* rgba, uint8_t* block)
 
 void DxtCodec::decodeBlock(BlockCodec codec, const uint8_t* block, uint8_t* rgba)
 {
-    uint32_t words[16];
-    decodeToWords(codec, block, words);
+    uint32_t words[16] = {};
+    switch (codec) {
+    case BlockCodec::Dxt1: decodeToWords<BlockCodec::Dxt1>(block, words); break;
+    case BlockCodec::Dxt3: decodeToWords<BlockCodec::Dxt3>(block, words); break;
+    case BlockCodec::Dxt5: decodeToWords<BlockCodec::Dxt5>(block, words); break;
+    case BlockCodec::None: break;
+    }
     for (int i = 0; i < 16; ++i) {
         storeWord(rgba + 4 * i, words[i]);
     }
@@ -239,30 +237,55 @@ void DxtCodec::encodeBlock(BlockCodec codec, const uint8_t* rgba, uint8_t* block
     }
 }
 
-void DxtCodec::decodeImage(BlockCodec codec, const uint8_t* blocks, UINT width, UINT height, uint8_t* rgba)
+namespace {
+
+// The decode loop with the codec fixed at compile time, so the block decoder inlines into it.
+template <BlockCodec codec>
+void decodeBlocks(const uint8_t* blocks, UINT width, UINT height, uint8_t* rgba)
 {
-    const UINT bytes = blockBytes(codec);
+    const UINT bytes = DxtCodec::blockBytes(codec);
     const UINT blocksWide = std::max<UINT>(1, (width + 3) / 4);
     const UINT blocksHigh = std::max<UINT>(1, (height + 3) / 4);
     const size_t rowBytes = size_t(width) * 4;
     uint32_t words[16];
     for (UINT by = 0; by < blocksHigh; ++by) {
         const UINT rows = std::min<UINT>(4, height - by * 4);
+        uint8_t* rowTarget = rgba + size_t(by) * 4 * rowBytes;
         for (UINT bx = 0; bx < blocksWide; ++bx) {
-            decodeToWords(codec, blocks, words);
+            decodeToWords<codec>(blocks, words);
             blocks += bytes;
             const UINT columns = std::min<UINT>(4, width - bx * 4);
-            uint8_t* target = rgba + size_t(by) * 4 * rowBytes + size_t(bx) * 16;
+            uint8_t* target = rowTarget + size_t(bx) * 16;
             if (rows == 4 && columns == 4) {
-                for (UINT y = 0; y < 4; ++y) {
-                    std::memcpy(target + y * rowBytes, words + 4 * y, 16);
-                }
+                std::memcpy(target, words, 16);
+                std::memcpy(target + rowBytes, words + 4, 16);
+                std::memcpy(target + 2 * rowBytes, words + 8, 16);
+                std::memcpy(target + 3 * rowBytes, words + 12, 16);
                 continue;
             }
             for (UINT y = 0; y < rows; ++y) {
                 std::memcpy(target + y * rowBytes, words + 4 * y, size_t(columns) * 4);
             }
         }
+    }
+}
+
+} // namespace
+
+void DxtCodec::decodeImage(BlockCodec codec, const uint8_t* blocks, UINT width, UINT height, uint8_t* rgba)
+{
+    switch (codec) {
+    case BlockCodec::Dxt1:
+        decodeBlocks<BlockCodec::Dxt1>(blocks, width, height, rgba);
+        break;
+    case BlockCodec::Dxt3:
+        decodeBlocks<BlockCodec::Dxt3>(blocks, width, height, rgba);
+        break;
+    case BlockCodec::Dxt5:
+        decodeBlocks<BlockCodec::Dxt5>(blocks, width, height, rgba);
+        break;
+    case BlockCodec::None:
+        break;
     }
 }
 

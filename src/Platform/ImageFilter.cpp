@@ -68,22 +68,49 @@ std::vector<Tap> tapsFor(UINT from, UINT to, bool point)
 
 } // namespace
 
+namespace {
+
+// Rounded average of four RGBA pixels, all four channels at once: the red and blue bytes and the green
+// and alpha bytes are summed in separate 16-bit lanes, so no channel carries into the next.
+inline uint32_t averageOfFour(uint32_t a, uint32_t b, uint32_t c, uint32_t d)
+{
+    const uint32_t lanes = 0x00FF00FFu;
+    const uint32_t even = (a & lanes) + (b & lanes) + (c & lanes) + (d & lanes) + 0x00020002u;
+    const uint32_t odd = ((a >> 8) & lanes) + ((b >> 8) & lanes) + ((c >> 8) & lanes) + ((d >> 8) & lanes) + 0x00020002u;
+    return ((even >> 2) & lanes) | (((odd >> 2) & lanes) << 8);
+}
+
+inline uint32_t pixelAt(const uint8_t* row, UINT x)
+{
+    uint32_t pixel;
+    std::memcpy(&pixel, row + size_t(x) * 4, 4);
+    return pixel;
+}
+
+} // namespace
+
 void ImageFilter::halve(const uint8_t* source, UINT width, UINT height, std::vector<uint8_t>& target)
 {
     const UINT targetWidth = std::max<UINT>(1, width / 2);
     const UINT targetHeight = std::max<UINT>(1, height / 2);
     target.resize(size_t(targetWidth) * targetHeight * 4);
     const size_t rowBytes = size_t(width) * 4;
+    // Where an odd or single-pixel size leaves a pixel without a partner, it is its own partner.
+    const UINT pairedColumns = width / 2;
     uint8_t* out = target.data();
     for (UINT y = 0; y < targetHeight; ++y) {
         const uint8_t* top = source + size_t(std::min(2 * y, height - 1)) * rowBytes;
         const uint8_t* bottom = source + size_t(std::min(2 * y + 1, height - 1)) * rowBytes;
-        for (UINT x = 0; x < targetWidth; ++x) {
-            const size_t left = size_t(std::min(2 * x, width - 1)) * 4;
-            const size_t right = size_t(std::min(2 * x + 1, width - 1)) * 4;
-            for (int c = 0; c < 4; ++c) {
-                *out++ = uint8_t((top[left + c] + top[right + c] + bottom[left + c] + bottom[right + c] + 2) >> 2);
-            }
+        for (UINT x = 0; x < pairedColumns; ++x) {
+            const uint32_t pixel = averageOfFour(pixelAt(top, 2 * x), pixelAt(top, 2 * x + 1), pixelAt(bottom, 2 * x),
+                                                 pixelAt(bottom, 2 * x + 1));
+            std::memcpy(out, &pixel, 4);
+            out += 4;
+        }
+        if (pairedColumns == 0) {
+            const uint32_t pixel = averageOfFour(pixelAt(top, 0), pixelAt(top, 0), pixelAt(bottom, 0), pixelAt(bottom, 0));
+            std::memcpy(out, &pixel, 4);
+            out += 4;
         }
     }
 }
