@@ -805,3 +805,53 @@ TEST_F(MainWindowTest, ExitClosesTheWindowByTheRoadOfTheCloseBox)
     EXPECT_EQ(readFile("config/varnel_ar.arf"), "a.wtd\n");
     EXPECT_TRUE(m_prompter.asked().empty());
 }
+
+TEST_F(MainWindowTest, OnlyExistingRowsAreSelectedOrRenamed)
+{
+    writeArchive("a.wtd", {"wall", "door"});
+    startWith({"a.wtd"});
+    // A delete or a reload can leave the remembered texture past the last row.
+    m_window->getBackEnd()->getSelectedFile()->m_selectedTexture = 7;
+    m_window->updateTextureList();
+    EXPECT_TRUE(selectedRows(textureList()).empty());
+    EXPECT_EQ(textureList()->GetItemCount(), 2);
+
+    wxListEvent rename(wxEVT_LIST_END_LABEL_EDIT, ID_TEXTURE_LIST);
+    rename.SetEventObject(textureList());
+    rename.m_itemIndex = 5;
+    rename.m_item.SetId(5);
+    rename.m_item.SetText("ghost");
+    textureList()->GetEventHandler()->ProcessEvent(rename);
+    EXPECT_FALSE(rename.IsAllowed());
+    EXPECT_FALSE(archive(0)->isModified());
+    EXPECT_EQ(rowTexts(textureList(), 0), (std::vector<std::string>{"wall", "door"}));
+}
+
+TEST_F(MainWindowTest, TheIconResourceIsTheProgramIconAndTheImagesHaveTheirSizes)
+{
+    createMainWindow();
+    EXPECT_TRUE(m_window->GetIconResource("Resources/icons/varnel_small.ico").IsOk());
+    EXPECT_FALSE(m_window->GetIconResource("Resources/icons/other.ico").IsOk());
+    EXPECT_TRUE(m_window->GetIcon().IsOk());
+
+    // The program icon holds a 16 x 16 and a 32 x 32 entry, both in the BMP form (a 40-byte header).
+    const std::string ico = readFile("Resources/icons/varnel_small.ico");
+    ASSERT_GE(ico.size(), 38u);
+    ASSERT_EQ(static_cast<uint8_t>(ico[4]), 2u);
+    for (int entry = 0; entry < 2; ++entry)
+    {
+        const unsigned char* directory = reinterpret_cast<const unsigned char*>(ico.data()) + 6 + 16 * entry;
+        EXPECT_EQ(directory[0], entry == 0 ? 16 : 32);
+        EXPECT_EQ(directory[1], entry == 0 ? 16 : 32);
+        const uint32_t offset = directory[12] | directory[13] << 8 | directory[14] << 16 | uint32_t(directory[15]) << 24;
+        ASSERT_LT(offset + 4, ico.size());
+        EXPECT_EQ(static_cast<uint8_t>(ico[offset]), 40u);
+    }
+    for (const char* name : {"tex_woa.png", "tex_wa.png", "tex_file.png", "small_info.png", "small_warn.png",
+                             "small_error.png"})
+    {
+        const wxImage icon(wxString("Resources/icons/") + name, wxBITMAP_TYPE_PNG);
+        EXPECT_EQ(icon.GetSize(), wxSize(16, 16)) << name;
+    }
+    EXPECT_EQ(wxImage("Resources/GUI/varnel_ribbon.png", wxBITMAP_TYPE_PNG).GetSize(), wxSize(543, 68));
+}
