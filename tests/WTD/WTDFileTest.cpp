@@ -347,6 +347,13 @@ TEST_F(WTDFileTest, FolderIsNotAnArchive)
                        "WTDFile::WTDFile(38) - Load file canceled, stream to file failed to open: folder.wtd");
 }
 
+TEST_F(WTDFileTest, DeviceIsNotAnArchive)
+{
+    WTDFile& file = openPath("/dev/null");
+    EXPECT_TRUE(file.hasLoadFailed());
+    EXPECT_LOGGED(LOG_ERROR, "Load file canceled, stream to file failed to open: /dev/null");
+}
+
 TEST_F(WTDFileTest, PercentInAPathIsShownVerbatim)
 {
     ArchiveBuilder().writeTo("100%d %s.wtd");
@@ -799,7 +806,17 @@ TEST_F(WTDFileSortTest, ByNameHashKeepsTheOrderOfEqualHashes)
     add("grass.png");
     add("dir\\grass");
     m_file.sortByNameHash();
+    // Every grass name hashes as "grass": case, folder and extension do not count.
     EXPECT_EQ(m_file.m_textures[0].nameHash, m_file.m_textures[1].nameHash);
+    const auto hashOf = [&](const std::string& name) {
+        for (const TextureEntry& entry : m_file.m_textures)
+            if (entry.name == name)
+                return entry.nameHash;
+        return 0u;
+    };
+    EXPECT_EQ(hashOf("grass.dds"), hashOf("grass.png"));
+    EXPECT_EQ(hashOf("grass.dds"), hashOf("dir\\grass"));
+    EXPECT_NE(hashOf("grass.dds"), hashOf("x"));
     std::vector<std::string> grass;
     for (const TextureEntry& entry : m_file.m_textures)
         if (entry.name != "x")
