@@ -153,8 +153,8 @@ private:
     void appendLog(const std::string& message, const wxColour* colour);
     void setStatus(const wxString& text);
     void setListSelection(wxListCtrl* list, long row, bool selected);
+    // how: select all, none, or invert, row by row.
     void selectRows(wxListCtrl* list, int how);
-    void selectFileRow(long row);
     wxSize usableClientSize(int width, int height) const;
     bool canStoreLayout() const;
 
