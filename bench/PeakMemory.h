@@ -14,8 +14,7 @@ class PeakMemory
 {
 public:
     // Bytes the operation raised resident memory by at its peak, or -1 when /proc cannot tell.
-    template <typename Operation>
-    static double measure(Operation operation)
+    template <typename Operation> static double measure(Operation operation)
     {
         malloc_trim(0);
         const uint64_t before = statusBytes("VmRSS");

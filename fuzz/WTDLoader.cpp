@@ -33,8 +33,9 @@ IDirect3DDevice9* device()
         parameters.Windowed = TRUE;
         parameters.SwapEffect = D3DSWAPEFFECT_DISCARD;
         IDirect3DDevice9* created = nullptr;
-        if (!direct3D || FAILED(direct3D->CreateDevice(0, D3DDEVTYPE_HAL, nullptr, D3DCREATE_SOFTWARE_VERTEXPROCESSING,
-                                                       &parameters, &created)))
+        if (!direct3D ||
+            FAILED(direct3D->CreateDevice(0, D3DDEVTYPE_HAL, nullptr, D3DCREATE_SOFTWARE_VERTEXPROCESSING,
+                                          &parameters, &created)))
             std::abort();
         direct3D->Release();
         return created;
@@ -50,7 +51,7 @@ bool writeInput(const std::string& path, const uint8_t* data, size_t size)
     const bool written = std::fwrite(data, 1, size, file) == size;
     return std::fclose(file) == 0 && written;
 }
-}  // namespace
+} // namespace
 
 extern "C" size_t LLVMFuzzerMutate(uint8_t* data, size_t size, size_t maxSize);
 
@@ -67,7 +68,8 @@ bool mutateBody(uint8_t* data, size_t& size, size_t maxSize)
         return false;
     std::vector<uint8_t> body(kMaxMutatedBody);
     uLongf bodySize = body.size();
-    if (uncompress(body.data(), &bodySize, data + kHeaderSize, static_cast<uLong>(size - kHeaderSize)) != Z_OK)
+    if (uncompress(body.data(), &bodySize, data + kHeaderSize, static_cast<uLong>(size - kHeaderSize)) !=
+        Z_OK)
         return false;
     body.resize(bodySize);
     const size_t mutatedSize = LLVMFuzzerMutate(body.data(), bodySize, bodySize);
@@ -81,7 +83,7 @@ bool mutateBody(uint8_t* data, size_t& size, size_t maxSize)
     size = kHeaderSize + streamSize;
     return true;
 }
-}  // namespace
+} // namespace
 
 extern "C" size_t LLVMFuzzerCustomMutator(uint8_t* data, size_t size, size_t maxSize, unsigned int seed)
 {
@@ -98,8 +100,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         std::abort();
     {
         WTDFile file(path, device(), WTDFile::s_wholeFile, 0);
-        if (!file.hasLoadFailed())
-        {
+        if (!file.hasLoadFailed()) {
             file.sortTextures(static_cast<uint32_t>(size % 5), (size & 1) != 0);
             file.sortByNameHash();
             file.reloadFile();

@@ -2,9 +2,7 @@
 
 #include "RSC/LittleEndian.h"
 
-ByteReader::ByteReader(const unsigned char* data, uint64_t size) : m_data(data), m_size(data ? size : 0)
-{
-}
+ByteReader::ByteReader(const unsigned char* data, uint64_t size) : m_data(data), m_size(data ? size : 0) {}
 
 bool ByteReader::contains(uint64_t offset, uint64_t length) const
 {

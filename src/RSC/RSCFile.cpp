@@ -38,16 +38,15 @@ const size_t kReadChunk = 256 * 1024;
 // gives for the same input (Z_OK once the zlib stream ends, Z_DATA_ERROR for a stream that ends early
 // or is corrupt, Z_BUF_ERROR for one that inflates to more than capacity). Input the file does not
 // deliver is read as zero bytes. produced is the number of bytes written.
-int inflateStream(std::istream& stream, uint64_t compressedLength, unsigned char* destination, uint64_t capacity,
-                  uint64_t& produced)
+int inflateStream(std::istream& stream, uint64_t compressedLength, unsigned char* destination,
+                  uint64_t capacity, uint64_t& produced)
 {
     produced = 0;
     z_stream inflater{};
     if (inflateInit(&inflater) != Z_OK)
         return Z_MEM_ERROR;
     std::unique_ptr<unsigned char[]> chunk(new (std::nothrow) unsigned char[kReadChunk]);
-    if (!chunk)
-    {
+    if (!chunk) {
         inflateEnd(&inflater);
         return Z_MEM_ERROR;
     }
@@ -60,15 +59,12 @@ int inflateStream(std::istream& stream, uint64_t compressedLength, unsigned char
     const uint64_t largestPiece = 0xFFFFFFFFu;
     inflater.next_out = empty ? &scratch : destination;
     int result = Z_OK;
-    do
-    {
-        if (inflater.avail_out == 0)
-        {
+    do {
+        if (inflater.avail_out == 0) {
             inflater.avail_out = static_cast<uInt>(std::min(outputLeft, largestPiece));
             outputLeft -= inflater.avail_out;
         }
-        if (inflater.avail_in == 0 && inputLeft > 0)
-        {
+        if (inflater.avail_in == 0 && inputLeft > 0) {
             const uint64_t piece = std::min<uint64_t>(inputLeft, kReadChunk);
             readZeroFilled(stream, chunk.get(), piece);
             inflater.next_in = chunk.get();
@@ -108,10 +104,11 @@ void adviseHugePages(unsigned char* buffer, uint64_t length)
 
 void logDataFailure(int zlibResult)
 {
-    MessageLog::getInstance()->log(LOG_ERROR, "Decompression of file data failed, zlib error: %s", kSource, 125,
-                                   "RSCFile::readRSCFileData", RSCFile::zlibErrorToString(zlibResult).c_str());
+    MessageLog::getInstance()->log(LOG_ERROR, "Decompression of file data failed, zlib error: %s", kSource,
+                                   125, "RSCFile::readRSCFileData",
+                                   RSCFile::zlibErrorToString(zlibResult).c_str());
 }
-}  // namespace
+} // namespace
 
 RSCFile::RSCFile()
     : m_magic(0), m_resourceType(0), m_flags(0), m_fileSize(0), m_virtualSize(0), m_physicalSize(0)
@@ -122,10 +119,9 @@ RSCFile::~RSCFile() = default;
 
 bool RSCFile::readRSCFileHeader(std::fstream& stream)
 {
-    if (!stream.is_open())
-    {
-        MessageLog::getInstance()->log(LOG_ERROR, "File stream is not open, unable to read RSC file header", kSource,
-                                       52, "RSCFile::readRSCFileHeader");
+    if (!stream.is_open()) {
+        MessageLog::getInstance()->log(LOG_ERROR, "File stream is not open, unable to read RSC file header",
+                                       kSource, 52, "RSCFile::readRSCFileHeader");
         return false;
     }
 
@@ -134,8 +130,7 @@ bool RSCFile::readRSCFileHeader(std::fstream& stream)
     unsigned char header[s_headerSize];
     readZeroFilled(stream, header, sizeof(uint32_t));
     const uint32_t magic = LittleEndian::loadU32(header + s_magicOffset);
-    if (magic != s_magic)
-    {
+    if (magic != s_magic) {
         MessageLog::getInstance()->log(LOG_ERROR, "Not a valid RSC file, magic number was: %i", kSource, 45,
                                        "RSCFile::readRSCFileHeader", static_cast<int32_t>(magic));
         m_magic = 0;
@@ -158,7 +153,9 @@ uint64_t RSCFile::decodeSegmentSize(uint32_t code)
 
 void RSCFile::decodeSegmentSizes()
 {
-    const auto saturate = [](uint64_t size) { return size > 0xFFFFFFFFull ? 0xFFFFFFFFu : static_cast<uint32_t>(size); };
+    const auto saturate = [](uint64_t size) {
+        return size > 0xFFFFFFFFull ? 0xFFFFFFFFu : static_cast<uint32_t>(size);
+    };
     m_virtualSize = saturate(decodeSegmentSize(m_flags & 0x7FFF));
     m_physicalSize = saturate(decodeSegmentSize((m_flags >> 15) & 0x7FFF));
 }
@@ -171,8 +168,7 @@ uint64_t RSCFile::getTotalSize() const
 bool RSCFile::readRSCFileData(std::istream& stream, unsigned char*& body, const uint32_t& containerSize)
 {
     body = nullptr;
-    if (containerSize < s_headerSize)
-    {
+    if (containerSize < s_headerSize) {
         logDataFailure(Z_DATA_ERROR);
         return false;
     }
@@ -180,23 +176,20 @@ bool RSCFile::readRSCFileData(std::istream& stream, unsigned char*& body, const 
     const uint64_t bodyLength = getTotalSize();
     // A saturated segment makes the total at least 0xFFFFFFFF, which no real body reaches (sizes are
     // multiples of 256).
-    if (bodyLength > kMaxBodySize || bodyLength > compressedLength * kMaxInflateRatio + kInflateAllowance)
-    {
+    if (bodyLength > kMaxBodySize || bodyLength > compressedLength * kMaxInflateRatio + kInflateAllowance) {
         logDataFailure(Z_MEM_ERROR);
         return false;
     }
 
     std::unique_ptr<unsigned char[]> inflated(new (std::nothrow) unsigned char[bodyLength]);
-    if (!inflated)
-    {
+    if (!inflated) {
         logDataFailure(Z_MEM_ERROR);
         return false;
     }
     adviseHugePages(inflated.get(), bodyLength);
     uint64_t inflatedLength = 0;
     const int result = inflateStream(stream, compressedLength, inflated.get(), bodyLength, inflatedLength);
-    if (result != Z_OK)
-    {
+    if (result != Z_OK) {
         logDataFailure(result);
         return false;
     }

@@ -11,7 +11,7 @@
 class RSCFile
 {
 public:
-    static constexpr uint32_t s_magic = 0x05435352;          // "RSC" and the byte 5
+    static constexpr uint32_t s_magic = 0x05435352; // "RSC" and the byte 5
     static constexpr uint32_t s_resourceTypeWritten = 8;
     static constexpr uint32_t s_flagsWrittenBits = 0xC0000000;
     static constexpr uint32_t s_headerSize = 12;
@@ -51,7 +51,7 @@ protected:
     uint32_t m_magic;
     uint32_t m_resourceType;
     uint32_t m_flags;
-    uint32_t m_fileSize;      // length of the whole container; set by the owner
+    uint32_t m_fileSize; // length of the whole container; set by the owner
     // Decoded segment sizes; a segment beyond 32 bits is held as 0xFFFFFFFF so that the total still
     // exceeds every limit instead of wrapping to a small, plausible size.
     uint32_t m_virtualSize;

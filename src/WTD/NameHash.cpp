@@ -22,7 +22,7 @@ int32_t foldedSignedByte(char c)
     // Taken as a signed 8-bit value on every platform (plain char is unsigned on some).
     return static_cast<int32_t>(static_cast<int8_t>(byte));
 }
-}  // namespace
+} // namespace
 
 NameHash* NameHash::getInstance()
 {
@@ -53,8 +53,7 @@ uint32_t NameHash::hashName(const char* name) const
         return h;
     if (*name == '"')
         ++name;
-    for (; *name != '\0' && *name != '"'; ++name)
-    {
+    for (; *name != '\0' && *name != '"'; ++name) {
         h += static_cast<uint32_t>(foldedSignedByte(*name));
         h += h << 10;
         h ^= h >> 6;

@@ -1,5 +1,3 @@
 #include "WTD/TextureEntry.h"
 
-TextureEntry::TextureEntry() : texture(nullptr), record(), recordOffset(0), name(), nameHash(0)
-{
-}
+TextureEntry::TextureEntry() : texture(nullptr), record(), recordOffset(0), name(), nameHash(0) {}

@@ -11,10 +11,10 @@ class IDirect3DTexture9;
 // and destroying it releases nothing. The WTDFile holding the entry owns the texture and releases it.
 struct TextureEntry
 {
-    IDirect3DTexture9* texture;  // null until one is created
+    IDirect3DTexture9* texture; // null until one is created
     TextureTOCItem record;
-    uint32_t recordOffset;       // body offset after reading; tagged pointer while writing
-    std::string name;            // without the "pack:/" prefix
+    uint32_t recordOffset; // body offset after reading; tagged pointer while writing
+    std::string name;      // without the "pack:/" prefix
     uint32_t nameHash;
 
     TextureEntry();

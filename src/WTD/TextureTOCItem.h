@@ -11,7 +11,7 @@ struct TextureTOCItem
 {
     static constexpr uint32_t s_size = 80;
     static constexpr uint32_t s_validItemType = 0x006B1D94;
-    static constexpr uint32_t s_formatA8B8G8R8 = 32;  // the format of a new record
+    static constexpr uint32_t s_formatA8B8G8R8 = 32; // the format of a new record
 
     uint32_t itemType;
     uint32_t reserved04;
@@ -24,7 +24,7 @@ struct TextureTOCItem
     uint32_t reserved18;
     int16_t width;
     int16_t height;
-    uint32_t format;            // Direct3D 9 surface format code
+    uint32_t format; // Direct3D 9 surface format code
     uint16_t stride;
     uint8_t textureKind;
     uint8_t mipLevelCount;

@@ -15,15 +15,15 @@
 namespace
 {
 const char* const kSource = ".\\WTD\\WTDFile";
-const size_t kNamePrefixLength = 6;  // "pack:/"
+const size_t kNamePrefixLength = 6; // "pack:/"
 const uint64_t kMaxNameBytes = 64;
+// Texture memory a load may create beyond the size of the body (see loadTextures).
+const uint64_t kTextureMemorySlack = 64ull * 1024 * 1024;
 
 MessageLog* messageLog()
 {
     return MessageLog::getInstance();
 }
-
-const uint64_t kTextureMemorySlack = 64ull * 1024 * 1024;
 
 uint32_t removeTag(uint32_t pointer)
 {
@@ -42,7 +42,8 @@ uint64_t textureMemorySize(const TextureTOCItem& record)
     if (width > D3D_MAX_TEXTURE_DIMENSION || height > D3D_MAX_TEXTURE_DIMENSION)
         return 0;
     const UINT fullChain = TextureFormatTable::fullChainLength(width, height);
-    const UINT levels = record.mipLevelCount == 0 || record.mipLevelCount > fullChain ? fullChain : record.mipLevelCount;
+    const UINT levels =
+        record.mipLevelCount == 0 || record.mipLevelCount > fullChain ? fullChain : record.mipLevelCount;
     const D3DFORMAT format = static_cast<D3DFORMAT>(record.format);
     uint64_t total = 0;
     for (UINT level = 0; level < levels; ++level)
@@ -50,7 +51,7 @@ uint64_t textureMemorySize(const TextureTOCItem& record)
                                                TextureFormatTable::levelDimension(height, level));
     return total;
 }
-}  // namespace
+} // namespace
 
 WTDFile::WTDFile(std::string path, IDirect3DDevice9* device, uint32_t fileSize, uint32_t offset)
     : RSCFile(), DraveFile(), m_textures(), m_header(), m_device(device)
@@ -58,18 +59,16 @@ WTDFile::WTDFile(std::string path, IDirect3DDevice9* device, uint32_t fileSize, 
     m_filePath = path;
     m_fileSize = fileSize;
     m_fileOffset = offset;
-    if (!STDFunctions::pathExists(m_filePath))
-    {
-        messageLog()->log(LOG_ERROR, "Load file canceled, supplied path is invalid: %s", kSource, 43, "WTDFile::WTDFile",
-                   m_filePath.c_str());
+    if (!STDFunctions::pathExists(m_filePath)) {
+        messageLog()->log(LOG_ERROR, "Load file canceled, supplied path is invalid: %s", kSource, 43,
+                          "WTDFile::WTDFile", m_filePath.c_str());
         m_loadFailed = true;
         return;
     }
     std::fstream stream;
-    if (!openStream(stream))
-    {
-        messageLog()->log(LOG_ERROR, "Load file canceled, stream to file failed to open: %s", kSource, 38, "WTDFile::WTDFile",
-                   m_filePath.c_str());
+    if (!openStream(stream)) {
+        messageLog()->log(LOG_ERROR, "Load file canceled, stream to file failed to open: %s", kSource, 38,
+                          "WTDFile::WTDFile", m_filePath.c_str());
         m_loadFailed = true;
         return;
     }
@@ -78,13 +77,12 @@ WTDFile::WTDFile(std::string path, IDirect3DDevice9* device, uint32_t fileSize, 
     stream.seekg(m_fileOffset);
     loadFile(stream);
     stream.close();
-    messageLog()->log(LOG_INFORMATION, "Loaded WTD File with %i textures: %s", kSource, 34, "WTDFile::WTDFile",
-               static_cast<int>(static_cast<int16_t>(m_header.textureCount)), m_filePath.c_str());
+    messageLog()->log(LOG_INFORMATION, "Loaded WTD File with %i textures: %s", kSource, 34,
+                      "WTDFile::WTDFile", static_cast<int>(static_cast<int16_t>(m_header.textureCount)),
+                      m_filePath.c_str());
 }
 
-WTDFile::WTDFile() : RSCFile(), DraveFile(), m_textures(), m_header(), m_device(nullptr)
-{
-}
+WTDFile::WTDFile() : RSCFile(), DraveFile(), m_textures(), m_header(), m_device(nullptr) {}
 
 WTDFile::~WTDFile()
 {
@@ -104,8 +102,7 @@ bool WTDFile::openStream(std::fstream& stream) const
 
 void WTDFile::releaseTextures()
 {
-    for (TextureEntry& entry : m_textures)
-    {
+    for (TextureEntry& entry : m_textures) {
         if (entry.texture)
             entry.texture->Release();
         entry.texture = nullptr;
@@ -114,28 +111,27 @@ void WTDFile::releaseTextures()
 
 bool WTDFile::loadFile(std::fstream& stream)
 {
-    if (!readRSCFileHeader(stream))
-    {
-        messageLog()->log(LOG_ERROR, "Unable to load WTD File, invalid RSC file header", kSource, 118, "WTDFile::loadFile");
+    if (!readRSCFileHeader(stream)) {
+        messageLog()->log(LOG_ERROR, "Unable to load WTD File, invalid RSC file header", kSource, 118,
+                          "WTDFile::loadFile");
         m_loadFailed = true;
         return false;
     }
     unsigned char* data = nullptr;
-    if (!readRSCFileData(stream, data, m_fileSize))
-    {
-        messageLog()->log(LOG_ERROR, "Unable to load WTD File, unable to load file data", kSource, 112, "WTDFile::loadFile");
+    if (!readRSCFileData(stream, data, m_fileSize)) {
+        messageLog()->log(LOG_ERROR, "Unable to load WTD File, unable to load file data", kSource, 112,
+                          "WTDFile::loadFile");
         m_loadFailed = true;
         return false;
     }
     const std::unique_ptr<unsigned char[]> body(data);
-    if (!loadWTDHeader(body.get()))
-    {
-        messageLog()->log(LOG_ERROR, "Unable to load WTD File, invalid header", kSource, 104, "WTDFile::loadFile");
+    if (!loadWTDHeader(body.get())) {
+        messageLog()->log(LOG_ERROR, "Unable to load WTD File, invalid header", kSource, 104,
+                          "WTDFile::loadFile");
         m_loadFailed = true;
         return false;
     }
-    if (static_cast<int16_t>(m_header.textureCount) > 0)
-    {
+    if (static_cast<int16_t>(m_header.textureCount) > 0) {
         readNameHashes(body.get());
         readTexturePointers(body.get());
         loadTOC(body.get());
@@ -148,20 +144,19 @@ bool WTDFile::loadFile(std::fstream& stream)
 bool WTDFile::loadWTDHeader(const unsigned char* body)
 {
     const ByteReader reader(body, getTotalSize());
-    if (!reader.contains(0, WTDHeader::s_size))
-    {
+    if (!reader.contains(0, WTDHeader::s_size)) {
         // Also covers a body too short for the magic itself.
-        messageLog()->log(LOG_ERROR, "Not a valid WTD file, its body of %llu bytes is shorter than the %u-byte header",
-                   kSource, 176, "WTDFile::loadWTDHeader", static_cast<unsigned long long>(reader.getSize()),
-                   WTDHeader::s_size);
+        messageLog()->log(LOG_ERROR,
+                          "Not a valid WTD file, its body of %llu bytes is shorter than the %u-byte header",
+                          kSource, 176, "WTDFile::loadWTDHeader",
+                          static_cast<unsigned long long>(reader.getSize()), WTDHeader::s_size);
         return false;
     }
     WTDHeader header;
     reader.readU32(WTDHeader::s_magicOffset, header.magic);
-    if (header.magic != WTDHeader::s_magic)
-    {
-        messageLog()->log(LOG_ERROR, "Not a valid WTD file, magic number was: %i", kSource, 176, "WTDFile::loadWTDHeader",
-                   static_cast<int32_t>(header.magic));
+    if (header.magic != WTDHeader::s_magic) {
+        messageLog()->log(LOG_ERROR, "Not a valid WTD file, magic number was: %i", kSource, 176,
+                          "WTDFile::loadWTDHeader", static_cast<int32_t>(header.magic));
         return false;
     }
     uint16_t failSafeCount = 0;
@@ -178,25 +173,26 @@ bool WTDFile::loadWTDHeader(const unsigned char* body)
     header.hashTableOffset = removeTag(header.hashTableOffset);
     header.texturePointerTableOffset = removeTag(header.texturePointerTableOffset);
 
-    if (failSafeCount == failSafeCheck && failSafeCount != header.textureCount)
-    {
-        messageLog()->log(LOG_WARNING, "Texture count %i does not match the fail safe values %i, fail safe will be used",
-                   kSource, 159, "WTDFile::loadWTDHeader", static_cast<int>(static_cast<int16_t>(header.textureCount)),
-                   static_cast<int>(static_cast<int16_t>(failSafeCount)));
+    if (failSafeCount == failSafeCheck && failSafeCount != header.textureCount) {
+        messageLog()->log(LOG_WARNING,
+                          "Texture count %i does not match the fail safe values %i, fail safe will be used",
+                          kSource, 159, "WTDFile::loadWTDHeader",
+                          static_cast<int>(static_cast<int16_t>(header.textureCount)),
+                          static_cast<int>(static_cast<int16_t>(failSafeCount)));
         header.textureCount = failSafeCount;
     }
 
     const int16_t count = static_cast<int16_t>(header.textureCount);
-    if (count > 0)
-    {
+    if (count > 0) {
         const uint64_t tableLength = 4ull * static_cast<uint64_t>(count);
         if (!reader.contains(header.hashTableOffset, tableLength) ||
-            !reader.contains(header.texturePointerTableOffset, tableLength))
-        {
+            !reader.contains(header.texturePointerTableOffset, tableLength)) {
             messageLog()->log(LOG_ERROR,
-                       "Not a valid WTD file, the tables of %i textures at %u and %u lie outside the body of %llu bytes",
-                       kSource, 176, "WTDFile::loadWTDHeader", static_cast<int>(count), header.hashTableOffset,
-                       header.texturePointerTableOffset, static_cast<unsigned long long>(reader.getSize()));
+                              "Not a valid WTD file, the tables of %i textures at %u and %u lie outside the "
+                              "body of %llu bytes",
+                              kSource, 176, "WTDFile::loadWTDHeader", static_cast<int>(count),
+                              header.hashTableOffset, header.texturePointerTableOffset,
+                              static_cast<unsigned long long>(reader.getSize()));
             return false;
         }
     }
@@ -217,8 +213,7 @@ void WTDFile::readNameHashes(const unsigned char* body)
 void WTDFile::readTexturePointers(const unsigned char* body)
 {
     const ByteReader reader(body, getTotalSize());
-    for (size_t i = 0; i < m_textures.size(); ++i)
-    {
+    for (size_t i = 0; i < m_textures.size(); ++i) {
         uint32_t pointer = 0;
         reader.readU32(m_header.texturePointerTableOffset + 4ull * i, pointer);
         m_textures[i].recordOffset = removeTag(pointer);
@@ -235,24 +230,23 @@ void WTDFile::loadTOC(const unsigned char* body)
 void WTDFile::readRecord(const ByteReader& body, TextureEntry& entry)
 {
     TextureTOCItem& record = entry.record;
-    if (!body.contains(entry.recordOffset, TextureTOCItem::s_size))
-    {
-        messageLog()->log(LOG_ERROR, "Not a valid texture TOC item, the record at %u lies outside the body of %llu bytes",
-                   kSource, 271, "WTDFile::loadTOC", entry.recordOffset,
-                   static_cast<unsigned long long>(body.getSize()));
+    if (!body.contains(entry.recordOffset, TextureTOCItem::s_size)) {
+        messageLog()->log(
+            LOG_ERROR, "Not a valid texture TOC item, the record at %u lies outside the body of %llu bytes",
+            kSource, 271, "WTDFile::loadTOC", entry.recordOffset,
+            static_cast<unsigned long long>(body.getSize()));
         return;
     }
     body.readU32(entry.recordOffset, record.itemType);
-    if (record.itemType != TextureTOCItem::s_validItemType)
-    {
+    if (record.itemType != TextureTOCItem::s_validItemType) {
         messageLog()->log(LOG_ERROR, "Not a valid texture TOC item: %i", kSource, 271, "WTDFile::loadTOC",
-                   static_cast<int32_t>(record.itemType));
+                          static_cast<int32_t>(record.itemType));
         return;
     }
     record.readFields(body, entry.recordOffset);
     if (record.textureKind != 0)
-        messageLog()->log(LOG_ERROR, "OMG Ponies we found a non normal texture: %s", kSource, 242, "WTDFile::loadTOC",
-                   m_filePath.c_str());
+        messageLog()->log(LOG_ERROR, "OMG Ponies we found a non normal texture: %s", kSource, 242,
+                          "WTDFile::loadTOC", m_filePath.c_str());
     record.namePointer = removeTag(record.namePointer);
     record.recordEndPointer = removeTag(record.recordEndPointer);
     record.reserved44 = removeTag(record.reserved44);
@@ -264,8 +258,7 @@ void WTDFile::readRecord(const ByteReader& body, TextureEntry& entry)
 void WTDFile::readTextureNames(const unsigned char* body)
 {
     const ByteReader reader(body, getTotalSize());
-    for (TextureEntry& entry : m_textures)
-    {
+    for (TextureEntry& entry : m_textures) {
         const uint64_t start = entry.record.namePointer;
         // The first byte is taken whatever it is, then bytes up to a NUL, 64 bytes or the end of the body.
         uint64_t length = reader.available(start, 1);
@@ -288,27 +281,24 @@ void WTDFile::loadTextures(const unsigned char* body)
     // create levels without data): records that lie about their sizes, or many entries pointing at one
     // record, must not make a small file take gigabytes of texture memory.
     uint64_t memoryLeft = reader.getSize() + kTextureMemorySlack;
-    for (uint32_t i = 0; i < m_textures.size(); ++i)
-    {
+    for (uint32_t i = 0; i < m_textures.size(); ++i) {
         TextureEntry& entry = m_textures[i];
         const TextureTOCItem& record = entry.record;
         entry.texture = nullptr;
         const uint64_t memory = textureMemorySize(record);
-        if (memory > memoryLeft)
-        {
-            messageLog()->log(LOG_ERROR,
-                              "Failed to create texture %i, it needs more memory than the archive can fill: %s",
-                              kSource, 331, "WTDFile::loadTextures", static_cast<int>(i), entry.name.c_str());
+        if (memory > memoryLeft) {
+            messageLog()->log(
+                LOG_ERROR, "Failed to create texture %i, it needs more memory than the archive can fill: %s",
+                kSource, 331, "WTDFile::loadTextures", static_cast<int>(i), entry.name.c_str());
             continue;
         }
         const HRESULT result = D3DXCreateTexture(
-            m_device, static_cast<UINT>(record.width), static_cast<UINT>(record.height), record.mipLevelCount, 0,
-            static_cast<D3DFORMAT>(record.format), D3DPOOL_MANAGED, &entry.texture);
-        if (FAILED(result) || !entry.texture)
-        {
+            m_device, static_cast<UINT>(record.width), static_cast<UINT>(record.height), record.mipLevelCount,
+            0, static_cast<D3DFORMAT>(record.format), D3DPOOL_MANAGED, &entry.texture);
+        if (FAILED(result) || !entry.texture) {
             entry.texture = nullptr;
-            messageLog()->log(LOG_ERROR, "Failed to create texture %i: %s", kSource, 331, "WTDFile::loadTextures",
-                              static_cast<int>(i), entry.name.c_str());
+            messageLog()->log(LOG_ERROR, "Failed to create texture %i: %s", kSource, 331,
+                              "WTDFile::loadTextures", static_cast<int>(i), entry.name.c_str());
             continue;
         }
         memoryLeft -= memory;
@@ -323,14 +313,12 @@ void WTDFile::copyLevels(const ByteReader& body, uint32_t index)
     uint64_t source = record.pixelDataPointer;
     uint32_t unlockedLevels = 0;
     uint32_t shortLevels = 0;
-    for (uint32_t level = 0; level < record.mipLevelCount; ++level)
-    {
+    for (uint32_t level = 0; level < record.mipLevelCount; ++level) {
         const uint64_t size = getLevelSize(record.format, record.width, record.height, level);
         D3DSURFACE_DESC description;
         D3DLOCKED_RECT locked;
         if (FAILED(entry.texture->GetLevelDesc(level, &description)) ||
-            FAILED(entry.texture->LockRect(level, &locked, nullptr, 0)))
-        {
+            FAILED(entry.texture->LockRect(level, &locked, nullptr, 0))) {
             // Nothing is copied through a failed lock; the next level's data still starts after this one.
             ++unlockedLevels;
             source += size;
@@ -344,8 +332,7 @@ void WTDFile::copyLevels(const ByteReader& body, uint32_t index)
         unsigned char* destination = static_cast<unsigned char*>(locked.pBits);
         if (inside > 0)
             std::memcpy(destination, body.getData() + source, static_cast<size_t>(inside));
-        if (inside < wanted)
-        {
+        if (inside < wanted) {
             std::memset(destination + inside, 0, static_cast<size_t>(wanted - inside));
             ++shortLevels;
         }
@@ -354,9 +341,10 @@ void WTDFile::copyLevels(const ByteReader& body, uint32_t index)
     }
     // One message per texture, not per level: a record may claim up to 255 levels.
     if (unlockedLevels > 0)
-        messageLog()->log(LOG_ERROR, "Unable to lock %u of %u mip levels of texture %i, their pixels are not loaded: %s",
-                          kSource, 331, "WTDFile::loadTextures", unlockedLevels,
-                          static_cast<unsigned>(record.mipLevelCount), static_cast<int>(index), entry.name.c_str());
+        messageLog()->log(
+            LOG_ERROR, "Unable to lock %u of %u mip levels of texture %i, their pixels are not loaded: %s",
+            kSource, 331, "WTDFile::loadTextures", unlockedLevels,
+            static_cast<unsigned>(record.mipLevelCount), static_cast<int>(index), entry.name.c_str());
     if (shortLevels > 0)
         messageLog()->log(LOG_WARNING,
                           "Pixel data of %u mip levels of texture %i runs past the end of the file data, the "
@@ -367,17 +355,15 @@ void WTDFile::copyLevels(const ByteReader& body, uint32_t index)
 
 bool WTDFile::reloadFile()
 {
-    if (!STDFunctions::pathExists(m_filePath))
-    {
+    if (!STDFunctions::pathExists(m_filePath)) {
         messageLog()->log(LOG_ERROR, "RELoad of file canceled, supplied path is invalid: %s", kSource, 1038,
-                   "WTDFile::reloadFile", m_filePath.c_str());
+                          "WTDFile::reloadFile", m_filePath.c_str());
         return false;
     }
     std::fstream stream;
-    if (!openStream(stream))
-    {
-        messageLog()->log(LOG_ERROR, "RELoad of file canceled, stream to file failed to open: %s", kSource, 1032,
-                   "WTDFile::reloadFile", m_filePath.c_str());
+    if (!openStream(stream)) {
+        messageLog()->log(LOG_ERROR, "RELoad of file canceled, stream to file failed to open: %s", kSource,
+                          1032, "WTDFile::reloadFile", m_filePath.c_str());
         return false;
     }
     // Measured again: a save since the last load may have changed the container's length.
@@ -391,8 +377,9 @@ bool WTDFile::reloadFile()
     stream.seekg(m_fileOffset);
     const bool loaded = loadFile(stream);
     stream.close();
-    messageLog()->log(LOG_INFORMATION, "RELoaded WTD File with %i textures: %s", kSource, 1028, "WTDFile::reloadFile",
-               static_cast<int>(static_cast<int16_t>(m_header.textureCount)), m_filePath.c_str());
+    messageLog()->log(LOG_INFORMATION, "RELoaded WTD File with %i textures: %s", kSource, 1028,
+                      "WTDFile::reloadFile", static_cast<int>(static_cast<int16_t>(m_header.textureCount)),
+                      m_filePath.c_str());
     return loaded;
 }
 
@@ -428,8 +415,7 @@ uint64_t WTDFile::getLevelSize(uint32_t format, int16_t width, int16_t height, u
         return 0;
     const uint64_t pixels = static_cast<uint64_t>(width) * static_cast<uint64_t>(height);
     const UINT bitsPerPixel = TextureFormatTable::describe(static_cast<D3DFORMAT>(format)).bitsPerPixel;
-    if (format != s_formatDXT1 && bitsPerPixel > 8)
-    {
+    if (format != s_formatDXT1 && bitsPerPixel > 8) {
         // Stored whole: the shift rule would keep only a fraction of a texture wider than a byte a pixel.
         if (level >= 63)
             return 0;

@@ -7,7 +7,7 @@
 struct WTDHeader
 {
     static constexpr uint32_t s_magic = 0x00695384;
-    static constexpr uint32_t s_headerEndPointer = 0x50000020;  // tagged pointer to the end of the header
+    static constexpr uint32_t s_headerEndPointer = 0x50000020; // tagged pointer to the end of the header
 
     // Byte layout of the header in the body.
     static constexpr uint32_t s_magicOffset = 0;
@@ -28,7 +28,7 @@ struct WTDHeader
     uint32_t reservedA;
     uint32_t reservedB;
     uint32_t hashTableOffset;
-    uint16_t textureCount;     // signed 16-bit in use: 0x8000 and above mean no textures
+    uint16_t textureCount; // signed 16-bit in use: 0x8000 and above mean no textures
     uint32_t texturePointerTableOffset;
 
     WTDHeader();

@@ -56,4 +56,4 @@ TEST(ByteReaderTest, AvailableCountsWhatLiesInside)
     EXPECT_EQ(0u, none.getSize());
     EXPECT_FALSE(none.contains(0, 1));
 }
-}  // namespace
+} // namespace

@@ -81,7 +81,8 @@ TEST_F(RSCFileTest, HeaderDecodesSegmentSizes)
 {
     // virtual: count 1 shift 0 (256 bytes); physical: count 2047 shift 4 (2047 << 12); any type word.
     const uint32_t flags = 0x0001 | ((2047u | (4u << 11)) << 15);
-    ASSERT_TRUE(readHeader(std::string("RSC\x05\x07\x00\x00\x00", 8) + std::string(reinterpret_cast<const char*>(&flags), 4)));
+    ASSERT_TRUE(readHeader(std::string("RSC\x05\x07\x00\x00\x00", 8) +
+                           std::string(reinterpret_cast<const char*>(&flags), 4)));
     EXPECT_EQ(0x05435352u, m_file.getMagic());
     EXPECT_EQ(7u, m_file.getResourceType());
     EXPECT_EQ(flags, m_file.getFlags());
@@ -139,8 +140,9 @@ TEST_F(RSCFileTest, ClosedStreamIsRefused)
 {
     std::fstream stream;
     EXPECT_FALSE(m_file.readRSCFileHeader(stream));
-    EXPECT_LOGGED_LINE(LOG_ERROR,
-                       "RSCFile::readRSCFileHeader(52) - File stream is not open, unable to read RSC file header");
+    EXPECT_LOGGED_LINE(
+        LOG_ERROR,
+        "RSCFile::readRSCFileHeader(52) - File stream is not open, unable to read RSC file header");
 }
 
 TEST_F(RSCFileTest, BodyInflatesToTheDeclaredSize)
@@ -225,4 +227,4 @@ TEST_F(RSCFileTest, TotalBeyondThirtyTwoBitsIsAMemoryError)
     EXPECT_FALSE(readContainer(container(0xFFFFFFFF, compress(ArchiveBuilder::pattern(16, 9))), read));
     EXPECT_LOGGED(LOG_ERROR, kMemoryError);
 }
-}  // namespace
+} // namespace

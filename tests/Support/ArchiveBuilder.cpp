@@ -35,7 +35,7 @@ uint32_t hashOf(const std::string& name)
     NameHash::release();
     return value;
 }
-}  // namespace
+} // namespace
 
 ArchiveBuilder::Texture& ArchiveBuilder::addTexture(const std::string& name, int16_t width, int16_t height,
                                                     uint32_t format, uint8_t levels)
@@ -60,15 +60,14 @@ std::vector<uint8_t> ArchiveBuilder::buildBody(uint32_t& virtualSize, uint32_t& 
     const size_t records = pointerTable + 4 * n;
     size_t nameOffset = records + 80 * n;
     std::vector<size_t> names(n);
-    for (size_t i = 0; i < n; ++i)
-    {
+    for (size_t i = 0; i < n; ++i) {
         names[i] = nameOffset;
-        nameOffset += textures[i].prefix.size() + textures[i].name.size() + (textures[i].terminateName ? 1 : 0);
+        nameOffset +=
+            textures[i].prefix.size() + textures[i].name.size() + (textures[i].terminateName ? 1 : 0);
     }
     std::vector<size_t> pixels(n);
     size_t pixelEnd = 0;
-    for (size_t i = 0; i < n; ++i)
-    {
+    for (size_t i = 0; i < n; ++i) {
         pixels[i] = pixelEnd;
         pixelEnd += textures[i].pixels.size();
     }
@@ -89,8 +88,7 @@ std::vector<uint8_t> ArchiveBuilder::buildBody(uint32_t& virtualSize, uint32_t& 
     putU16(body, 28, header.failSafeCount.value_or(count));
     putU16(body, 30, header.failSafeCheck.value_or(count));
 
-    for (size_t i = 0; i < n; ++i)
-    {
+    for (size_t i = 0; i < n; ++i) {
         const Texture& texture = textures[i];
         const size_t record = records + 80 * i;
         putU32(body, hashTable + 4 * i, texture.nameHash.value_or(hashOf(texture.name)));
@@ -110,8 +108,7 @@ std::vector<uint8_t> ArchiveBuilder::buildBody(uint32_t& virtualSize, uint32_t& 
 
 uint32_t ArchiveBuilder::sizeCode(uint64_t bytes)
 {
-    for (uint32_t shift = 0; shift < 16; ++shift)
-    {
+    for (uint32_t shift = 0; shift < 16; ++shift) {
         const uint64_t unit = 256ull << shift;
         const uint64_t count = (bytes + unit - 1) / unit;
         if (count <= 0x7FF)
@@ -147,12 +144,9 @@ std::vector<uint8_t> ArchiveBuilder::makeContainer(const std::vector<uint8_t>& b
                                                    const Container& container)
 {
     std::vector<uint8_t> stream;
-    if (container.stream)
-    {
+    if (container.stream) {
         stream = *container.stream;
-    }
-    else
-    {
+    } else {
         uLongf length = compressBound(static_cast<uLong>(body.size()));
         stream.resize(length);
         compress2(stream.data(), &length, body.data(), static_cast<uLong>(body.size()), 9);
@@ -182,8 +176,7 @@ std::vector<uint8_t> ArchiveBuilder::pattern(size_t length, uint32_t seed)
 {
     std::vector<uint8_t> bytes(length);
     uint32_t state = seed * 2654435761u + 12345u;
-    for (size_t i = 0; i < length; ++i)
-    {
+    for (size_t i = 0; i < length; ++i) {
         state = state * 1103515245u + 12345u;
         bytes[i] = static_cast<uint8_t>(state >> 16);
     }

@@ -23,12 +23,12 @@ class ArchiveBuilder
 public:
     struct Texture
     {
-        std::string name;                  // stored after the prefix
+        std::string name; // stored after the prefix
         std::string prefix = "pack:/";
-        bool terminateName = true;          // false: no NUL after the name (when it ends the body, none at all)
-        TextureTOCItem record;              // written as is, except the pointers the builder lays out
-        std::optional<uint32_t> nameHash;   // default: the name hash of the name without extension
-        std::vector<uint8_t> pixels;        // all levels back to back
+        bool terminateName = true;        // false: no NUL after the name (when it ends the body, none at all)
+        TextureTOCItem record;            // written as is, except the pointers the builder lays out
+        std::optional<uint32_t> nameHash; // default: the name hash of the name without extension
+        std::vector<uint8_t> pixels;      // all levels back to back
         // Raw values written instead of the laid-out (tagged) pointers.
         std::optional<uint32_t> recordPointer;
         std::optional<uint32_t> namePointer;
@@ -38,11 +38,11 @@ public:
     struct Header
     {
         uint32_t magic = 0x00695384;
-        std::optional<uint16_t> textureCount;   // default: the number of textures
+        std::optional<uint16_t> textureCount; // default: the number of textures
         std::optional<uint16_t> countCopy;
         std::optional<uint16_t> failSafeCount;
         std::optional<uint16_t> failSafeCheck;
-        std::optional<uint32_t> hashTableOffset;          // raw, default the tagged laid-out offset
+        std::optional<uint32_t> hashTableOffset; // raw, default the tagged laid-out offset
         std::optional<uint32_t> texturePointerTableOffset;
     };
 
@@ -50,10 +50,10 @@ public:
     {
         uint32_t magic = 0x05435352;
         uint32_t resourceType = 8;
-        std::optional<uint32_t> flags;   // default: the codes of the two segments | 0xC0000000
-        size_t truncateStreamBy = 0;     // bytes cut from the end of the zlib stream
-        std::vector<uint8_t> trailingBytes;  // bytes after the zlib stream
-        std::optional<std::vector<uint8_t>> stream;  // a raw stream instead of the compressed body
+        std::optional<uint32_t> flags;              // default: the codes of the two segments | 0xC0000000
+        size_t truncateStreamBy = 0;                // bytes cut from the end of the zlib stream
+        std::vector<uint8_t> trailingBytes;         // bytes after the zlib stream
+        std::optional<std::vector<uint8_t>> stream; // a raw stream instead of the compressed body
     };
 
     // Segment tags of the pointers the builder writes: 5/6 as the writer stores them, or 0 for none.
@@ -69,7 +69,8 @@ public:
 
     // Appends a texture with a valid record of the given shape and a byte pattern of exactly the size
     // the reader expects for it. Returns the new texture for further lies.
-    Texture& addTexture(const std::string& name, int16_t width, int16_t height, uint32_t format, uint8_t levels);
+    Texture& addTexture(const std::string& name, int16_t width, int16_t height, uint32_t format,
+                        uint8_t levels);
 
     // The inflated body as laid out, unrounded: the virtual segment of virtualSize bytes, then the
     // physical one. build() rounds each segment up to its size code.

@@ -19,8 +19,7 @@ protected:
 uint32_t reference(const signed char* bytes, int length)
 {
     uint32_t h = 0;
-    for (int i = 0; i < length; ++i)
-    {
+    for (int i = 0; i < length; ++i) {
         h += static_cast<uint32_t>(static_cast<int32_t>(bytes[i]));
         h += h << 10;
         h ^= h >> 6;
@@ -72,4 +71,4 @@ TEST_F(NameHashTest, OneSharedInstance)
     EXPECT_EQ(m_hash, NameHash::getInstance());
     NameHash::release();
 }
-}  // namespace
+} // namespace

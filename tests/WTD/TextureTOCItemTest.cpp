@@ -46,11 +46,16 @@ TEST(TextureTOCItemTest, FieldsLieAtTheirOffsetsLittleEndian)
     std::vector<unsigned char> bytes(TextureTOCItem::s_size + 8, 0xCD);
     item.writeTo(bytes.data() + 4);
     const unsigned char* record = bytes.data() + 4;
-    EXPECT_EQ((std::vector<unsigned char>{0x94, 0x1D, 0x6B, 0x00}), std::vector<unsigned char>(record, record + 4));
-    EXPECT_EQ((std::vector<unsigned char>{0x23, 0x01, 0x00, 0x50}), std::vector<unsigned char>(record + 20, record + 24));
-    EXPECT_EQ((std::vector<unsigned char>{0xFE, 0xFF, 0x02, 0x01}), std::vector<unsigned char>(record + 28, record + 32));
-    EXPECT_EQ((std::vector<unsigned char>{0x0B, 0x0A, 7, 9}), std::vector<unsigned char>(record + 36, record + 40));
-    EXPECT_EQ((std::vector<unsigned char>{0x00, 0x00, 0x00, 0x40}), std::vector<unsigned char>(record + 60, record + 64));
+    EXPECT_EQ((std::vector<unsigned char>{0x94, 0x1D, 0x6B, 0x00}),
+              std::vector<unsigned char>(record, record + 4));
+    EXPECT_EQ((std::vector<unsigned char>{0x23, 0x01, 0x00, 0x50}),
+              std::vector<unsigned char>(record + 20, record + 24));
+    EXPECT_EQ((std::vector<unsigned char>{0xFE, 0xFF, 0x02, 0x01}),
+              std::vector<unsigned char>(record + 28, record + 32));
+    EXPECT_EQ((std::vector<unsigned char>{0x0B, 0x0A, 7, 9}),
+              std::vector<unsigned char>(record + 36, record + 40));
+    EXPECT_EQ((std::vector<unsigned char>{0x00, 0x00, 0x00, 0x40}),
+              std::vector<unsigned char>(record + 60, record + 64));
     EXPECT_EQ(0xEE, record[79]);
     // Nothing outside the 80 bytes is touched.
     EXPECT_EQ(0xCD, bytes[3]);
@@ -91,4 +96,4 @@ TEST(TextureTOCItemTest, RecordOutsideTheBufferIsNotRead)
     EXPECT_TRUE(read.readFields(ByteReader(bytes.data(), bytes.size()), 3));
     EXPECT_EQ(-1, read.width);
 }
-}  // namespace
+} // namespace

@@ -30,9 +30,11 @@ std::vector<uint8_t> levelBytes(IDirect3DTexture9* texture, UINT level)
 {
     D3DSURFACE_DESC description;
     D3DLOCKED_RECT locked;
-    if (FAILED(texture->GetLevelDesc(level, &description)) || FAILED(texture->LockRect(level, &locked, nullptr, 0)))
+    if (FAILED(texture->GetLevelDesc(level, &description)) ||
+        FAILED(texture->LockRect(level, &locked, nullptr, 0)))
         return {};
-    const uint64_t size = TextureFormatTable::levelSize(description.Format, description.Width, description.Height);
+    const uint64_t size =
+        TextureFormatTable::levelSize(description.Format, description.Width, description.Height);
     const uint8_t* bits = static_cast<const uint8_t*>(locked.pBits);
     std::vector<uint8_t> bytes(bits, bits + size);
     texture->UnlockRect(level);
@@ -44,8 +46,7 @@ std::vector<std::vector<uint8_t>> storedLevels(const ArchiveBuilder::Texture& te
 {
     std::vector<std::vector<uint8_t>> levels;
     size_t offset = 0;
-    for (uint32_t level = 0; level < texture.record.mipLevelCount; ++level)
-    {
+    for (uint32_t level = 0; level < texture.record.mipLevelCount; ++level) {
         const size_t size = static_cast<size_t>(
             WTDFile::getLevelSize(texture.record.format, texture.record.width, texture.record.height, level));
         levels.emplace_back(texture.pixels.begin() + offset, texture.pixels.begin() + offset + size);
@@ -66,9 +67,8 @@ protected:
         D3DPRESENT_PARAMETERS parameters{};
         parameters.Windowed = TRUE;
         parameters.SwapEffect = D3DSWAPEFFECT_DISCARD;
-        ASSERT_TRUE(SUCCEEDED(m_direct3D->CreateDevice(0, D3DDEVTYPE_HAL, nullptr,
-                                                        D3DCREATE_SOFTWARE_VERTEXPROCESSING, &parameters,
-                                                        &m_device)));
+        ASSERT_TRUE(SUCCEEDED(m_direct3D->CreateDevice(
+            0, D3DDEVTYPE_HAL, nullptr, D3DCREATE_SOFTWARE_VERTEXPROCESSING, &parameters, &m_device)));
     }
 
     void TearDown() override
@@ -101,8 +101,7 @@ protected:
     {
         ASSERT_NE(nullptr, entry.texture);
         const std::vector<std::vector<uint8_t>> levels = storedLevels(stored);
-        for (UINT level = 0; level < levels.size(); ++level)
-        {
+        for (UINT level = 0; level < levels.size(); ++level) {
             std::vector<uint8_t> held = levelBytes(entry.texture, level);
             ASSERT_GE(held.size(), levels[level].size()) << "level " << level;
             held.resize(levels[level].size());
@@ -127,7 +126,8 @@ TEST_F(WTDFileTest, LoadsRecordsNamesHashesAndPixels)
 
     ASSERT_FALSE(file.hasLoadFailed());
     ASSERT_EQ(3u, file.m_textures.size());
-    EXPECT_LOGGED_LINE(LOG_INFORMATION, "WTDFile::WTDFile(34) - Loaded WTD File with 3 textures: archive.wtd");
+    EXPECT_LOGGED_LINE(LOG_INFORMATION,
+                       "WTDFile::WTDFile(34) - Loaded WTD File with 3 textures: archive.wtd");
     EXPECT_NOTHING_LOGGED(LOG_ERROR);
     EXPECT_NOTHING_LOGGED(LOG_WARNING);
     EXPECT_EQ("grass", file.m_textures[0].name);
@@ -194,8 +194,9 @@ TEST_F(WTDFileTest, FailSafeCountWinsWhenItsTwoWordsAgree)
     builder.header.failSafeCount = 7;
     builder.header.failSafeCheck = 7;
     EXPECT_EQ(7u, open(builder).m_textures.size());
-    EXPECT_LOGGED_LINE(LOG_WARNING, "WTDFile::loadWTDHeader(159) - Texture count 5 does not match the fail safe "
-                                    "values 7, fail safe will be used");
+    EXPECT_LOGGED_LINE(LOG_WARNING,
+                       "WTDFile::loadWTDHeader(159) - Texture count 5 does not match the fail safe "
+                       "values 7, fail safe will be used");
     EXPECT_EQ("t6", m_file->m_textures[6].name);
 
     builder.header.failSafeCheck = 8;
@@ -212,8 +213,7 @@ TEST_F(WTDFileTest, CountsFromHalfTheRangeUpMeanNoTextures)
 {
     ArchiveBuilder builder;
     builder.addTexture("a", 4, 4, kDXT1, 1);
-    for (uint16_t count : {uint16_t(0x8000), uint16_t(0xFFFF), uint16_t(0)})
-    {
+    for (uint16_t count : {uint16_t(0x8000), uint16_t(0xFFFF), uint16_t(0)}) {
         builder.header.textureCount = count;
         WTDFile& file = open(builder);
         EXPECT_FALSE(file.hasLoadFailed());
@@ -260,7 +260,8 @@ TEST_F(WTDFileTest, NonNormalTextureIsReportedAndLoaded)
     ArchiveBuilder builder;
     builder.addTexture("odd", 4, 4, kDXT1, 1).record.textureKind = 3;
     WTDFile& file = open(builder);
-    EXPECT_LOGGED_LINE(LOG_ERROR, "WTDFile::loadTOC(242) - OMG Ponies we found a non normal texture: archive.wtd");
+    EXPECT_LOGGED_LINE(LOG_ERROR,
+                       "WTDFile::loadTOC(242) - OMG Ponies we found a non normal texture: archive.wtd");
     EXPECT_EQ(3u, file.m_textures[0].record.textureKind);
     expectPixels(file.m_textures[0], builder.textures[0]);
 }
@@ -334,7 +335,8 @@ TEST_F(WTDFileTest, MissingPathIsRefused)
 {
     WTDFile& file = openPath("missing.wtd");
     EXPECT_TRUE(file.hasLoadFailed());
-    EXPECT_LOGGED_LINE(LOG_ERROR, "WTDFile::WTDFile(43) - Load file canceled, supplied path is invalid: missing.wtd");
+    EXPECT_LOGGED_LINE(LOG_ERROR,
+                       "WTDFile::WTDFile(43) - Load file canceled, supplied path is invalid: missing.wtd");
     EXPECT_NOTHING_LOGGED(LOG_INFORMATION);
 }
 
@@ -343,8 +345,8 @@ TEST_F(WTDFileTest, FolderIsNotAnArchive)
     ASSERT_EQ(0, system("mkdir folder.wtd"));
     WTDFile& file = openPath("folder.wtd");
     EXPECT_TRUE(file.hasLoadFailed());
-    EXPECT_LOGGED_LINE(LOG_ERROR,
-                       "WTDFile::WTDFile(38) - Load file canceled, stream to file failed to open: folder.wtd");
+    EXPECT_LOGGED_LINE(
+        LOG_ERROR, "WTDFile::WTDFile(38) - Load file canceled, stream to file failed to open: folder.wtd");
 }
 
 TEST_F(WTDFileTest, DeviceIsNotAnArchive)
@@ -371,7 +373,8 @@ TEST_F(WTDFileTest, WrongContainerMagicLogsInOrder)
     EXPECT_TRUE(file.m_textures.empty());
     const std::vector<LogCapture::Entry>& entries = LogCapture::instance().entries();
     ASSERT_EQ(3u, entries.size()) << LogCapture::instance().describe();
-    EXPECT_EQ("RSCFile::readRSCFileHeader(45) - Not a valid RSC file, magic number was: 105075538", entries[0].line);
+    EXPECT_EQ("RSCFile::readRSCFileHeader(45) - Not a valid RSC file, magic number was: 105075538",
+              entries[0].line);
     EXPECT_EQ("WTDFile::loadFile(118) - Unable to load WTD File, invalid RSC file header", entries[1].line);
     EXPECT_EQ("WTDFile::WTDFile(34) - Loaded WTD File with 0 textures: archive.wtd", entries[2].line);
 }
@@ -384,7 +387,8 @@ TEST_F(WTDFileTest, WrongDictionaryMagicFailsTheLoad)
     WTDFile& file = open(builder);
     EXPECT_TRUE(file.hasLoadFailed());
     EXPECT_TRUE(file.m_textures.empty());
-    EXPECT_LOGGED_LINE(LOG_ERROR, "WTDFile::loadWTDHeader(176) - Not a valid WTD file, magic number was: 6902661");
+    EXPECT_LOGGED_LINE(LOG_ERROR,
+                       "WTDFile::loadWTDHeader(176) - Not a valid WTD file, magic number was: 6902661");
     EXPECT_LOGGED_LINE(LOG_ERROR, "WTDFile::loadFile(104) - Unable to load WTD File, invalid header");
 }
 
@@ -395,7 +399,8 @@ TEST_F(WTDFileTest, UnreadableBodyFailsTheLoad)
     WTDFile& file = open(builder);
     EXPECT_TRUE(file.hasLoadFailed());
     EXPECT_LOGGED_CONTAINS(LOG_ERROR, "Decompression of file data failed, zlib error: Z ");
-    EXPECT_LOGGED_LINE(LOG_ERROR, "WTDFile::loadFile(112) - Unable to load WTD File, unable to load file data");
+    EXPECT_LOGGED_LINE(LOG_ERROR,
+                       "WTDFile::loadFile(112) - Unable to load WTD File, unable to load file data");
 }
 
 // ---- Corruption: files that lie ----
@@ -423,8 +428,8 @@ TEST_F(WTDFileTest, TablesOutsideTheBodyFailTheLoad)
     EXPECT_LOGGED(LOG_ERROR, "Unable to load WTD File, invalid header");
 
     builder.header.hashTableOffset.reset();
-    builder.header.texturePointerTableOffset = 0x500000FE;  // inside, but its 4 bytes are not
-    builder.header.textureCount = 0x7FFF;                    // a table far longer than the body
+    builder.header.texturePointerTableOffset = 0x500000FE; // inside, but its 4 bytes are not
+    builder.header.textureCount = 0x7FFF;                  // a table far longer than the body
     builder.header.texturePointerTableOffset.reset();
     EXPECT_TRUE(open(builder).hasLoadFailed());
     EXPECT_TRUE(m_file->m_textures.empty());
@@ -439,7 +444,8 @@ TEST_F(WTDFileTest, RecordOutsideTheBodyKeepsANewEntry)
     builder.addTexture("near", 4, 4, kDXT1, 1);
     WTDFile& file = open(builder);
     EXPECT_FALSE(file.hasLoadFailed());
-    EXPECT_LOGGED_CONTAINS(LOG_ERROR, "Not a valid texture TOC item, the record at 16777200 lies outside the body");
+    EXPECT_LOGGED_CONTAINS(LOG_ERROR,
+                           "Not a valid texture TOC item, the record at 16777200 lies outside the body");
     ASSERT_EQ(2u, file.m_textures.size());
     EXPECT_EQ(0, file.m_textures[0].record.width);
     EXPECT_EQ("", file.m_textures[0].name);
@@ -497,7 +503,7 @@ TEST_F(WTDFileTest, NameWithoutNulStopsAtTheEndOfTheBody)
 TEST_F(WTDFileTest, PixelsPastTheEndAreLeftZeroWithAWarning)
 {
     ArchiveBuilder builder;
-    builder.addTexture("cut", 16, 16, kDXT1, 1);        // 128 bytes, of which the body holds 16
+    builder.addTexture("cut", 16, 16, kDXT1, 1); // 128 bytes, of which the body holds 16
     builder.addTexture("gone", 4, 4, kDXT1, 1).pixelPointer = 0x6FFFFFFF;
     uint32_t virtualSize = 0;
     uint32_t physicalSize = 0;
@@ -505,8 +511,9 @@ TEST_F(WTDFileTest, PixelsPastTheEndAreLeftZeroWithAWarning)
     builder.textures[0].pixelPointer = 0x60000000 | (256 - 16);
     WTDFile& file = open(builder);
     EXPECT_FALSE(file.hasLoadFailed());
-    EXPECT_LOGGED_LINE(LOG_WARNING, "WTDFile::loadTextures(331) - Pixel data of 1 mip levels of texture 0 runs past "
-                                    "the end of the file data, the missing part is left black: cut");
+    EXPECT_LOGGED_LINE(LOG_WARNING,
+                       "WTDFile::loadTextures(331) - Pixel data of 1 mip levels of texture 0 runs past "
+                       "the end of the file data, the missing part is left black: cut");
     EXPECT_LOGGED_CONTAINS(LOG_WARNING, "texture 1 runs past the end of the file data");
     const std::vector<uint8_t> first = levelBytes(file.m_textures[0].texture, 0);
     ASSERT_EQ(128u, first.size());
@@ -556,8 +563,9 @@ TEST_F(WTDFileTest, RecordsClaimingMoreThanTheArchiveHoldsAreNotCreated)
     for (const TextureEntry& entry : file.m_textures)
         created += entry.texture ? 1 : 0;
     EXPECT_EQ(16u, created);
-    EXPECT_LOGGED_LINE(LOG_ERROR, "WTDFile::loadTextures(331) - Failed to create texture 19, it needs more memory "
-                                  "than the archive can fill: big19");
+    EXPECT_LOGGED_LINE(LOG_ERROR,
+                       "WTDFile::loadTextures(331) - Failed to create texture 19, it needs more memory "
+                       "than the archive can fill: big19");
 }
 
 TEST_F(WTDFileTest, DeclaredBodyFarBeyondTheStreamIsRefused)
@@ -591,8 +599,7 @@ TEST_F(WTDFileTest, BytesAfterTheStreamAreIgnored)
 TEST_F(WTDFileTest, TinyFilesFailCleanly)
 {
     for (const std::string& bytes : {std::string(), std::string("R"), std::string("RSC\x05", 4),
-                                     std::string("RSC\x05\x08\x00\x00\x00\x01\x00\x00\x00\x78", 13)})
-    {
+                                     std::string("RSC\x05\x08\x00\x00\x00\x01\x00\x00\x00\x78", 13)}) {
         writeFile("tiny.wtd", bytes);
         WTDFile& file = openPath("tiny.wtd");
         EXPECT_TRUE(file.hasLoadFailed()) << bytes.size();
@@ -633,8 +640,9 @@ TEST_F(WTDFileTest, ReloadOfADeletedFileKeepsEverything)
     WTDFile& file = open(builder);
     ASSERT_EQ(0, std::remove("archive.wtd"));
     EXPECT_FALSE(file.reloadFile());
-    EXPECT_LOGGED_LINE(LOG_ERROR,
-                       "WTDFile::reloadFile(1038) - RELoad of file canceled, supplied path is invalid: archive.wtd");
+    EXPECT_LOGGED_LINE(
+        LOG_ERROR,
+        "WTDFile::reloadFile(1038) - RELoad of file canceled, supplied path is invalid: archive.wtd");
     ASSERT_EQ(1u, file.m_textures.size());
     expectPixels(file.m_textures[0], builder.textures[0]);
     EXPECT_FALSE(file.hasLoadFailed());
@@ -678,8 +686,7 @@ TEST(WTDFileLevelTest, LevelSizesFollowTheFormat)
 {
     const std::vector<uint64_t> dxt1 = {32768, 8192, 2048, 512, 128, 32, 8, 2, 0};
     const std::vector<uint64_t> dxt5 = {65536, 16384, 4096, 1024, 256, 64, 16, 4, 1};
-    for (uint32_t level = 0; level < 9; ++level)
-    {
+    for (uint32_t level = 0; level < 9; ++level) {
         EXPECT_EQ(dxt1[level], WTDFile::getLevelSize(kDXT1, 256, 256, level)) << level;
         EXPECT_EQ(dxt5[level], WTDFile::getLevelSize(kDXT5, 256, 256, level)) << level;
     }
@@ -743,8 +750,8 @@ TEST(WTDFileLevelTest, CountMipLevels)
 TEST(WTDFileLevelTest, FindBlockOffsetAndValidIndex)
 {
     int owners[2] = {0, 0};
-    const BlockTableItem items[3] = {{0x50000020, 512, nullptr}, {0x50000220, 4, &owners[0]},
-                                     {0x50000230, 4, &owners[0]}};
+    const BlockTableItem items[3] = {
+        {0x50000020, 512, nullptr}, {0x50000220, 4, &owners[0]}, {0x50000230, 4, &owners[0]}};
     EXPECT_EQ(0x50000220u, WTDFile::findBlockOffset(&owners[0], items, 3));
     EXPECT_EQ(0u, WTDFile::findBlockOffset(&owners[1], items, 3));
     EXPECT_EQ(0u, WTDFile::findBlockOffset(nullptr, items, 3));
@@ -875,7 +882,7 @@ TEST_F(WTDFileSortTest, EqualNamesAreBothKept)
     EXPECT_EQ(2u, m_file.m_textures.size());
     EXPECT_EQ((std::vector<std::string>{"same", "same"}), names());
 }
-}  // namespace
+} // namespace
 
 namespace
 {
@@ -918,4 +925,4 @@ TEST(WTDFileFuzzSeeds, DISABLED_WriteSeeds)
     truncated.container.truncateStreamBy = 10;
     write("truncated.wtd", truncated);
 }
-}  // namespace
+} // namespace
