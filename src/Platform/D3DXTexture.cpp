@@ -1,6 +1,7 @@
 #include "Platform/D3DXTexture.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -52,10 +53,20 @@ bool writeAll(int descriptor, const std::vector<uint8_t>& bytes)
     return true;
 }
 
+// A file nobody may write is read-only, as on Windows: it is not replaced.
+bool isReadOnlyFile(const std::string& path)
+{
+    struct stat status;
+    return stat(path.c_str(), &status) == 0 && (status.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
+}
+
 // Writes the bytes to a temporary file and renames it over the target: the target is either the
 // complete new file or untouched.
 bool replaceFile(const std::string& target, const std::vector<uint8_t>& bytes)
 {
+    if (isReadOnlyFile(target)) {
+        return false;
+    }
     std::string temporary;
     int descriptor = openTemporaryBeside(target, temporary);
     if (descriptor < 0) {

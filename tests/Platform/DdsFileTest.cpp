@@ -212,6 +212,10 @@ TEST_F(DdsFileTest, FailedSavesLeaveNothingBehind)
     EXPECT_TRUE(FAILED(D3DXSaveTextureToFileW(widen("missing/folder.dds").c_str(), D3DXIFF_DDS, texture, nullptr)));
     EXPECT_TRUE(FAILED(D3DXSaveTextureToFileW(widen("kept.png").c_str(), D3DXIFF_PNG, texture, nullptr)));
     EXPECT_TRUE(FAILED(D3DXSaveTextureToFileW(widen("").c_str(), D3DXIFF_DDS, texture, nullptr)));
+    writeFile("locked.dds", "read-only contents");
+    ASSERT_EQ(chmod("locked.dds", 0444), 0);
+    EXPECT_TRUE(FAILED(D3DXSaveTextureToFileW(widen("locked.dds").c_str(), D3DXIFF_DDS, texture, nullptr)));
+    EXPECT_EQ(readFile("locked.dds"), "read-only contents") << "a read-only file is not replaced";
     ASSERT_EQ(mkdir("folder.dds", 0777), 0);
     EXPECT_TRUE(FAILED(D3DXSaveTextureToFileW(widen("folder.dds").c_str(), D3DXIFF_DDS, texture, nullptr)));
     // A successful save replaces the old file whole.
@@ -229,6 +233,6 @@ TEST_F(DdsFileTest, FailedSavesLeaveNothingBehind)
     }
     closedir(folder);
     std::sort(names.begin(), names.end());
-    EXPECT_EQ(names, (std::vector<std::string>{"folder.dds", "kept.dds"}));
+    EXPECT_EQ(names, (std::vector<std::string>{"folder.dds", "kept.dds", "locked.dds"}));
     texture->Release();
 }
