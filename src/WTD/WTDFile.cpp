@@ -415,7 +415,7 @@ uint64_t WTDFile::getLevelSize(uint32_t format, int16_t width, int16_t height, u
         return 0;
     const uint64_t pixels = static_cast<uint64_t>(width) * static_cast<uint64_t>(height);
     const UINT bitsPerPixel = TextureFormatTable::describe(static_cast<D3DFORMAT>(format)).bitsPerPixel;
-    if (format != s_formatDXT1 && bitsPerPixel > 8) {
+    if (format != D3DFMT_DXT1 && bitsPerPixel > 8) {
         // Stored whole: the shift rule would keep only a fraction of a texture wider than a byte a pixel.
         if (level >= 63)
             return 0;
@@ -423,7 +423,7 @@ uint64_t WTDFile::getLevelSize(uint32_t format, int16_t width, int16_t height, u
         const uint64_t levelHeight = std::max<uint64_t>(1, static_cast<uint64_t>(height) >> level);
         return levelWidth * levelHeight * (bitsPerPixel / 8);
     }
-    const uint64_t shift = 2ull * level + (format == s_formatDXT1 ? 1 : 0);
+    const uint64_t shift = 2ull * level + (format == D3DFMT_DXT1 ? 1 : 0);
     return shift >= 63 ? 0 : pixels >> shift;
 }
 

@@ -21,9 +21,8 @@ struct BlockTableItem;
 class WTDFile : public RSCFile, public DraveFile
 {
 public:
-    static constexpr uint32_t s_wholeFile = 0xFFFFFFFF;    // fileSize: take the length of the file
-    static constexpr uint32_t s_offsetMask = 0x0FFFFFFF;   // removes the segment tag of a pointer
-    static constexpr uint32_t s_formatDXT1 = 0x31545844;   // 'DXT1'
+    static constexpr uint32_t s_wholeFile = 0xFFFFFFFF;  // fileSize: take the length of the file
+    static constexpr uint32_t s_offsetMask = 0x0FFFFFFF; // removes the segment tag of a pointer
 
     // Opens and loads the archive at path; fileSize is the container length or s_wholeFile, offset
     // where the container starts in the file. A failure leaves hasLoadFailed() set and no entries.
@@ -100,7 +99,7 @@ public:
 
 protected:
     WTDHeader m_header;
-    IDirect3DDevice9* m_device;  // lent by the render system, never released here
+    IDirect3DDevice9* m_device; // lent by the render system, never released here
 
 private:
     bool openStream(std::fstream& stream) const;
