@@ -13,20 +13,6 @@ IDirect3DSurface9::~IDirect3DSurface9()
     m_texture->Release();
 }
 
-ULONG IDirect3DSurface9::AddRef()
-{
-    return ++m_references;
-}
-
-ULONG IDirect3DSurface9::Release()
-{
-    ULONG left = --m_references;
-    if (left == 0) {
-        delete this;
-    }
-    return left;
-}
-
 HRESULT IDirect3DSurface9::GetDesc(D3DSURFACE_DESC* desc)
 {
     HRESULT result = m_texture->GetLevelDesc(m_level, desc);

@@ -65,20 +65,6 @@ IDirect3DTexture9::IDirect3DTexture9(IDirect3DDevice9* device, UINT width, UINT 
 {
 }
 
-ULONG IDirect3DTexture9::AddRef()
-{
-    return ++m_references;
-}
-
-ULONG IDirect3DTexture9::Release()
-{
-    ULONG left = --m_references;
-    if (left == 0) {
-        delete this;
-    }
-    return left;
-}
-
 UINT IDirect3DTexture9::width(UINT level) const
 {
     return TextureFormatTable::levelDimension(m_width, level);

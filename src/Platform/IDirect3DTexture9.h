@@ -4,12 +4,13 @@
 #include <vector>
 
 #include "Platform/D3D9Types.h"
+#include "Platform/ReferenceCounted.h"
 #include "Platform/TextureFormatTable.h"
 
 // A texture with its chain of mip levels, all in memory. Every level is one run of bytes with a
 // tight pitch (DXT levels hold at least one 4×4 block) and is zero-filled when the texture is made.
 // Reference counted: created with one reference, deleted by the Release that drops the last one.
-class IDirect3DTexture9 {
+class IDirect3DTexture9 : public ReferenceCounted {
 public:
     // Creates a texture by the D3DX rules: levels 0 or D3DX_DEFAULT make a full chain, more levels
     // than the full chain are reduced to it, a width or height of 0 counts as 1, and a width or
@@ -19,12 +20,6 @@ public:
     static HRESULT create(IDirect3DDevice9* device, UINT width, UINT height, UINT levels, DWORD usage,
                           D3DFORMAT format, D3DPOOL pool, bool allowOpaque,
                           IDirect3DTexture9** texture);
-
-    IDirect3DTexture9(const IDirect3DTexture9&) = delete;
-    IDirect3DTexture9& operator=(const IDirect3DTexture9&) = delete;
-
-    ULONG AddRef();
-    ULONG Release();
 
     // Locks a level. With no rectangle the whole level is given; a rectangle must lie inside the
     // level (block-aligned for DXT formats) and pBits then points at its first row. A level that
@@ -63,7 +58,7 @@ private:
 
     IDirect3DTexture9(IDirect3DDevice9* device, UINT width, UINT height, DWORD usage, D3DFORMAT format,
                       D3DPOOL pool);
-    ~IDirect3DTexture9() = default;
+    ~IDirect3DTexture9() override = default;
 
     IDirect3DDevice9* m_device;
     UINT m_width;
@@ -72,7 +67,6 @@ private:
     D3DFORMAT m_format;
     const TextureFormatInfo* m_formatInfo;
     D3DPOOL m_pool;
-    ULONG m_references = 1;
     uint64_t m_revision = nextRevision();
     std::vector<std::vector<uint8_t>> m_levels;
     std::vector<bool> m_locked;
