@@ -23,6 +23,7 @@ class WTDFile : public RSCFile, public DraveFile
 public:
     static constexpr uint32_t s_wholeFile = 0xFFFFFFFF;  // fileSize: take the length of the file
     static constexpr uint32_t s_offsetMask = 0x0FFFFFFF; // removes the segment tag of a pointer
+    static constexpr uint32_t s_formatDXT1 = 0x31545844; // 'DXT1'
 
     // Opens and loads the archive at path; fileSize is the container length or s_wholeFile, offset
     // where the container starts in the file. A failure leaves hasLoadFailed() set and no entries.
