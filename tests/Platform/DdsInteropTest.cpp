@@ -145,11 +145,14 @@ protected:
         EXPECT_EQ(field(file, 112), 0u);
     }
 
-    // Makes a texture of ours in a format, with a full chain when mipMaps is set, and saves it.
+    // Makes a texture of ours in a format, with a full chain when mipMaps is set, and saves it. DXT1
+    // gets a cut-out picture, so its three-colour blocks with transparency are read back too.
     IDirect3DTexture9* saveOurs(const std::string& path, D3DFORMAT format, bool mipMaps, UINT width, UINT height)
     {
-        const bool alpha = format != D3DFMT_DXT1 && format != D3DFMT_X8R8G8B8 && format != D3DFMT_R8G8B8;
-        IDirect3DTexture9* texture = textureFrom(makePicture(width, height, alpha), width, height, format, mipMaps ? 0 : 1);
+        const bool alpha = format != D3DFMT_X8R8G8B8 && format != D3DFMT_R8G8B8;
+        const bool cutOut = format == D3DFMT_DXT1;
+        IDirect3DTexture9* texture = textureFrom(makePicture(width, height, alpha, cutOut), width, height, format,
+                                                 mipMaps ? 0 : 1);
         EXPECT_NE(texture, nullptr);
         if (texture == nullptr) {
             return nullptr;

@@ -41,7 +41,7 @@ inline std::vector<uint8_t> makePicture(UINT width, UINT height, bool withAlpha,
             p[2] = uint8_t(((noise >> 16) & 0x3F) + (checker ? 0 : 150));
             uint8_t alpha = 255;
             if (binaryAlpha) {
-                alpha = ((x / 4 + y / 4) % 3 == 0) ? 0 : 255;
+                alpha = ((x + 2 * y) % 7 < 2) ? 0 : 255; // cuts through blocks: mixed blocks
             } else if (withAlpha) {
                 alpha = uint8_t((x * 7 + y * 13) & 0xFF);
             }
