@@ -633,6 +633,42 @@ TEST_F(WTDFileTest, ReloadReadsTheFileAsItNowStands)
                        "WTDFile::reloadFile(1028) - RELoaded WTD File with 2 textures: archive.wtd");
 }
 
+TEST_F(WTDFileTest, ReloadAfterASaveThatGrewTheFile)
+{
+    ArchiveBuilder builder;
+    builder.addTexture("small", 4, 4, kDXT1, 1);
+    WTDFile& file = open(builder);
+    const uint32_t lengthBefore = file.getFileSize();
+
+    // Grow the archive in memory and save it over itself: the file is now longer than at the load.
+    TextureEntry grown;
+    grown.name = "grown";
+    grown.record.width = 256;
+    grown.record.height = 256;
+    grown.record.format = kDXT5;
+    grown.record.mipLevelCount = 9;
+    ASSERT_TRUE(SUCCEEDED(D3DXCreateTexture(m_device, 256, 256, 9, 0, static_cast<D3DFORMAT>(kDXT5),
+                                            D3DPOOL_MANAGED, &grown.texture)));
+    const std::vector<uint8_t> pixels = ArchiveBuilder::pattern(65536, 42);
+    D3DLOCKED_RECT locked;
+    ASSERT_TRUE(SUCCEEDED(grown.texture->LockRect(0, &locked, nullptr, 0)));
+    std::memcpy(locked.pBits, pixels.data(), pixels.size());
+    grown.texture->UnlockRect(0);
+    file.m_textures.push_back(grown);
+    ASSERT_TRUE(file.saveFile("", 0));
+
+    EXPECT_TRUE(file.reloadFile());
+    EXPECT_FALSE(file.hasLoadFailed());
+    EXPECT_GT(file.getFileSize(), lengthBefore);
+    ASSERT_EQ(2u, file.m_textures.size());
+    for (const TextureEntry& entry : file.m_textures) {
+        if (entry.name != "grown")
+            continue;
+        EXPECT_EQ(9u, entry.record.mipLevelCount);
+        EXPECT_EQ(pixels, levelBytes(entry.texture, 0));
+    }
+}
+
 TEST_F(WTDFileTest, ReloadOfADeletedFileKeepsEverything)
 {
     ArchiveBuilder builder;
