@@ -72,8 +72,8 @@ std::vector<uint8_t> ArchiveBuilder::buildBody(uint32_t& virtualSize, uint32_t& 
         pixelEnd += textures[i].pixels.size();
     }
     // A body that ends with an unterminated name declares exactly its laid-out size.
-    virtualSize = static_cast<uint32_t>(nameOffset + virtualPadding);
-    physicalSize = static_cast<uint32_t>(pixelEnd + physicalPadding);
+    virtualSize = static_cast<uint32_t>(nameOffset);
+    physicalSize = static_cast<uint32_t>(pixelEnd);
 
     std::vector<uint8_t> body(virtualSize + physicalSize, 0);
     putU32(body, 0, header.magic);

@@ -59,9 +59,6 @@ public:
     // Segment tags of the pointers the builder writes: 5/6 as the writer stores them, or 0 for none.
     uint32_t virtualTag = 5;
     uint32_t physicalTag = 6;
-    // Room left after the laid-out blocks of each segment (the declared sizes are then rounded up).
-    uint32_t virtualPadding = 0;
-    uint32_t physicalPadding = 0;
 
     std::vector<Texture> textures;
     Header header;
