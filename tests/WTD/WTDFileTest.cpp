@@ -11,6 +11,7 @@
 #include "Support/ArchiveBuilder.h"
 #include "Support/LogCapture.h"
 #include "Support/TempDirTest.h"
+#include "Support/TestDevice.h"
 #include "WTD/BlockTableItem.h"
 
 namespace
@@ -62,22 +63,14 @@ protected:
     {
         TempDirTest::SetUp();
         TestHooks::reset();
-        m_direct3D = Direct3DCreate9(D3D_SDK_VERSION);
-        ASSERT_NE(nullptr, m_direct3D);
-        D3DPRESENT_PARAMETERS parameters{};
-        parameters.Windowed = TRUE;
-        parameters.SwapEffect = D3DSWAPEFFECT_DISCARD;
-        ASSERT_TRUE(SUCCEEDED(m_direct3D->CreateDevice(
-            0, D3DDEVTYPE_HAL, nullptr, D3DCREATE_SOFTWARE_VERTEXPROCESSING, &parameters, &m_device)));
+        ASSERT_TRUE(m_testDevice.create());
+        m_device = m_testDevice.get();
     }
 
     void TearDown() override
     {
         m_file.reset();
-        if (m_device)
-            m_device->Release();
-        if (m_direct3D)
-            m_direct3D->Release();
+        m_testDevice.release();
         TestHooks::reset();
         TempDirTest::TearDown();
     }
@@ -109,7 +102,7 @@ protected:
         }
     }
 
-    IDirect3D9* m_direct3D = nullptr;
+    TestDevice m_testDevice;
     IDirect3DDevice9* m_device = nullptr;
     std::unique_ptr<WTDFile> m_file;
 };

@@ -10,6 +10,7 @@
 #include "Support/DdsBuilder.h"
 #include "Support/LogCapture.h"
 #include "Support/TempDirTest.h"
+#include "Support/TestDevice.h"
 
 #include <gtest/gtest.h>
 #include <stb_image_write.h>
@@ -213,24 +214,15 @@ protected:
     {
         TempDirTest::SetUp();
         TestHooks::reset();
-        m_direct3D = Direct3DCreate9(D3D_SDK_VERSION);
-        ASSERT_NE(m_direct3D, nullptr);
-        D3DPRESENT_PARAMETERS parameters = {};
-        parameters.Windowed = TRUE;
-        parameters.SwapEffect = D3DSWAPEFFECT_DISCARD;
-        ASSERT_TRUE(
-            SUCCEEDED(m_direct3D->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, nullptr,
-                                               D3DCREATE_SOFTWARE_VERTEXPROCESSING, &parameters, &m_device)));
+        ASSERT_TRUE(m_testDevice.create());
+        m_device = m_testDevice.get();
         m_archive = new EditedArchive(m_device);
     }
 
     void TearDown() override
     {
         delete m_archive;
-        if (m_device)
-            m_device->Release();
-        if (m_direct3D)
-            m_direct3D->Release();
+        m_testDevice.release();
         TestHooks::reset();
         TempDirTest::TearDown();
     }
@@ -256,7 +248,7 @@ protected:
         m_archive->m_textures.push_back(entry);
     }
 
-    IDirect3D9* m_direct3D = nullptr;
+    TestDevice m_testDevice;
     IDirect3DDevice9* m_device = nullptr;
     EditedArchive* m_archive = nullptr;
 };
