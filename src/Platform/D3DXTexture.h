@@ -5,9 +5,10 @@
 
 #include "Platform/D3D9Types.h"
 
-// Creates an empty (zero-filled) texture by the D3DX rules (see IDirect3DTexture9::create). A format
-// the format table does not know creates an opaque texture that keeps its bytes, so archives of any
-// format load and save without loss; D3DFMT_UNKNOWN fails.
+// Creates an empty (zero-filled) texture by the D3DX rules (see IDirect3DTexture9::create). Any format
+// code the format table does not know (0 included) creates an opaque texture that keeps its bytes, so
+// archives of any format load and save without loss; such a texture is not drawn, converted,
+// filtered or written as DDS.
 HRESULT D3DXCreateTexture(LPDIRECT3DDEVICE9 device, UINT width, UINT height, UINT mipLevels, DWORD usage,
                           D3DFORMAT format, D3DPOOL pool, LPDIRECT3DTEXTURE9* texture);
 

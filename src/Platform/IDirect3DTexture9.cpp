@@ -26,8 +26,7 @@ HRESULT IDirect3DTexture9::create(IDirect3DDevice9* device, UINT width, UINT hei
         return D3DERR_INVALIDCALL;
     }
     *texture = nullptr;
-    if (width > D3D_MAX_TEXTURE_DIMENSION || height > D3D_MAX_TEXTURE_DIMENSION ||
-        format == D3DFMT_UNKNOWN) {
+    if (width > D3D_MAX_TEXTURE_DIMENSION || height > D3D_MAX_TEXTURE_DIMENSION) {
         return D3DERR_INVALIDCALL;
     }
     if (TextureFormatTable::find(format) == nullptr && !allowOpaque) {

@@ -15,8 +15,8 @@ public:
     // Creates a texture by the D3DX rules: levels 0 or D3DX_DEFAULT make a full chain, more levels
     // than the full chain are reduced to it, a width or height of 0 counts as 1, and a width or
     // height above D3D_MAX_TEXTURE_DIMENSION (a negative value cast to unsigned included) fails.
-    // A format the table does not know fails unless allowOpaque is set; then the texture keeps its
-    // code and holds opaque bytes. D3DFMT_UNKNOWN always fails. The test hooks can make it fail.
+    // A format the table does not know (D3DFMT_UNKNOWN included) fails unless allowOpaque is set;
+    // then the texture keeps its code and holds opaque bytes. The test hooks can make it fail.
     static HRESULT create(IDirect3DDevice9* device, UINT width, UINT height, UINT levels, DWORD usage,
                           D3DFORMAT format, D3DPOOL pool, bool allowOpaque,
                           IDirect3DTexture9** texture);

@@ -49,15 +49,17 @@ std::vector<uint8_t> bgraOf(const std::vector<uint8_t>& rgba)
 
 } // namespace
 
-TEST_F(D3DXTextureTest, CreateTextureKeepsUnknownFormatsAndRefusesNone)
+TEST_F(D3DXTextureTest, CreateTextureKeepsEveryUnknownFormat)
 {
     IDirect3DTexture9* texture = nullptr;
     ASSERT_EQ(D3DXCreateTexture(nullptr, 16, 16, 0, 0, D3DFORMAT(0x31424346), D3DPOOL_MANAGED, &texture), D3D_OK);
     EXPECT_EQ(texture->GetLevelCount(), 5u);
     EXPECT_EQ(texture->levelSize(0), 256u);
     texture->Release();
-    EXPECT_TRUE(FAILED(D3DXCreateTexture(nullptr, 16, 16, 1, 0, D3DFMT_UNKNOWN, D3DPOOL_MANAGED, &texture)));
-    EXPECT_EQ(texture, nullptr);
+    ASSERT_EQ(D3DXCreateTexture(nullptr, 16, 16, 1, 0, D3DFMT_UNKNOWN, D3DPOOL_MANAGED, &texture), D3D_OK);
+    EXPECT_EQ(texture->format(), D3DFMT_UNKNOWN);
+    EXPECT_EQ(texture->levelSize(0), 256u);
+    texture->Release();
     TestHooks::failNextTextureCreation();
     EXPECT_TRUE(FAILED(D3DXCreateTexture(nullptr, 16, 16, 1, D3DUSAGE_AUTOGENMIPMAP, D3DFMT_DXT1, D3DPOOL_MANAGED, &texture)));
     ASSERT_EQ(D3DXCreateTexture(nullptr, 16, 16, 1, D3DUSAGE_AUTOGENMIPMAP, D3DFMT_DXT1, D3DPOOL_MANAGED, &texture), D3D_OK);

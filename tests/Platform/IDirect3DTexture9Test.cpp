@@ -45,7 +45,7 @@ TEST_F(IDirect3DTexture9Test, RefusesOversizedNegativeAndUnknownFormats)
     EXPECT_TRUE(FAILED(IDirect3DTexture9::create(nullptr, 16385, 4, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, true, &texture)));
     EXPECT_EQ(texture, nullptr);
     EXPECT_TRUE(FAILED(IDirect3DTexture9::create(nullptr, 4, UINT(-4), 1, 0, D3DFMT_DXT1, D3DPOOL_MANAGED, true, &texture)));
-    EXPECT_TRUE(FAILED(IDirect3DTexture9::create(nullptr, 4, 4, 1, 0, D3DFMT_UNKNOWN, D3DPOOL_MANAGED, true, &texture)));
+    EXPECT_TRUE(FAILED(IDirect3DTexture9::create(nullptr, 4, 4, 1, 0, D3DFMT_UNKNOWN, D3DPOOL_MANAGED, false, &texture)));
     EXPECT_TRUE(FAILED(IDirect3DTexture9::create(nullptr, 4, 4, 1, 0, D3DFORMAT(0x1234), D3DPOOL_MANAGED, false, &texture)));
     EXPECT_TRUE(FAILED(IDirect3DTexture9::create(nullptr, 4, 4, 1, 0, D3DFMT_DXT1, D3DPOOL_MANAGED, true, nullptr)));
     IDirect3DTexture9* largest = make(16384, 1, 1, D3DFMT_L8);
