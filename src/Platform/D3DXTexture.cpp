@@ -8,6 +8,7 @@
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <new>
 #include <string>
 #include <vector>
@@ -137,8 +138,8 @@ HRESULT loadSurface(IDirect3DSurface9& destination, const RECT* destRect, IDirec
     // A whole level copied into the same format and size keeps its bytes: no re-encoding loss.
     if (wholeTarget && from.format() == to.format() && isWhole(fromRegion, toWidth, toHeight) &&
         from.width(source.level()) == toWidth && from.height(source.level()) == toHeight) {
-        std::copy(from.levelData(source.level()), from.levelData(source.level()) + from.levelSize(source.level()),
-                  to.levelData(toLevel));
+        // memmove: a surface may be copied onto itself.
+        std::memmove(to.levelData(toLevel), from.levelData(source.level()), from.levelSize(source.level()));
         to.markChanged();
         return D3D_OK;
     }
