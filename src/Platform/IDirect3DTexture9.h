@@ -30,6 +30,8 @@ public:
     DWORD GetLevelCount() const;
     // A surface for one level; it holds a reference to this texture until it is released.
     HRESULT GetSurfaceLevel(UINT level, IDirect3DSurface9** surface);
+    // The device the texture was created on (null for none). Unlike the platform's, it takes no
+    // reference: the device outlives its textures.
     HRESULT GetDevice(IDirect3DDevice9** device);
 
     // ---- Our own access, for the rest of the stand-in (sprite, D3DX, DDS writer) ----
