@@ -119,25 +119,41 @@ void paste(const std::vector<uint8_t>& part, const RECT& region, UINT width, std
     }
 }
 
+// The pixels of a region of a surface, scaled to width × height.
+std::vector<uint8_t> scaledRegion(IDirect3DSurface9& source, const RECT& region, UINT width, UINT height, DWORD filter)
+{
+    const IDirect3DTexture9& texture = *source.texture();
+    std::vector<uint8_t> decoded;
+    std::vector<uint8_t> part;
+    PixelConverter::decodeLevel(texture, source.level(), decoded);
+    crop(decoded, texture.width(source.level()), region, part);
+    std::vector<uint8_t> scaled(size_t(width) * height * 4);
+    const DWORD kind = filter & 0xFF;
+    ImageFilter::resize(part.data(), UINT(region.right - region.left), UINT(region.bottom - region.top), scaled.data(),
+                        width, height, kind == D3DX_FILTER_POINT || kind == D3DX_FILTER_NONE);
+    return scaled;
+}
+
 HRESULT loadSurface(IDirect3DSurface9& destination, const RECT* destRect, IDirect3DSurface9& source,
                     const RECT* srcRect, DWORD filter)
 {
     IDirect3DTexture9& to = *destination.texture();
-    IDirect3DTexture9& from = *source.texture();
+    const IDirect3DTexture9& from = *source.texture();
     const UINT toLevel = destination.level();
     const UINT toWidth = to.width(toLevel);
     const UINT toHeight = to.height(toLevel);
+    const UINT fromWidth = from.width(source.level());
+    const UINT fromHeight = from.height(source.level());
     RECT fromRegion;
     RECT toRegion;
     if (!from.formatInfo().decodable || !to.formatInfo().encodable ||
-        !regionOf(srcRect, from.width(source.level()), from.height(source.level()), fromRegion) ||
-        !regionOf(destRect, toWidth, toHeight, toRegion)) {
+        !regionOf(srcRect, fromWidth, fromHeight, fromRegion) || !regionOf(destRect, toWidth, toHeight, toRegion)) {
         return D3DERR_INVALIDCALL;
     }
     const bool wholeTarget = isWhole(toRegion, toWidth, toHeight);
     // A whole level copied into the same format and size keeps its bytes: no re-encoding loss.
-    if (wholeTarget && from.format() == to.format() && isWhole(fromRegion, toWidth, toHeight) &&
-        from.width(source.level()) == toWidth && from.height(source.level()) == toHeight) {
+    if (wholeTarget && from.format() == to.format() && fromWidth == toWidth && fromHeight == toHeight &&
+        isWhole(fromRegion, fromWidth, fromHeight)) {
         // memmove: a surface may be copied onto itself.
         std::memmove(to.levelData(toLevel), from.levelData(source.level()), from.levelSize(source.level()));
         to.markChanged();
@@ -147,16 +163,8 @@ HRESULT loadSurface(IDirect3DSurface9& destination, const RECT* destRect, IDirec
     if (!wholeTarget && to.formatInfo().kind == FormatKind::Block) {
         return D3DERR_INVALIDCALL;
     }
-    std::vector<uint8_t> decoded;
-    std::vector<uint8_t> part;
-    PixelConverter::decodeLevel(from, source.level(), decoded);
-    crop(decoded, from.width(source.level()), fromRegion, part);
-    const UINT toPartWidth = UINT(toRegion.right - toRegion.left);
-    const UINT toPartHeight = UINT(toRegion.bottom - toRegion.top);
-    std::vector<uint8_t> scaled(size_t(toPartWidth) * toPartHeight * 4);
-    const DWORD kind = filter & 0xFF;
-    ImageFilter::resize(part.data(), UINT(fromRegion.right - fromRegion.left), UINT(fromRegion.bottom - fromRegion.top),
-                        scaled.data(), toPartWidth, toPartHeight, kind == D3DX_FILTER_POINT || kind == D3DX_FILTER_NONE);
+    const std::vector<uint8_t> scaled = scaledRegion(source, fromRegion, UINT(toRegion.right - toRegion.left),
+                                                     UINT(toRegion.bottom - toRegion.top), filter);
     if (wholeTarget) {
         PixelConverter::encodeLevel(to, toLevel, scaled.data());
         return D3D_OK;
