@@ -46,7 +46,7 @@ const KnownFormat& knownFormat(D3DFORMAT format)
 } // namespace
 
 DdsBuilder::DdsBuilder(D3DFORMAT format, uint32_t width, uint32_t height, uint32_t levels, uint8_t seed)
-    : m_format(format), m_width(width), m_height(height)
+    : m_width(width), m_height(height)
 {
     const KnownFormat& known = knownFormat(format);
     m_bitsPerPixel = known.bits;

@@ -59,7 +59,6 @@ public:
     static uint8_t pattern(uint32_t seed, size_t index) { return uint8_t(index * 31u + seed * 7u + (index >> 8)); }
 
 private:
-    D3DFORMAT m_format;
     uint32_t m_width;
     uint32_t m_height;
     uint32_t m_bitsPerPixel; // 0 for block formats
