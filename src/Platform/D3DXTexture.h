@@ -14,7 +14,8 @@ HRESULT D3DXCreateTexture(LPDIRECT3DDEVICE9 device, UINT width, UINT height, UIN
 
 // Describes an image file: DDS (legacy header: 2D textures in the formats of the table, DXT1 to DXT5
 // and 16-, 24- and 32-bit mask formats), PNG, JPEG, BMP, TGA and GIF (reported as A8R8G8B8, one
-// level). Refuses cube maps, volumes, DX10 headers and every file whose header does not fit its size.
+// level; D3DX has no file format value for GIF, so GIF pictures report D3DXIFF_BMP). Refuses cube
+// maps, volumes, DX10 headers and every file whose header does not fit its size.
 HRESULT D3DXGetImageInfoFromFileW(LPCWSTR fileName, D3DXIMAGE_INFO* info);
 
 // Creates a managed texture from an image file with exactly the format, size and level count that
@@ -22,7 +23,8 @@ HRESULT D3DXGetImageInfoFromFileW(LPCWSTR fileName, D3DXIMAGE_INFO* info);
 HRESULT D3DXCreateTextureFromFileW(LPDIRECT3DDEVICE9 device, LPCWSTR fileName, LPDIRECT3DTEXTURE9* texture);
 
 // Writes a texture as a DDS file (only D3DXIFF_DDS) with its format and all its levels. The file is
-// written to a temporary name first and renamed into place, so a failure leaves no half file.
+// written to a temporary name first and renamed into place, so a failure leaves no half file; a
+// read-only file (no write permission bit) is not replaced. Textures of opaque formats fail.
 HRESULT D3DXSaveTextureToFileW(LPCWSTR fileName, D3DXIMAGE_FILEFORMAT fileFormat, LPDIRECT3DTEXTURE9 texture,
                                const PALETTEENTRY* palette);
 
