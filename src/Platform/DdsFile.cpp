@@ -1,5 +1,7 @@
 #include "Platform/DdsFile.h"
 
+#include <algorithm>
+
 #include "Platform/IDirect3DTexture9.h"
 
 namespace {
@@ -75,14 +77,11 @@ bool DdsFile::parse(const uint8_t* bytes, size_t size, DdsLayout& layout)
     const TextureFormatInfo* format = TextureFormatTable::findByDds(pixelFormat);
     const DWORD width = fieldAt(bytes, WIDTH_FIELD);
     const DWORD height = fieldAt(bytes, HEIGHT_FIELD);
-    if (format == nullptr || width == 0 || height == 0 || width > D3D_MAX_TEXTURE_DIMENSION ||
-        height > D3D_MAX_TEXTURE_DIMENSION) {
+    if (format == nullptr || width == 0 || height == 0 || width > DDS_MAX_DIMENSION ||
+        height > DDS_MAX_DIMENSION) {
         return false;
     }
-    const UINT levels = levelCountOf(bytes);
-    if (levels > TextureFormatTable::fullChainLength(width, height)) {
-        return false;
-    }
+    const UINT levels = std::min(levelCountOf(bytes), TextureFormatTable::fullChainLength(width, height));
     uint64_t needed = DDS_DATA_OFFSET;
     for (UINT level = 0; level < levels; ++level) {
         needed += TextureFormatTable::levelSize(format->code, TextureFormatTable::levelDimension(width, level),

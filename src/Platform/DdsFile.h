@@ -26,6 +26,10 @@ constexpr DWORD DDSCAPS_MIPMAP = 0x400000;
 constexpr DWORD DDSCAPS2_CUBEMAP = 0x200;
 constexpr DWORD DDSCAPS2_VOLUME = 0x200000;
 constexpr DWORD DDS_FOURCC_DX10 = MAKEFOURCC('D', 'X', '1', '0');
+// The largest side a file may describe. Larger than any texture can be made (texture creation refuses
+// those), so callers learn a picture's real size before they find it too big; small enough that every
+// size computed from it fits easily in 64 bits.
+constexpr DWORD DDS_MAX_DIMENSION = 1u << 24;
 
 // What a valid DDS file holds: a 2D texture whose levels lie back to back from DDS_DATA_OFFSET.
 struct DdsLayout {
@@ -42,10 +46,12 @@ public:
     static bool hasMagic(const uint8_t* bytes, size_t size);
 
     // Checks a whole file's bytes and describes its texture. Refuses (false): a short or wrong
-    // header, a size of 0 or above D3D_MAX_TEXTURE_DIMENSION, cube maps, volumes, DX10 headers, pixel
-    // formats outside the format table, more levels than a full chain, and files too short for all
-    // their levels. A mip count of 0 or 1, or none flagged, means one level; a chain may stop early.
-    // The pitch and linear-size fields are not trusted: writers disagree on them.
+    // header, a side of 0 or above DDS_MAX_DIMENSION, cube maps, volumes, DX10 headers, pixel formats
+    // outside the format table, and files too short for all their levels. The size is reported as
+    // the file gives it, even above D3D_MAX_TEXTURE_DIMENSION: texture creation refuses those. A mip
+    // count of 0 or 1, or none flagged, means one level; a chain may stop early; a count beyond the
+    // full chain is reduced to it (and only the full chain's data must be present). The pitch and
+    // linear-size fields are not trusted: writers disagree on them.
     static bool parse(const uint8_t* bytes, size_t size, DdsLayout& layout);
 
     // Builds the file of a texture with all its levels. False for a format without a DDS form.

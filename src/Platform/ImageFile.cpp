@@ -101,9 +101,10 @@ HRESULT ImageFile::identifyPicture()
     int width = 0;
     int height = 0;
     int channels = 0;
+    // The size is reported as the file gives it; one too large for a texture is refused when the
+    // texture is created, before any pixel is decoded.
     if (stbi_info_from_memory(m_bytes.data(), int(m_bytes.size()), &width, &height, &channels) == 0 ||
-        width <= 0 || height <= 0 || UINT(width) > D3D_MAX_TEXTURE_DIMENSION ||
-        UINT(height) > D3D_MAX_TEXTURE_DIMENSION) {
+        width <= 0 || height <= 0) {
         return D3DXERR_INVALIDDATA;
     }
     m_info.Width = UINT(width);

@@ -101,6 +101,20 @@ TEST_F(D3DXTextureTest, PicturesLoadAsOneLevelOfA8R8G8B8)
     }
 }
 
+TEST_F(D3DXTextureTest, ReportsPicturesAboveTheTextureLimitButMakesNoTexture)
+{
+    const std::vector<uint8_t> wide(32768 * 2 * 3, 0x80);
+    ASSERT_NE(stbi_write_png("wide.png", 32768, 2, 3, wide.data(), 32768 * 3), 0);
+    D3DXIMAGE_INFO information = {};
+    ASSERT_EQ(info("wide.png", information), D3D_OK);
+    EXPECT_EQ(information.Width, 32768u);
+    EXPECT_EQ(information.Height, 2u);
+    EXPECT_EQ(information.MipLevels, 1u);
+    IDirect3DTexture9* texture = reinterpret_cast<IDirect3DTexture9*>(1);
+    EXPECT_TRUE(FAILED(D3DXCreateTextureFromFileW(nullptr, widen("wide.png").c_str(), &texture)));
+    EXPECT_EQ(texture, nullptr);
+}
+
 TEST_F(D3DXTextureTest, GifPicturesLoad)
 {
     if (!toolExists("/usr/bin/convert")) {

@@ -68,13 +68,14 @@ TEST_F(DdsFileTest, RefusesFilesThatLieAboutThemselves)
         {"pixel format size wrong", [](DdsBuilder& b) { b.set(DdsBuilder::PixelFormatSize, 24); }},
         {"width 0", [](DdsBuilder& b) { b.set(DdsBuilder::Width, 0); }},
         {"height 0", [](DdsBuilder& b) { b.set(DdsBuilder::Height, 0); }},
-        {"width above the limit", [](DdsBuilder& b) { b.set(DdsBuilder::Width, 16385); }},
+        {"width above what a file may describe", [](DdsBuilder& b) { b.set(DdsBuilder::Width, DDS_MAX_DIMENSION + 1); }},
         {"negative height", [](DdsBuilder& b) { b.set(DdsBuilder::Height, 0xFFFFFFF0u); }},
         {"huge size, tiny file", [](DdsBuilder& b) { b.set(DdsBuilder::Width, 16384).set(DdsBuilder::Height, 16384); }},
+        {"largest size, tiny file", [](DdsBuilder& b) { b.set(DdsBuilder::Width, DDS_MAX_DIMENSION).set(DdsBuilder::Height, DDS_MAX_DIMENSION); }},
+        {"above the texture limit, tiny file", [](DdsBuilder& b) { b.set(DdsBuilder::Width, 32768); }},
         {"larger than its data", [](DdsBuilder& b) { b.set(DdsBuilder::Width, 32); }},
         {"data one byte short", [](DdsBuilder& b) { b.resize(b.bytes().size() - 1); }},
-        {"more levels than the chain", [](DdsBuilder& b) { b.set(DdsBuilder::MipMapCount, 5); }},
-        {"level count huge", [](DdsBuilder& b) { b.set(DdsBuilder::MipMapCount, 0xFFFFFFFFu); }},
+        {"more levels than the chain, the chain cut short", [](DdsBuilder& b) { b.set(DdsBuilder::MipMapCount, 9).resize(b.bytes().size() - 1); }},
         {"more levels than the data", [](DdsBuilder& b) { b.set(DdsBuilder::MipMapCount, 4).resize(b.bytes().size() - 8); }},
         {"cube map", [](DdsBuilder& b) { b.set(DdsBuilder::Caps2, 0xFE00); }},
         {"volume", [](DdsBuilder& b) { b.set(DdsBuilder::Caps2, 0x200000); }},
@@ -108,6 +109,7 @@ TEST_F(DdsFileTest, AcceptsHarmlessVariationsAndKeepsEveryByte)
         {"pitch field wrong", [](DdsBuilder& b) { b.set(DdsBuilder::PitchOrLinearSize, 3); }},
         {"trailing bytes", [](DdsBuilder& b) { b.resize(b.bytes().size() + 100); }},
         {"alpha flag beside the code", [](DdsBuilder& b) { b.set(DdsBuilder::PixelFormatFlags, 0x5); }},
+        {"more levels than the chain", [](DdsBuilder& b) { b.set(DdsBuilder::MipMapCount, 11); }},
     };
     for (const Lie& variation : variations) {
         DdsBuilder file(D3DFMT_DXT5, 16, 8, 5);
@@ -142,6 +144,8 @@ TEST_F(DdsFileTest, LevelCountRules)
         {"count without its flag", 0, 3, 1},
         {"chain that stops early", 0x20000, 3, 3},
         {"full chain", 0x20000, 5, 5},
+        {"more levels than the chain", 0x20000, 9, 5},
+        {"level count huge", 0x20000, 0xFFFFFFFFu, 5},
     };
     for (const Case& c : cases) {
         DdsBuilder file(D3DFMT_A8R8G8B8, 16, 4, 5);
@@ -150,6 +154,33 @@ TEST_F(DdsFileTest, LevelCountRules)
         ASSERT_TRUE(accepted(file, &layout)) << c.what;
         EXPECT_EQ(layout.levels, c.expected) << c.what;
     }
+}
+
+TEST_F(DdsFileTest, ReportsSizesAboveTheTextureLimitButMakesNoTexture)
+{
+    struct Size {
+        uint32_t width;
+        uint32_t height;
+    };
+    for (const Size size : {Size{32768, 4}, Size{4, 16385}}) {
+        DdsBuilder file(D3DFMT_DXT1, size.width, size.height, 2);
+        ASSERT_TRUE(file.write("big.dds"));
+        D3DXIMAGE_INFO info = {};
+        ASSERT_EQ(D3DXGetImageInfoFromFileW(widen("big.dds").c_str(), &info), D3D_OK) << size.width;
+        EXPECT_EQ(info.Width, size.width);
+        EXPECT_EQ(info.Height, size.height);
+        EXPECT_EQ(info.MipLevels, 2u);
+        EXPECT_EQ(info.Format, D3DFMT_DXT1);
+        IDirect3DTexture9* texture = reinterpret_cast<IDirect3DTexture9*>(1);
+        EXPECT_TRUE(FAILED(D3DXCreateTextureFromFileW(nullptr, widen("big.dds").c_str(), &texture))) << size.width;
+        EXPECT_EQ(texture, nullptr);
+    }
+    // The largest side a file may describe, with all its data.
+    DdsBuilder longest(D3DFMT_L8, DDS_MAX_DIMENSION, 1);
+    DdsLayout layout;
+    ASSERT_TRUE(DdsFile::parse(longest.bytes().data(), longest.bytes().size(), layout));
+    EXPECT_EQ(layout.width, DDS_MAX_DIMENSION);
+    EXPECT_EQ(layout.levels, 1u);
 }
 
 TEST_F(DdsFileTest, ReadsEveryMaskFormatOfTheTable)

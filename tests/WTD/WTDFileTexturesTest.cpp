@@ -358,10 +358,10 @@ TEST_F(WTDFileTexturesTest, RefusesFilesThatCannotBecomeTexturesAndAddsNothing)
                        "WTDFile::addTexture(1110) - The texture width: 100 and height: 64 must be a "
                        "power of 2, file: odd.png");
     // 32768 is a power of two, but neither the device nor a record's signed 16-bit width can hold it.
-    LogCapture::instance().clear();
     EXPECT_FALSE(m_archive->addTexture("wide.png", ""));
-    ASSERT_EQ(LogCapture::instance().count(LOG_ERROR), 1u);
-    EXPECT_LOGGED_CONTAINS(LOG_ERROR, "file: wide.png");
+    EXPECT_LOGGED_LINE(LOG_ERROR,
+                       "WTDFile::addTexture(1110) - The texture width: 32768 and height: 2 must be a "
+                       "power of 2, file: wide.png");
     TestHooks::failNextTextureCreation();
     EXPECT_FALSE(m_archive->addTexture("good.png", ""));
     EXPECT_LOGGED_LINE(LOG_ERROR, "WTDFile::addTexture(1123) - Failed to create texture for file: good.png");
@@ -404,6 +404,51 @@ TEST_F(WTDFileTexturesTest, NeverDescribesMoreLevelsThanTheDimensionsAllow)
                                       "deep.dds");
         EXPECT_TRUE(m_archive->m_textures.empty());
     }
+}
+
+TEST_F(WTDFileTexturesTest, SidesAboveTheLimitGetThePowerOfTwoErrorOnAddAndReplace)
+{
+    ASSERT_TRUE(DdsBuilder(D3DFMT_DXT1, 16, 16).write("small.dds"));
+    ASSERT_TRUE(DdsBuilder(D3DFMT_DXT1, 4, 32768).write("tall.dds"));
+    added("small.dds");
+    m_archive->setModified(false);
+    const TextureEntry before = m_archive->m_textures[0];
+
+    EXPECT_FALSE(m_archive->addTexture("tall.dds", ""));
+    EXPECT_LOGGED_LINE(LOG_ERROR,
+                       "WTDFile::addTexture(1110) - The texture width: 4 and height: 32768 must be a "
+                       "power of 2, file: tall.dds");
+    EXPECT_FALSE(m_archive->replaceTexture("tall.dds", 0));
+    EXPECT_LOGGED_LINE(LOG_ERROR,
+                       "WTDFile::replaceTexture(1192) - The texture width: 4 and height: 32768 must be a "
+                       "power of 2, file: tall.dds");
+    ASSERT_EQ(m_archive->m_textures.size(), 1u);
+    EXPECT_EQ(m_archive->m_textures[0].texture, before.texture);
+    EXPECT_EQ(m_archive->m_textures[0].record.height, 16);
+    EXPECT_FALSE(m_archive->isModified());
+}
+
+TEST_F(WTDFileTexturesTest, AFileClaimingMoreLevelsThanItsChainGivesTheFullChain)
+{
+    // 16x16 DXT1 has a chain of 5 levels; the file claims 9 and holds the data of 5.
+    DdsBuilder deep(D3DFMT_DXT1, 16, 16, 5);
+    deep.set(DdsBuilder::MipMapCount, 9);
+    ASSERT_TRUE(deep.write("deep.dds"));
+    ASSERT_TRUE(DdsBuilder(D3DFMT_DXT5, 8, 8).write("small.dds"));
+
+    const TextureEntry& entry = added("deep.dds");
+    ASSERT_NE(entry.texture, nullptr);
+    EXPECT_EQ(entry.record.mipLevelCount, 5);
+    ASSERT_EQ(entry.texture->GetLevelCount(), 5u);
+    for (UINT level = 0; level < 5; ++level)
+        EXPECT_EQ(levelBytes(entry.texture, level), deep.level(level)) << level;
+
+    added("small.dds");
+    ASSERT_TRUE(m_archive->replaceTexture("deep.dds", 1));
+    const TextureEntry& replaced = m_archive->m_textures[1];
+    EXPECT_EQ(replaced.record.mipLevelCount, 5);
+    EXPECT_EQ(replaced.record.format, static_cast<uint32_t>(D3DFMT_DXT1));
+    EXPECT_EQ(replaced.texture->GetLevelCount(), 5u);
 }
 
 // ---- Replacing ------------------------------------------------------------------------------------
