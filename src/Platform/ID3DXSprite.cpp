@@ -51,20 +51,6 @@ ID3DXSprite::~ID3DXSprite()
     m_device->Release();
 }
 
-ULONG ID3DXSprite::AddRef()
-{
-    return ++m_references;
-}
-
-ULONG ID3DXSprite::Release()
-{
-    ULONG left = --m_references;
-    if (left == 0) {
-        delete this;
-    }
-    return left;
-}
-
 HRESULT ID3DXSprite::Begin(DWORD flags)
 {
     if (m_begun) {

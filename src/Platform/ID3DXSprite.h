@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "Platform/D3D9Types.h"
+#include "Platform/ReferenceCounted.h"
 
 struct DecodedImage;
 
@@ -13,15 +14,9 @@ struct DecodedImage;
 // alpha when Begin was given D3DXSPRITE_ALPHABLEND. Decoded level-0 pixels of the last few textures
 // are kept, each until its texture changes (UnlockRect or a D3DX call writing into it).
 // Reference counted: created with one reference; holds a reference to its device.
-class ID3DXSprite
+class ID3DXSprite : public ReferenceCounted
 {
 public:
-    ID3DXSprite(const ID3DXSprite&) = delete;
-    ID3DXSprite& operator=(const ID3DXSprite&) = delete;
-
-    ULONG AddRef();
-    ULONG Release();
-
     HRESULT Begin(DWORD flags);
     // The source rectangle is clipped to the texture's level 0 (null: all of it); an empty rectangle
     // draws nothing. Null centre and position count as the origin. Textures whose format cannot be
@@ -40,7 +35,7 @@ private:
     };
 
     explicit ID3DXSprite(IDirect3DDevice9* device);
-    ~ID3DXSprite();
+    ~ID3DXSprite() override;
 
     std::shared_ptr<const DecodedImage> decodedLevel0(IDirect3DTexture9* texture);
 
@@ -48,7 +43,6 @@ private:
     static const size_t CACHE_SIZE = 2;
 
     IDirect3DDevice9* m_device;
-    ULONG m_references = 1;
     bool m_begun = false;
     DWORD m_flags = 0;
     std::list<CacheEntry> m_cache;

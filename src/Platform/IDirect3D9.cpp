@@ -39,20 +39,6 @@ IDirect3D9* Direct3DCreate9(UINT sdkVersion)
     return new (std::nothrow) IDirect3D9();
 }
 
-ULONG IDirect3D9::AddRef()
-{
-    return ++m_references;
-}
-
-ULONG IDirect3D9::Release()
-{
-    ULONG left = --m_references;
-    if (left == 0) {
-        delete this;
-    }
-    return left;
-}
-
 HRESULT IDirect3D9::GetAdapterDisplayMode(UINT adapter, D3DDISPLAYMODE* mode)
 {
     if (adapter != D3DADAPTER_DEFAULT || mode == nullptr) {

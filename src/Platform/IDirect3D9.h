@@ -1,19 +1,14 @@
 #pragma once
 
 #include "Platform/D3D9Types.h"
+#include "Platform/ReferenceCounted.h"
 
 // The entry object of the device layer: one (software) adapter whose display mode is X8R8G8B8, on
 // which devices are created. Reference counted: created with one reference; every device it creates
 // holds one more until the device is gone.
-class IDirect3D9
+class IDirect3D9 : public ReferenceCounted
 {
 public:
-    IDirect3D9(const IDirect3D9&) = delete;
-    IDirect3D9& operator=(const IDirect3D9&) = delete;
-
-    ULONG AddRef();
-    ULONG Release();
-
     // The display mode of adapter 0 (the only one): X8R8G8B8, 1920 × 1080 at 60 Hz.
     HRESULT GetAdapterDisplayMode(UINT adapter, D3DDISPLAYMODE* mode);
 
@@ -29,9 +24,7 @@ private:
     friend IDirect3D9* Direct3DCreate9(UINT sdkVersion);
 
     IDirect3D9() = default;
-    ~IDirect3D9() = default;
-
-    ULONG m_references = 1;
+    ~IDirect3D9() override = default;
 };
 
 // The Direct3D object, or null when sdkVersion is not D3D_SDK_VERSION (32).

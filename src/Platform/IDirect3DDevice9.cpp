@@ -90,20 +90,6 @@ IDirect3DDevice9::~IDirect3DDevice9()
     m_direct3D->Release();
 }
 
-ULONG IDirect3DDevice9::AddRef()
-{
-    return ++m_references;
-}
-
-ULONG IDirect3DDevice9::Release()
-{
-    ULONG left = --m_references;
-    if (left == 0) {
-        delete this;
-    }
-    return left;
-}
-
 HRESULT IDirect3DDevice9::TestCooperativeLevel()
 {
     if (TestHooks::takeDeviceLostCall()) {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "Platform/D3D9Types.h"
+#include "Platform/ReferenceCounted.h"
 
 // A rectangle given by its corners, as Clear takes it.
 struct D3DRECT {
@@ -68,7 +69,7 @@ struct DrawCommand {
 //
 // Reference counted: created with one reference. A device holds a reference to its IDirect3D9, and a
 // sprite holds one to its device.
-class IDirect3DDevice9
+class IDirect3DDevice9 : public ReferenceCounted
 {
 public:
     // The back buffer of a device without a window.
@@ -76,12 +77,6 @@ public:
     static constexpr UINT MEMORY_BACK_BUFFER_HEIGHT = 480;
     // The frame interval of a device with a window: 60 frames a second.
     static constexpr std::chrono::microseconds WINDOW_FRAME_INTERVAL{16667};
-
-    IDirect3DDevice9(const IDirect3DDevice9&) = delete;
-    IDirect3DDevice9& operator=(const IDirect3DDevice9&) = delete;
-
-    ULONG AddRef();
-    ULONG Release();
 
     // D3D_OK, D3DERR_DEVICELOST while the device is lost, D3DERR_DEVICENOTRESET once it has been lost.
     HRESULT TestCooperativeLevel();
@@ -123,7 +118,7 @@ private:
     friend class IDirect3D9;
 
     IDirect3DDevice9(IDirect3D9* direct3D, HWND window, UINT width, UINT height);
-    ~IDirect3DDevice9();
+    ~IDirect3DDevice9() override;
 
     bool isFullClear(const DrawCommand& command) const;
     bool frameIsUnchanged() const;
@@ -141,7 +136,6 @@ private:
     HWND m_window;
     UINT m_width;
     UINT m_height;
-    ULONG m_references = 1;
     bool m_inScene = false;
     bool m_lost = false;
     bool m_needsReset = false;
