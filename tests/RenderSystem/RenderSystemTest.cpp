@@ -187,6 +187,26 @@ TEST_F(RenderSystemTest, RecordSizesAreClippedToTheTexture)
     delete renderSystem;
 }
 
+TEST_F(RenderSystemTest, BlendsTheTextureOverTheClearColourByItsAlpha)
+{
+    RenderSystem* renderSystem = start();
+    IDirect3DTexture9* texture = makeTexture(*renderSystem->getDevice(), 16, 8);
+    D3DLOCKED_RECT locked{};
+    ASSERT_EQ(texture->LockRect(0, &locked, nullptr, 0), D3D_OK);
+    D3DCOLOR* texels = static_cast<D3DCOLOR*>(locked.pBits);
+    texels[3 * 16 + 5] = 0x80FF0000u; // half-transparent red
+    texels[3 * 16 + 6] = 0x00FFFFFFu; // fully transparent white
+    texture->UnlockRect(0);
+
+    ASSERT_TRUE(renderSystem->renderTexture(texture, 16, 8));
+    // Texel (5, 3) lands on (10, 10): red × 128/255 + 0x5987B2 × 127/255, each channel rounded.
+    EXPECT_EQ(m_window.pixel(10, 10), 0xFFAC4359u);
+    EXPECT_EQ(m_window.pixel(11, 10), BLUE_GREY);
+    EXPECT_EQ(m_window.pixel(12, 10), texelAt(7, 3)); // opaque texels untinted
+    texture->Release();
+    delete renderSystem;
+}
+
 TEST_F(RenderSystemTest, EntryWithoutTextureDrawsAnEmptyFrame)
 {
     RenderSystem* renderSystem = start();
