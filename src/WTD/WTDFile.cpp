@@ -372,7 +372,8 @@ bool WTDFile::reloadFile()
 
     releaseTextures();
     m_textures.clear();
-    m_header = WTDHeader();
+    // The header is not reset: a load that fails before the dictionary header is read leaves the
+    // previous one, and the message below then names the previous count.
     m_loadFailed = false;
     stream.seekg(m_fileOffset);
     const bool loaded = loadFile(stream);

@@ -420,10 +420,24 @@ TEST_F(WTDFileTest, TablesOutsideTheBodyFailTheLoad)
     EXPECT_LOGGED_CONTAINS(LOG_ERROR, "lie outside the body");
     EXPECT_LOGGED(LOG_ERROR, "Unable to load WTD File, invalid header");
 
+    // The pointer table starts inside the body, but its 4 bytes do not end there.
     builder.header.hashTableOffset.reset();
-    builder.header.texturePointerTableOffset = 0x500000FE; // inside, but its 4 bytes are not
-    builder.header.textureCount = 0x7FFF;                  // a table far longer than the body
+    uint32_t virtualSize = 0;
+    uint32_t physicalSize = 0;
+    builder.buildBody(virtualSize, physicalSize);
+    const uint64_t bodySize = ArchiveBuilder::codeSize(ArchiveBuilder::sizeCode(virtualSize)) +
+                              ArchiveBuilder::codeSize(ArchiveBuilder::sizeCode(physicalSize));
+    builder.header.texturePointerTableOffset = 0x50000000 | static_cast<uint32_t>(bodySize - 2);
+    EXPECT_TRUE(open(builder).hasLoadFailed());
+    EXPECT_TRUE(m_file->m_textures.empty());
+    EXPECT_LOGGED_LINE(LOG_ERROR,
+                       "WTDFile::loadWTDHeader(176) - Not a valid WTD file, the tables of 1 textures at 32 "
+                       "and " +
+                           std::to_string(bodySize - 2) + " lie outside the body of " +
+                           std::to_string(bodySize) + " bytes");
+
     builder.header.texturePointerTableOffset.reset();
+    builder.header.textureCount = 0x7FFF; // tables far longer than the body
     EXPECT_TRUE(open(builder).hasLoadFailed());
     EXPECT_TRUE(m_file->m_textures.empty());
     // A count that a header lies about is not trusted for the loaded message either.
@@ -695,12 +709,21 @@ TEST_F(WTDFileTest, FailedReloadIsReportedAndLeavesNoTextures)
     builder.addTexture("a", 4, 4, kDXT1, 1);
     builder.addTexture("b", 4, 4, kDXT1, 1);
     WTDFile& file = open(builder);
+    IDirect3DTexture9* old = file.m_textures[0].texture;
+    old->AddRef();
     writeFile("archive.wtd", "not an archive at all");
     LogCapture::instance().clear();
     EXPECT_FALSE(file.reloadFile());
+    EXPECT_EQ(0u, old->Release()) << "the reload released the old textures";
     EXPECT_TRUE(file.hasLoadFailed());
     EXPECT_TRUE(file.m_textures.empty());
-    EXPECT_LOGGED(LOG_INFORMATION, "RELoaded WTD File with 0 textures: archive.wtd");
+    // The dictionary header was never reached: the message names the count of the previous load.
+    const std::vector<LogCapture::Entry>& entries = LogCapture::instance().entries();
+    ASSERT_EQ(3u, entries.size()) << LogCapture::instance().describe();
+    EXPECT_EQ("RSCFile::readRSCFileHeader(45) - Not a valid RSC file, magic number was: 544501614",
+              entries[0].line);
+    EXPECT_EQ("WTDFile::loadFile(118) - Unable to load WTD File, invalid RSC file header", entries[1].line);
+    EXPECT_EQ("WTDFile::reloadFile(1028) - RELoaded WTD File with 2 textures: archive.wtd", entries[2].line);
 
     // A good file again clears the failure.
     builder.writeTo("archive.wtd");
