@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <memory>
+#include <type_traits>
 
 namespace
 {
@@ -46,14 +48,24 @@ TEST_F(DraveFileTest, SettersReplaceTheirValues)
 
 TEST_F(DraveFileTest, DeletingThroughTheBaseRunsTheDerivedDestructorAndReleasesOnce)
 {
-    // Start from a balanced count: then a second release would free the shared instance.
-    STDFunctions::getInstance();
-    STDFunctions::release();
-    ASSERT_TRUE(STDFunctions::hasInstance());
-
-    bool destroyed = false;
-    std::unique_ptr<DraveFile> file(new NotingFile(destroyed));
-    file.reset();
-    EXPECT_TRUE(destroyed);
-    EXPECT_TRUE(STDFunctions::hasInstance());
+    // In a child process, from a balanced count: after the file is gone exactly one more release must
+    // free the shared instance. A file that never gave its reference back leaves it alive; one that
+    // gave it back twice has freed it already.
+    EXPECT_EXIT(
+        {
+            STDFunctions::getInstance();
+            STDFunctions::release();
+            bool destroyed = false;
+            std::unique_ptr<DraveFile> file(new NotingFile(destroyed));
+            const bool heldWhileAlive = STDFunctions::hasInstance();
+            file.reset();
+            const bool aliveAfterDelete = STDFunctions::hasInstance();
+            STDFunctions::release();
+            std::exit(destroyed && heldWhileAlive && aliveAfterDelete && !STDFunctions::hasInstance() ? 0 : 1);
+        },
+        ::testing::ExitedWithCode(0), "");
 }
+
+// A file object owns a reference to the shared helpers; a copy would give it back twice.
+static_assert(!std::is_copy_constructible<DraveFile>::value, "file objects are not copied");
+static_assert(!std::is_copy_assignable<DraveFile>::value, "file objects are not assigned");

@@ -1,4 +1,5 @@
 #include "Common/MessageLog/MessageLog.h"
+#include "Common/STDFunctions/STDFunctions.h"
 #include "Support/LogCapture.h"
 #include "Support/TempDirTest.h"
 
@@ -250,5 +251,17 @@ TEST_F(MessageLogTest, UnopenableLogFileLogsTwoErrorsAndFails)
     EXPECT_FALSE(messageLog()->saveLog("missing\\100%s\\log.txt"));
     EXPECT_LOGGED(LOG_ERROR, "No such file or directory: missing\\100%s\\log.txt");
     EXPECT_LOGGED_LINE(LOG_ERROR, "MessageLog::saveLog(228) - File stream is not open: missing\\100%s\\log.txt");
-    EXPECT_EQ(errors + 2, messageLog()->getErrorMessages().size());
+    ASSERT_EQ(errors + 2, messageLog()->getErrorMessages().size());
+    // The reason comes first, then the notice.
+    EXPECT_EQ("STDFunctions::logFOpenError(416) - No such file or directory: missing\\100%s\\log.txt",
+              messageLog()->getErrorMessages()[errors]);
+}
+
+TEST_F(MessageLogTest, FailedWriteIsReportedNotTakenForSuccess)
+{
+    // /dev/full opens, but every write to it fails for want of space.
+    if (!STDFunctions::pathExists("/dev/full"))
+        GTEST_SKIP() << "no /dev/full here";
+    EXPECT_FALSE(messageLog()->saveLog("/dev/full"));
+    EXPECT_LOGGED(LOG_ERROR, "No space left on the device: /dev/full");
 }
