@@ -247,28 +247,29 @@ void MainWindow::buildAcceleratorMap(wxMenuBar* menuBar)
 }
 
 // GTK hands a key to the focused control before the menus see it, so the lists and the log pane would
-// swallow Del, Ins, F2, Ctrl+A, Ctrl+I, Ctrl-X and Ctrl-M. The frame's key hook sees every key first and
-// fires the menu command itself; only the label editor keeps all its keys.
+// swallow Del, Ins, F2, Ctrl+A, Ctrl+I, Ctrl-X and Ctrl-M. The frame's key hook sees every key first.
 void MainWindow::OnCharHook(wxKeyEvent& event)
 {
-    if (m_textureList != nullptr && m_textureList->GetEditControl() != nullptr)
-    {
+    if (!fireMenuAccelerator(event))
         event.Skip();
-        return;
-    }
-    const int modifiers = event.GetModifiers() & (wxMOD_ALT | wxMOD_CONTROL | wxMOD_SHIFT);
-    int keyCode = event.GetKeyCode();
+}
+
+// Fires the menu command whose accelerator the key is; only the label editor keeps all its keys.
+bool MainWindow::fireMenuAccelerator(const wxKeyEvent& key)
+{
+    if (m_textureList != nullptr && m_textureList->GetEditControl() != nullptr)
+        return false;
+    const int modifiers = key.GetModifiers() & (wxMOD_ALT | wxMOD_CONTROL | wxMOD_SHIFT);
+    int keyCode = key.GetKeyCode();
     if (keyCode >= 'a' && keyCode <= 'z')
         keyCode = keyCode - 'a' + 'A';
     const auto found = m_accelerators.find({modifiers, keyCode});
     if (found == m_accelerators.end())
-    {
-        event.Skip();
-        return;
-    }
+        return false;
     wxCommandEvent command(wxEVT_MENU, found->second);
     command.SetEventObject(this);
     GetEventHandler()->ProcessEvent(command);
+    return true;
 }
 
 bool MainWindow::isBackEndReady() const

@@ -150,6 +150,8 @@ public:
 private:
     void buildMenus();
     void buildAcceleratorMap(wxMenuBar* menuBar);
+    // True when the key was a menu accelerator and its command has run.
+    bool fireMenuAccelerator(const wxKeyEvent& key);
     void appendLog(const std::string& message, const wxColour* colour);
     void setStatus(const wxString& text);
     void setListSelection(wxListCtrl* list, long row, bool selected);

@@ -21,9 +21,9 @@ const char* const LIST_ICONS[] = {
 // shown byte for byte rather than dropped.
 wxString logText(const std::string& message)
 {
-    const wxString text = wxString::FromUTF8(message.c_str(), message.size());
+    const wxString text = MainWindow::pathToText(message);
     if (text.empty() && !message.empty())
-        return wxString(message.c_str(), wxConvISO8859_1, message.size());
+        return MainWindow::nameToText(message);
     return text;
 }
 
