@@ -1,0 +1,44 @@
+#include "MainWindowTest.h"
+
+#include <wx/richtext/richtextctrl.h>
+
+#include <string>
+
+TEST_F(MainWindowTest, TheLogPaneColoursWarningsAndErrorsAndShowsItsEnd)
+{
+    createMainWindow();
+    wxRichTextCtrl* log = child<wxRichTextCtrl>(m_window, ID_LOG_TEXT);
+    log->Clear();
+    m_window->information("a");
+    m_window->warning("b");
+    m_window->error("c");
+    EXPECT_EQ(log->GetValue(), "a\nb\nc\n");
+    const struct
+    {
+        long position;
+        wxColour colour;
+    } expected[] = {{0, log->GetBasicStyle().GetTextColour()}, {2, *wxBLUE}, {3, *wxBLUE}, {4, *wxRED}, {5, *wxRED}};
+    for (const auto& at : expected)
+    {
+        wxRichTextAttr style;
+        ASSERT_TRUE(log->GetStyle(at.position, style));
+        EXPECT_EQ(style.GetTextColour(), at.colour) << "position " << at.position;
+        EXPECT_FALSE(style.HasBackgroundColour());
+    }
+
+    for (int i = 0; i < 300; ++i)
+        m_window->information(std::string("line ") + std::to_string(i));
+    pump();
+    int unitX = 0;
+    int unitY = 0;
+    log->GetScrollPixelsPerUnit(&unitX, &unitY);
+    ASSERT_GT(unitY, 0);
+    int viewX = 0;
+    int viewY = 0;
+    log->GetViewStart(&viewX, &viewY);
+    EXPECT_GE(viewY * unitY + log->GetClientSize().GetHeight(), log->GetVirtualSize().GetHeight() - unitY);
+
+    // Texts that are not UTF-8 (texture names are bytes) are shown, not dropped.
+    m_window->information("caf\xe9");
+    EXPECT_TRUE(log->GetValue().EndsWith(wxString::FromUTF8("caf\xc3\xa9\n")));
+}
