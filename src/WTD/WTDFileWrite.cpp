@@ -649,7 +649,7 @@ bool WTDFile::replaceFile(const std::string& target, uint32_t offset, const unsi
     {
         unlink(temporary.c_str());
         if (!containerFailed)
-            log->log(LOG_ERROR, "Failed to write the RSC file data for file: %s", s_source, 479, "WTDFile::saveFile",
+            log->log(LOG_ERROR, "Failed to write the RSC file data for file: %s", s_source, 479, "WTDFile::writeFile",
                      m_filePath.c_str());
         return false;
     }

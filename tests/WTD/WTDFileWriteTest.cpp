@@ -103,6 +103,29 @@ void expectSameRecord(const TextureTOCItem& expected, const TextureTOCItem& actu
     EXPECT_EQ(0, std::memcmp(first, second, 80));
 }
 
+// Saves the archive over its file in a child process that may write no file beyond limit bytes. True
+// when the save failed with the one expected Error line and left the archive modified, under its path.
+bool saveFailsUnderSizeLimit(WTDFile& file, rlim_t limit, const std::string& expectedLine)
+{
+    const std::string path = file.getPath();
+    const pid_t child = fork();
+    if (child == -1)
+        return false;
+    if (child == 0)
+    {
+        signal(SIGXFSZ, SIG_IGN);
+        const rlimit limits{limit, limit};
+        setrlimit(RLIMIT_FSIZE, &limits);
+        LogCapture::instance().clear();
+        const bool saved = file.saveFile("", 0);
+        const std::vector<LogCapture::Entry>& entries = LogCapture::instance().entries();
+        const bool logged = entries.size() == 1 && entries[0].level == LOG_ERROR && entries[0].line == expectedLine;
+        _exit(!saved && logged && file.isModified() && file.getPath() == path ? 0 : 1);
+    }
+    int status = 0;
+    return waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
 class WTDFileWriteTest : public TempDirTest
 {
 protected:
@@ -404,27 +427,30 @@ TEST_F(WTDFileWriteTest, WriteThatFailsHalfWayLeavesTheOriginalByteForByte)
     ASSERT_EQ(1u, file.m_textures.size());
     file.setModified(true);
 
-    // The child may write no file beyond 4096 bytes: the temporary copy fails in the middle.
-    const pid_t child = fork();
-    ASSERT_NE(-1, child);
-    if (child == 0)
-    {
-        signal(SIGXFSZ, SIG_IGN);
-        const rlimit limit{4096, 4096};
-        setrlimit(RLIMIT_FSIZE, &limit);
-        LogCapture::instance().clear();
-        const bool saved = file.saveFile("", 0);
-        const bool logged = LogCapture::instance().count(LOG_ERROR) == 1 &&
-                            LogCapture::instance().messages(LOG_ERROR)[0] ==
-                                "Failed to write the RSC file data for file: in.wtd";
-        _exit(!saved && logged && file.isModified() && file.getPath() == "in.wtd" ? 0 : 1);
-    }
-    int status = 0;
-    ASSERT_EQ(child, waitpid(child, &status, 0));
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(0, WEXITSTATUS(status)) << "the failed save did not report itself as the test expects";
+    // No file may grow beyond 4096 bytes: the temporary copy fails in the middle of the body.
+    EXPECT_TRUE(saveFailsUnderSizeLimit(file, 4096,
+                                        "WTDFile::writeFile(479) - Failed to write the RSC file data for file: in.wtd"))
+        << "the failed save did not report itself as the test expects";
     EXPECT_EQ(before, readFile("in.wtd"));
     EXPECT_EQ((std::set<std::string>{"in.wtd"}), folderEntries());
+}
+
+TEST_F(WTDFileWriteTest, FailedCopyOfTheBytesBeforeTheContainerLeavesTheFile)
+{
+    ArchiveBuilder builder;
+    builder.addTexture("inner", 4, 4, D3DFMT_DXT1, 1);
+    const std::vector<uint8_t> archive = builder.build();
+    writeFile("packed.bin", std::string(8192, 'P') + std::string(archive.begin(), archive.end()));
+    const std::string before = readFile("packed.bin");
+    WTDFile file("packed.bin", nullptr, WTDFile::s_wholeFile, 8192);
+    ASSERT_EQ(1u, file.m_textures.size());
+    file.setModified(true);
+
+    // The 8192 bytes before the container cannot all be copied when no file may exceed 4096 bytes.
+    EXPECT_TRUE(saveFailsUnderSizeLimit(
+        file, 4096, "WTDFile::writeFile(479) - Failed to write the RSC file data for file: packed.bin"));
+    EXPECT_EQ(before, readFile("packed.bin"));
+    EXPECT_EQ((std::set<std::string>{"packed.bin"}), folderEntries());
 }
 
 TEST_F(WTDFileWriteTest, WriteFileOnAStreamWritesHeaderAndBodyAtItsPosition)
