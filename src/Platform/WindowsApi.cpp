@@ -1,5 +1,7 @@
 #include "Platform/WindowsApi.h"
 
+#include "Common/STDFunctions/STDFunctions.h"
+
 #include <sys/stat.h>
 
 #include <chrono>
@@ -19,20 +21,14 @@ std::string narrowWidePath(LPCWSTR path)
 
 DWORD GetFileAttributesW(LPCWSTR fileName)
 {
-    std::string path = narrowWidePath(fileName);
-    struct stat status;
-    if (path.empty() || stat(path.c_str(), &status) != 0) {
+    bool folder = false;
+    bool readOnly = false;
+    if (!STDFunctions::examinePath(narrowWidePath(fileName), folder, readOnly)) {
         return INVALID_FILE_ATTRIBUTES;
-    }
-    DWORD attributes = 0;
-    if (S_ISDIR(status.st_mode)) {
-        attributes |= FILE_ATTRIBUTE_DIRECTORY;
     }
     // Windows' read-only attribute is a property of the file, not of who asks: a file nobody may
     // write is read-only even for root, who could write it all the same.
-    if ((status.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) {
-        attributes |= FILE_ATTRIBUTE_READONLY;
-    }
+    const DWORD attributes = (folder ? FILE_ATTRIBUTE_DIRECTORY : 0) | (readOnly ? FILE_ATTRIBUTE_READONLY : 0);
     return attributes != 0 ? attributes : FILE_ATTRIBUTE_NORMAL;
 }
 

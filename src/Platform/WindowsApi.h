@@ -8,7 +8,8 @@
 #include "Platform/D3D9Types.h"
 
 // FILE_ATTRIBUTE_DIRECTORY and/or FILE_ATTRIBUTE_READONLY (no write permission bit at all), or
-// FILE_ATTRIBUTE_NORMAL; INVALID_FILE_ATTRIBUTES when the path cannot be examined.
+// FILE_ATTRIBUTE_NORMAL; INVALID_FILE_ATTRIBUTES when the path cannot be examined. Backslashes are
+// folder separators, as they are for the common services that answer the question.
 DWORD GetFileAttributesW(LPCWSTR fileName);
 
 // Creates one folder (mode 0777 before the umask); FALSE when it cannot be created, also when it

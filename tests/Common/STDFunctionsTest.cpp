@@ -197,6 +197,40 @@ TEST_F(STDFunctionsTest, FileOpenCheckJudgesReadOnlyByTheWriteBits)
     EXPECT_LOGGED_LINE(LOG_INFORMATION, "STDFunctions::fileOpenCheck(741) - " + READ_ONLY + "locked 100%s.wtd");
 }
 
+TEST_F(STDFunctionsTest, ExaminePathTellsFoldersAndFilesWithoutWriteBits)
+{
+    ASSERT_EQ(0, mkdir("config", 0755));
+    writeFile("config/varnel.bcf", "x");
+    writeFile("group-writable.wtd", "g");
+    ASSERT_EQ(0, chmod("group-writable.wtd", 0464));
+    writeFile("locked.wtd", "l");
+    ASSERT_EQ(0, chmod("locked.wtd", 0444));
+
+    const struct
+    {
+        const char* path;
+        bool folder;
+        bool readOnly;
+    } cases[] = {
+        {"config", true, false},
+        {"config\\varnel.bcf", false, false},
+        {"group-writable.wtd", false, false},
+        {"locked.wtd", false, true},
+    };
+    for (const auto& c : cases)
+    {
+        bool folder = !c.folder;
+        bool readOnly = !c.readOnly;
+        ASSERT_TRUE(STDFunctions::examinePath(c.path, folder, readOnly)) << c.path;
+        EXPECT_EQ(c.folder, folder) << c.path;
+        EXPECT_EQ(c.readOnly, readOnly) << c.path;
+    }
+    bool folder = false;
+    bool readOnly = false;
+    EXPECT_FALSE(STDFunctions::examinePath("config\\absent.bcf", folder, readOnly));
+    EXPECT_FALSE(STDFunctions::examinePath("", folder, readOnly));
+}
+
 TEST_F(STDFunctionsTest, FileOpenCheckCallsAPathItCannotExamineReadOnly)
 {
     writeFile("present.wtd", "p");

@@ -126,17 +126,14 @@ bool STDFunctions::fileOpenCheck(std::fstream& stream, const std::string& path, 
 {
     if (!stream.is_open())
         return false;
-    bool examinable = true;
-    struct stat status {};
+    bool folder = false;
+    bool withoutWriteBits = false;
+    bool examinable = false;
     if (path.size() >= static_cast<size_t>(BUFFER_SIZE))
-    {
         logTooLongToWiden(path.size());
-        examinable = false;
-    }
     else
-        examinable = stat(nativePath(path).c_str(), &status) == 0;
-    // Judged by the mode, not by access(): for root every file is writable.
-    readOnly = !examinable || (status.st_mode & 0222) == 0;
+        examinable = examinePath(path, folder, withoutWriteBits);
+    readOnly = !examinable || withoutWriteBits;
     if (readOnly)
         MessageLog::getInstance()->log(
             LOG_INFORMATION, "File is read only, this can be turned off via \"turnOffReadOnly()\" command: %s",
@@ -161,8 +158,19 @@ bool STDFunctions::pathExists(const std::string& path)
         logTooLongToWiden(path.size());
         return false;
     }
+    bool folder = false;
+    bool readOnly = false;
+    return examinePath(path, folder, readOnly);
+}
+
+bool STDFunctions::examinePath(const std::string& path, bool& folder, bool& readOnly)
+{
     struct stat status {};
-    return stat(nativePath(path).c_str(), &status) == 0;
+    if (path.empty() || stat(nativePath(path).c_str(), &status) != 0)
+        return false;
+    folder = S_ISDIR(status.st_mode);
+    readOnly = (status.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
+    return true;
 }
 
 void STDFunctions::logFOpenError(const errno_t& error, const std::string& fileName)

@@ -42,6 +42,10 @@ public:
 
     // Whether a file or folder exists at the path (backslashes are taken as folder separators).
     static bool pathExists(const std::string& path);
+    // What the file system says of the path (backslashes taken as folder separators): false when it
+    // cannot be examined; otherwise whether it is a folder and whether it is read-only, i.e. has no
+    // write permission bit at all (judged by the mode: for root every file is writable).
+    static bool examinePath(const std::string& path, bool& folder, bool& readOnly);
     // Logs why a file open failed, by the error code's symbolic name.
     static void logFOpenError(const errno_t& error, const std::string& fileName);
     // The stream's length (0 when it cannot be reported); leaves the stream at its beginning.
