@@ -23,7 +23,8 @@ protected:
 
     HRESULT info(const std::string& path, D3DXIMAGE_INFO& out) { return D3DXGetImageInfoFromFileW(widen(path).c_str(), &out); }
 
-    // Surfaces of level 0 of two textures, copied with the Part's arguments.
+    // Copies level 0 of one texture onto level 0 of another as the archive's mip-map generation does:
+    // no palettes and no colour key; whole surfaces and the default filter unless a test says otherwise.
     HRESULT copyLevel0(IDirect3DTexture9* to, IDirect3DTexture9* from, DWORD filter = D3DX_DEFAULT,
                        const RECT* toRect = nullptr, const RECT* fromRect = nullptr)
     {
