@@ -71,8 +71,11 @@ private:
     bool writeTemporaryCopies(std::vector<ReopenRecord>& records);
     void restoreOpenFiles(const std::vector<ReopenRecord>& records);
     static void restoreFile(WTDFile& file, const ReopenRecord& record);
-    void reopenTemporaryCopies(const std::vector<ReopenRecord>& records);
-    static void removeTemporaryCopies(const std::vector<ReopenRecord>& records);
+    // Which records' archives are open again, in record order.
+    std::vector<bool> reopenTemporaryCopies(const std::vector<ReopenRecord>& records);
+    // Removes the copies, except the copy of a changed archive that is not open (isOpen false): its
+    // unsaved changes survive there, and the log says where.
+    static void removeTemporaryCopies(const std::vector<ReopenRecord>& records, const std::vector<bool>& isOpen);
 
     HWND m_renderTarget;
     RenderSystem* m_renderSystem;

@@ -73,9 +73,10 @@ bool BackEnd::restartRenderSystem()
     m_renderSystem = nullptr;
 
     const bool started = startRenderSystem();
+    std::vector<bool> reopened(records.size(), false);
     if (started)
     {
-        reopenTemporaryCopies(records);
+        reopened = reopenTemporaryCopies(records);
         MessageLog::getInstance()->log(LOG_INFORMATION, "Render system reinitialization complete", SOURCE_FILE, 490,
                                        "BackEnd::restartRenderSystem");
     }
@@ -85,7 +86,7 @@ bool BackEnd::restartRenderSystem()
                                        484, "BackEnd::restartRenderSystem");
         m_renderSystemOK = false;
     }
-    removeTemporaryCopies(records);
+    removeTemporaryCopies(records, reopened);
     return started;
 }
 
@@ -128,7 +129,7 @@ bool BackEnd::writeTemporaryCopies(std::vector<ReopenRecord>& records)
         {
             // Closing now would lose this archive's changes: put everything back as it was.
             restoreOpenFiles(records);
-            removeTemporaryCopies(records);
+            removeTemporaryCopies(records, std::vector<bool>(records.size(), true));
             MessageLog::getInstance()->log(LOG_ERROR,
                                            "Render system restart canceled, unable to write the temporary copy: %s",
                                            SOURCE_FILE, 466, "BackEnd::restartRenderSystem",
@@ -152,21 +153,35 @@ void BackEnd::restoreFile(WTDFile& file, const ReopenRecord& record)
     file.setModified(record.m_modified);
 }
 
-void BackEnd::reopenTemporaryCopies(const std::vector<ReopenRecord>& records)
+std::vector<bool> BackEnd::reopenTemporaryCopies(const std::vector<ReopenRecord>& records)
 {
+    std::vector<bool> reopened;
     for (const ReopenRecord& record : records)
     {
-        if (openFile(record.m_tempPath, false))
+        reopened.push_back(openFile(record.m_tempPath, false));
+        if (reopened.back())
             restoreFile(*m_files.back()->m_file, record);
         else
             MessageLog::getInstance()->log(LOG_ERROR, "Filed to open file during restore: %s", SOURCE_FILE, 478,
                                            "BackEnd::restartRenderSystem", record.m_tempPath.c_str());
     }
+    return reopened;
 }
 
-void BackEnd::removeTemporaryCopies(const std::vector<ReopenRecord>& records)
+void BackEnd::removeTemporaryCopies(const std::vector<ReopenRecord>& records, const std::vector<bool>& isOpen)
 {
-    // Each copy's name was free when this restart chose it, so removing it never removes a user's file.
-    for (const ReopenRecord& record : records)
+    for (size_t i = 0; i < records.size(); ++i)
+    {
+        const ReopenRecord& record = records[i];
+        // The copy of a changed archive that is no longer open is all that is left of its changes.
+        if (record.m_modified && !isOpen[i] && isOccupied(record.m_tempPath))
+        {
+            MessageLog::getInstance()->log(LOG_ERROR, "Unsaved changes of %s were kept in %s", SOURCE_FILE, 496,
+                                           "BackEnd::restartRenderSystem", record.m_originalPath.c_str(),
+                                           record.m_tempPath.c_str());
+            continue;
+        }
+        // Each copy's name was free when this restart chose it, so removing it never removes a user's file.
         std::remove(STDFunctions::nativePath(record.m_tempPath).c_str());
+    }
 }

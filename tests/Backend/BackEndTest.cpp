@@ -5,6 +5,7 @@
 #include "Support/LogCapture.h"
 #include "Support/MemoryPresentTarget.h"
 #include "Support/TempDirTest.h"
+#include "Support/TestDevice.h"
 #include "WTD/WTDFile.h"
 
 #include <gtest/gtest.h>
@@ -104,6 +105,17 @@ protected:
         return -1;
     }
     static bool copyFolderIsEmpty() { return fs::is_empty("temp/varnel"); }
+    // The texture names of an archive on disk, read on a device of its own.
+    static std::vector<std::string> textureNamesIn(const std::string& path)
+    {
+        TestDevice device;
+        EXPECT_TRUE(device.create());
+        WTDFile archive(path, device.get(), WTDFile::s_wholeFile, 0);
+        std::vector<std::string> names;
+        for (const TextureEntry& entry : archive.m_textures)
+            names.push_back(entry.name);
+        return names;
+    }
 
     std::unique_ptr<BackEnd> m_backEnd;
 };
@@ -453,6 +465,27 @@ TEST_F(BackEndTest, CopyThatCannotBeReopenedLosesOnlyThatArchive)
     EXPECT_TRUE(copyFolderIsEmpty());
 }
 
+TEST_F(BackEndTest, ChangedArchiveThatDoesNotComeBackKeepsItsCopy)
+{
+    writeArchive("p.wtd", {"p"});
+    writeArchive("q.wtd", {"q"});
+    ScriptedWindow window(32, 32);
+    BackEnd& backEnd = start(&window);
+    ASSERT_TRUE(backEnd.openFile("p.wtd", true));
+    ASSERT_TRUE(backEnd.openFile("q.wtd", true));
+    file(0).setModified(true);
+    // The changed archive's copy no longer loads when the render system is back.
+    window.onNextSizeQuery([this] { writeFile("temp/varnel/p.wtd", "damaged"); });
+
+    EXPECT_TRUE(backEnd.restartRenderSystem());
+    EXPECT_LOGGED(LOG_ERROR, "Filed to open file during restore: temp/varnel/p.wtd");
+    EXPECT_LOGGED(LOG_ERROR, "Unsaved changes of p.wtd were kept in temp/varnel/p.wtd");
+    ASSERT_EQ(backEnd.getFileCount(), 1u);
+    EXPECT_EQ(file(0).getPath(), "q.wtd");
+    EXPECT_EQ(readFile("temp/varnel/p.wtd"), "damaged");
+    EXPECT_FALSE(fs::exists("temp/varnel/q.wtd"));
+}
+
 TEST_F(BackEndTest, ArchivesNamedAlikeComeBackWithTheirOwnContents)
 {
     writeArchive("one/x.wtd", {"first"});
@@ -559,9 +592,14 @@ TEST_F(BackEndTest, LaterCopyFailingTakesBackTheCopiesAlreadyWritten)
 TEST_F(BackEndTest, FailedRestartLeavesTheBackEndDownForGood)
 {
     writeArchive("p.wtd", {"p"});
+    writeArchive("q.wtd", {"q"});
     const std::string pOnDisk = readFile("p.wtd");
+    const std::string qOnDisk = readFile("q.wtd");
     BackEnd& backEnd = start();
     ASSERT_TRUE(backEnd.openFile("p.wtd", true));
+    ASSERT_TRUE(backEnd.openFile("q.wtd", true));
+    file(1).m_textures[0].name = "unsaved";
+    file(1).setModified(true);
     TestHooks::failNextCreateDevice();
 
     EXPECT_FALSE(backEnd.restartRenderSystem());
@@ -570,8 +608,13 @@ TEST_F(BackEndTest, FailedRestartLeavesTheBackEndDownForGood)
                        "BackEnd::restartRenderSystem(484) - Render system failed to restart! Unable to continue");
     EXPECT_FALSE(backEnd.isRenderSystemOK());
     EXPECT_EQ(backEnd.getFileCount(), 0u);
-    EXPECT_TRUE(copyFolderIsEmpty());
     EXPECT_EQ(readFile("p.wtd"), pOnDisk);
+    EXPECT_EQ(readFile("q.wtd"), qOnDisk);
+    // The unchanged archive's copy goes; the changed one's stays, and the log says where.
+    EXPECT_FALSE(fs::exists("temp/varnel/p.wtd"));
+    EXPECT_LOGGED_LINE(LOG_ERROR, "BackEnd::restartRenderSystem(496) - Unsaved changes of q.wtd were kept in "
+                                  "temp/varnel/q.wtd");
+    EXPECT_EQ(textureNamesIn("temp/varnel/q.wtd"), std::vector<std::string>{"unsaved"});
     EXPECT_FALSE(backEnd.render());
     EXPECT_FALSE(backEnd.openFile("p.wtd", true));
 
