@@ -15,23 +15,21 @@ namespace
 {
 void openArchive(benchmark::State& state)
 {
-    const BenchArchive& shared = BenchArchive::shared();
-    if (!shared.ready()) {
-        state.SkipWithError("the archive could not be written");
+    const BenchArchive* shared = BenchArchive::sharedFor(state);
+    if (!shared)
         return;
-    }
     size_t textures = 0;
     const double peak = PeakMemory::measure([&] {
-        WTDFile file(shared.path(), shared.device(), WTDFile::s_wholeFile, 0);
+        WTDFile file(shared->path(), shared->device(), WTDFile::s_wholeFile, 0);
         textures = file.m_textures.size();
     });
     for (auto _ : state) {
-        WTDFile file(shared.path(), shared.device(), WTDFile::s_wholeFile, 0);
+        WTDFile file(shared->path(), shared->device(), WTDFile::s_wholeFile, 0);
         if (file.hasLoadFailed() || file.m_textures.size() != BenchArchive::TEXTURE_COUNT)
             state.SkipWithError("the archive did not load");
     }
     const double megabyte = 1024.0 * 1024.0;
-    const double bodySize = static_cast<double>(shared.body().size());
+    const double bodySize = static_cast<double>(shared->body().size());
     state.counters["body MB"] = bodySize / megabyte;
     state.counters["textures"] = static_cast<double>(textures);
     if (peak >= 0) {
@@ -42,13 +40,11 @@ void openArchive(benchmark::State& state)
 
 void uncompressStream(benchmark::State& state)
 {
-    const BenchArchive& shared = BenchArchive::shared();
-    if (!shared.ready()) {
-        state.SkipWithError("the archive could not be written");
+    const BenchArchive* shared = BenchArchive::sharedFor(state);
+    if (!shared)
         return;
-    }
-    const std::vector<uint8_t>& stream = shared.stream();
-    std::vector<uint8_t> body(shared.body().size());
+    const std::vector<uint8_t>& stream = shared->stream();
+    std::vector<uint8_t> body(shared->body().size());
     for (auto _ : state) {
         uLongf length = static_cast<uLongf>(body.size());
         if (uncompress(body.data(), &length, stream.data(), static_cast<uLong>(stream.size())) != Z_OK)

@@ -47,10 +47,14 @@ bool fillTexture(IDirect3DTexture9* texture, uint32_t seed)
 }
 } // namespace
 
-BenchArchive& BenchArchive::shared()
+BenchArchive* BenchArchive::sharedFor(benchmark::State& state)
 {
     static BenchArchive instance;
-    return instance;
+    if (!instance.m_ready) {
+        state.SkipWithError("the archive could not be written");
+        return nullptr;
+    }
+    return &instance;
 }
 
 BenchArchive::BenchArchive() : m_file(std::make_unique<WTDFile>())
@@ -79,9 +83,9 @@ bool BenchArchive::createDevice()
     D3DPRESENT_PARAMETERS parameters{};
     parameters.Windowed = TRUE;
     parameters.SwapEffect = D3DSWAPEFFECT_DISCARD;
-    return m_direct3D && SUCCEEDED(m_direct3D->CreateDevice(0, D3DDEVTYPE_HAL, nullptr,
-                                                            D3DCREATE_SOFTWARE_VERTEXPROCESSING, &parameters,
-                                                            &m_device));
+    return m_direct3D &&
+           SUCCEEDED(m_direct3D->CreateDevice(0, D3DDEVTYPE_HAL, nullptr, D3DCREATE_SOFTWARE_VERTEXPROCESSING,
+                                              &parameters, &m_device));
 }
 
 bool BenchArchive::addTextures()
@@ -109,11 +113,13 @@ bool BenchArchive::addTextures()
 bool BenchArchive::readBack()
 {
     std::ifstream file(m_path, std::ios::binary);
-    const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(file)),
+                                     std::istreambuf_iterator<char>());
     if (bytes.size() <= RSCFile::s_headerSize)
         return false;
     const uint32_t flags = LittleEndian::loadU32(bytes.data() + RSCFile::s_flagsOffset);
-    m_body.resize(RSCFile::decodeSegmentSize(flags & 0x7FFF) + RSCFile::decodeSegmentSize((flags >> 15) & 0x7FFF));
+    m_body.resize(RSCFile::decodeSegmentSize(flags & 0x7FFF) +
+                  RSCFile::decodeSegmentSize((flags >> 15) & 0x7FFF));
     m_stream.assign(bytes.begin() + RSCFile::s_headerSize, bytes.end());
     uLongf length = static_cast<uLongf>(m_body.size());
     return uncompress(m_body.data(), &length, m_stream.data(), static_cast<uLong>(m_stream.size())) == Z_OK &&

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include <benchmark/benchmark.h>
+
 #include "Platform/Direct3D.h"
 #include "WTD/WTDFile.h"
 
@@ -17,14 +19,13 @@ class BenchArchive
 public:
     static constexpr size_t TEXTURE_COUNT = 200;
 
-    // The one archive of the program.
-    static BenchArchive& shared();
+    // The one archive of the program, or null when it could not be made: the benchmark is then
+    // stopped with an error that says so.
+    static BenchArchive* sharedFor(benchmark::State& state);
 
     BenchArchive(const BenchArchive&) = delete;
     BenchArchive& operator=(const BenchArchive&) = delete;
 
-    // False when the archive could not be made; nothing else is then usable.
-    bool ready() const { return m_ready; }
     const std::string& path() const { return m_path; }
     IDirect3DDevice9* device() const { return m_device; }
     // The archive in memory, as it was saved to path().
