@@ -187,6 +187,16 @@ TEST_F(BackEndTest, MissingOrBrokenArchiveTouchesNothing)
     EXPECT_EQ(recentFiles(), recent);
 }
 
+TEST_F(BackEndTest, FolderIsNoArchive)
+{
+    ASSERT_EQ(mkdir("folder.wtd", 0777), 0);
+    BackEnd& backEnd = start();
+    EXPECT_FALSE(backEnd.openFile("folder.wtd", true));
+    EXPECT_EQ(backEnd.getFileCount(), 0u);
+    EXPECT_EQ(backEnd.getSelectedFileIndex(), NO_SELECTION);
+    EXPECT_EQ(recentFiles(), std::vector<std::string>(5));
+}
+
 TEST_F(BackEndTest, OpeningMoreDoesNotMoveTheSelectionUntilSelectLast)
 {
     writeArchive("p.wtd", {"p"});
@@ -358,6 +368,8 @@ TEST_F(BackEndTest, FailedStartRefusesWorkAndShutsDownSilently)
     EXPECT_FALSE(m_backEnd->isRenderSystemOK());
     EXPECT_FALSE(m_backEnd->render());
     EXPECT_FALSE(m_backEnd->openFile("p.wtd", true));
+    EXPECT_LOGGED_LINE(LOG_ERROR, "BackEnd::openFile(160) - Unable to open file, the render system is not running: "
+                                  "p.wtd");
     EXPECT_EQ(m_backEnd->getFileCount(), 0u);
 
     LogCapture::instance().clear();
@@ -390,6 +402,7 @@ TEST_F(BackEndTest, RestartKeepsEveryArchiveWithItsUnsavedChanges)
     ASSERT_TRUE(backEnd.openFile("q.wtd", true));
     file(1).m_textures[0].name = "renamed";
     file(1).setModified(true);
+    ASSERT_TRUE(backEnd.setSelectedTexture(1));
     ASSERT_TRUE(backEnd.setSelectedFileIndex(1));
     backEnd.selectLastFile();
     const std::vector<std::string> recent = recentFiles();
@@ -488,26 +501,25 @@ TEST_F(BackEndTest, ChangedArchiveThatDoesNotComeBackKeepsItsCopy)
 
 TEST_F(BackEndTest, ArchivesNamedAlikeComeBackWithTheirOwnContents)
 {
-    writeArchive("one/x.wtd", {"first"});
-    writeArchive("two/x.wtd", {"second"});
-    writeArchive("three/x", {"third"});
-    writeArchive("four/x", {"fourth"});
+    const char* paths[] = {"one/x.wtd", "two/x.wtd", "three/x", "four/x", "five/x.wtd"};
+    const char* names[] = {"first", "second", "third", "fourth", "fifth"};
+    for (uint32_t i = 0; i < 5; ++i)
+        writeArchive(paths[i], {names[i]});
     BackEnd& backEnd = start();
-    for (const char* path : {"one/x.wtd", "two/x.wtd", "three/x", "four/x"})
+    for (const char* path : paths)
         ASSERT_TRUE(backEnd.openFile(path, true));
     file(1).setModified(true);
 
     ASSERT_TRUE(backEnd.restartRenderSystem());
-    ASSERT_EQ(backEnd.getFileCount(), 4u);
-    const char* paths[] = {"one/x.wtd", "two/x.wtd", "three/x", "four/x"};
-    const char* names[] = {"first", "second", "third", "fourth"};
-    for (uint32_t i = 0; i < 4; ++i)
+    ASSERT_EQ(backEnd.getFileCount(), 5u);
+    for (uint32_t i = 0; i < 5; ++i)
     {
         EXPECT_EQ(file(i).getPath(), paths[i]);
         EXPECT_EQ(textureNames(i), std::vector<std::string>{names[i]});
     }
     EXPECT_TRUE(file(1).isModified());
     EXPECT_LOGGED(LOG_INFORMATION, "Loaded WTD File with 1 textures: temp/varnel/x~1.wtd");
+    EXPECT_LOGGED(LOG_INFORMATION, "Loaded WTD File with 1 textures: temp/varnel/x~2.wtd");
     EXPECT_LOGGED(LOG_INFORMATION, "Loaded WTD File with 1 textures: temp/varnel/x~1");
     EXPECT_TRUE(copyFolderIsEmpty());
 }

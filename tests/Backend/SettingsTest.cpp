@@ -125,7 +125,7 @@ TEST_F(SettingsTest, DefaultsAreWrittenAsTheSeventyEightKnownBytes)
     ASSERT_TRUE(settings.saveFile(SETTINGS_PATH));
     EXPECT_EQ(readFile(SETTINGS_PATH), DEFAULT_FILE);
     EXPECT_EQ(settings.getPath(), SETTINGS_PATH);
-    EXPECT_LOGGED(LOG_INFORMATION, "Wrote the settings file: config/varnel.bcf");
+    EXPECT_LOGGED_LINE(LOG_INFORMATION, "Settings::saveFile(76) - Wrote the settings file: config/varnel.bcf");
 }
 
 TEST_F(SettingsTest, EmptyPathReadsAndLogsNothing)
@@ -139,14 +139,16 @@ TEST_F(SettingsTest, MissingFileLogsBothErrorsAndKeepsPathForTheSave)
 {
     ASSERT_EQ(rmdir("config"), 0);
     Settings settings(SETTINGS_PATH);
-    EXPECT_LOGGED(LOG_ERROR, "Load canceled, stream not open: config/varnel.bcf");
+    EXPECT_LOGGED_LINE(LOG_ERROR, "Settings::loadFile(91) - Load canceled, stream not open: config/varnel.bcf");
     EXPECT_LOGGED_LINE(LOG_ERROR, "Settings::Settings(15) - Settings file failed to load, default values will be used");
+    ASSERT_EQ(LogCapture::instance().entries().size(), 2u) << LogCapture::instance().describe();
+    EXPECT_EQ(LogCapture::instance().entries()[0].message, "Load canceled, stream not open: config/varnel.bcf");
     expectDefaults(settings);
     EXPECT_EQ(settings.getPath(), SETTINGS_PATH);
 
     // No folder is created by the settings themselves.
     EXPECT_FALSE(settings.saveFile());
-    EXPECT_LOGGED(LOG_ERROR, "Save canceled, stream not open: config/varnel.bcf");
+    EXPECT_LOGGED_LINE(LOG_ERROR, "Settings::saveFile(40) - Save canceled, stream not open: config/varnel.bcf");
     ASSERT_EQ(mkdir("config", 0777), 0);
     EXPECT_TRUE(settings.saveFile());
     EXPECT_EQ(readFile(SETTINGS_PATH), DEFAULT_FILE);
