@@ -15,11 +15,13 @@ HRESULT D3DXCreateTexture(LPDIRECT3DDEVICE9 device, UINT width, UINT height, UIN
 // Describes an image file: DDS (legacy header: 2D textures in the formats of the table, DXT1 to DXT5
 // and 16-, 24- and 32-bit mask formats), PNG, JPEG, BMP, TGA and GIF (reported as A8R8G8B8, one
 // level; D3DX has no file format value for GIF, so GIF pictures report D3DXIFF_BMP). Refuses cube
-// maps, volumes, DX10 headers and every file whose header does not fit its size.
+// maps, volumes, DX10 headers and every file whose header does not fit its size. The size is the
+// file's own, even one too large for a texture; a DDS mip count beyond the full chain is reduced to it.
 HRESULT D3DXGetImageInfoFromFileW(LPCWSTR fileName, D3DXIMAGE_INFO* info);
 
 // Creates a managed texture from an image file with exactly the format, size and level count that
-// D3DXGetImageInfoFromFileW reports.
+// D3DXGetImageInfoFromFileW reports. A width or height above D3D_MAX_TEXTURE_DIMENSION fails before
+// any pixel is allocated or decoded.
 HRESULT D3DXCreateTextureFromFileW(LPDIRECT3DDEVICE9 device, LPCWSTR fileName, LPDIRECT3DTEXTURE9* texture);
 
 // Writes a texture as a DDS file (only D3DXIFF_DDS) with its format and all its levels. The file is
