@@ -5,6 +5,7 @@
 
 #include <wx/menu.h>
 #include <wx/splitter.h>
+#include <wx/weakref.h>
 
 #include <sys/stat.h>
 
@@ -26,6 +27,21 @@ TEST_F(MainWindowTest, ReopensTheArchivesOfTheLastRunInOrderAndSelectsTheLast)
     EXPECT_EQ(fileMenu->GetLabel(ID_MENU_RECENT1), "1. b.wtd");
     EXPECT_EQ(fileMenu->GetLabel(ID_MENU_RECENT2), "2. a.wtd");
     EXPECT_EQ(fileMenu->GetLabel(ID_MENU_RECENT3), "3. ");
+}
+
+TEST_F(MainWindowTest, ReopenedArchivesAreListedBeforeTheFrameFirstShows)
+{
+    writeArchive("a.wtd", {"alpha"});
+    writeArchiveList("a.wtd\n");
+    wxWeakRef<MainWindow> window = new MainWindow(nullptr, ID_MAIN_WINDOW, "Varnel - Oskery", wxDefaultPosition,
+                                                  wxSize(800, 600), wxDEFAULT_FRAME_STYLE & ~wxCLIP_CHILDREN);
+    EXPECT_FALSE(window->IsShown());
+    EXPECT_EQ(rowTexts(child<wxListCtrl>(window, ID_FILE_LIST), 0), std::vector<std::string>{"a.wtd"});
+    EXPECT_EQ(rowTexts(child<wxListCtrl>(window, ID_TEXTURE_LIST), 0), std::vector<std::string>{"alpha"});
+    window->Destroy();
+    for (int i = 0; i < 100 && window; ++i)
+        pump(5);
+    EXPECT_FALSE(window);
 }
 
 TEST_F(MainWindowTest, WritesTheOpenArchivesToTheListAtExit)
@@ -195,6 +211,8 @@ TEST_F(MainWindowTest, AppliesTheStoredLayoutAndStoresChangesOnlyWhenAllowed)
     };
     moveSash(main, 260);
     EXPECT_EQ(settings()->m_mainSashPosition, 260);
+    moveSash(child<wxSplitterWindow>(m_window, ID_SPLITTER_FILE_AREA), 170);
+    EXPECT_EQ(settings()->m_fileAreaSashPosition, 170);
     moveSash(child<wxSplitterWindow>(m_window, ID_SPLITTER_VIEWER_AREA), 180);
     EXPECT_EQ(settings()->m_viewerAreaSashPosition, 180);
     m_window->SetClientSize(560, 400);

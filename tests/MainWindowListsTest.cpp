@@ -68,23 +68,32 @@ TEST_F(MainWindowTest, HeadingClicksSortByNameBothWaysAndByFormat)
     builder.addTexture("gamma", 8, 8, D3DFMT_DXT5, 1);
     ASSERT_TRUE(builder.writeTo("a.wtd"));
     startWith({"a.wtd"});
-    auto click = [&](int column) {
-        wxListEvent event(wxEVT_LIST_COL_CLICK, ID_TEXTURE_LIST);
-        event.m_col = column;
-        event.SetEventObject(textureList());
-        textureList()->GetEventHandler()->ProcessEvent(event);
-    };
-    click(0);
+    clickHeading(0);
     EXPECT_EQ(rowTexts(textureList(), 0), (std::vector<std::string>{"Alpha", "beta", "gamma"}));
     EXPECT_TRUE(archive(0)->isModified());
     EXPECT_EQ(rowTexts(fileList(), 0), std::vector<std::string>{"a.wtd*"});
-    click(0);
+    clickHeading(0);
     EXPECT_EQ(rowTexts(textureList(), 0), (std::vector<std::string>{"gamma", "beta", "Alpha"}));
-    click(0);
+    clickHeading(0);
     EXPECT_EQ(rowTexts(textureList(), 0), (std::vector<std::string>{"Alpha", "beta", "gamma"}));
-    click(1);
+    clickHeading(1);
     EXPECT_EQ(rowTexts(textureList(), 1), (std::vector<std::string>{"DXT5", "DXT1", "A8B8G8R8"}));
     EXPECT_EQ(selectedRows(textureList()), std::vector<long>{0});
+}
+
+TEST_F(MainWindowTest, TheSortColumnIsRememberedAcrossArchives)
+{
+    writeArchive("a.wtd", {"beta", "alpha", "gamma"});
+    writeArchive("b.wtd", {"yak", "xenon", "zebra"});
+    startWith({"a.wtd", "b.wtd"});
+    fileList()->SetItemState(0, wxLIST_STATE_SELECTED, wxLIST_STATE_SELECTED);
+    clickHeading(0);
+    EXPECT_EQ(rowTexts(textureList(), 0), (std::vector<std::string>{"alpha", "beta", "gamma"}));
+    fileList()->SetItemState(1, wxLIST_STATE_SELECTED, wxLIST_STATE_SELECTED);
+    ASSERT_EQ(m_window->getBackEnd()->getSelectedFileIndex(), 1u);
+    clickHeading(0);
+    EXPECT_EQ(rowTexts(textureList(), 0), (std::vector<std::string>{"zebra", "yak", "xenon"}));
+    EXPECT_EQ(rowTexts(fileList(), 0), (std::vector<std::string>{"a.wtd*", "b.wtd*"}));
 }
 
 TEST_F(MainWindowTest, RenamingInPlaceRenamesAndEscapeChangesNothing)

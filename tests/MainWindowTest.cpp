@@ -11,6 +11,7 @@
 #include <wx/richtext/richtextctrl.h>
 #include <wx/splitter.h>
 #include <wx/statusbr.h>
+#include <wx/textctrl.h>
 #include <wx/uiaction.h>
 
 #include <sys/stat.h>
@@ -54,6 +55,14 @@ bool MainWindowTest::sendIdle(MainWindow* window)
     wxIdleEvent event;
     window->GetEventHandler()->ProcessEvent(event);
     return event.MoreRequested();
+}
+
+void MainWindowTest::clickHeading(int column)
+{
+    wxListEvent event(wxEVT_LIST_COL_CLICK, ID_TEXTURE_LIST);
+    event.m_col = column;
+    event.SetEventObject(textureList());
+    textureList()->GetEventHandler()->ProcessEvent(event);
 }
 
 void MainWindowTest::writeArchive(const std::string& path, const std::vector<std::string>& names)
@@ -274,6 +283,56 @@ TEST_F(MainWindowTest, RealKeysReachTheMenuCommandsWhileTheLogPaneHasTheFocus)
         EXPECT_EQ(fired, std::vector<int>{key.command}) << "key " << key.key;
     }
     EXPECT_EQ(log->GetValue(), before);
+    EXPECT_TRUE(mainWindowExists());
+}
+
+TEST_F(MainWindowTest, TheListsPassTheMenuKeysOnAndTheLabelEditorKeepsItsOwn)
+{
+    useDisplayAlone();
+    writeArchive("a.wtd", {"wall", "door"});
+    startWith({"a.wtd"});
+    std::vector<int> fired;
+    for (int id : {ID_MENU_DELETE, ID_MENU_ADD, ID_MENU_INVERT_TEXTURE_SELECTION, ID_MENU_GENERATE_MIPMAPS,
+                   ID_MENU_SELECT_ALL_TEXTURES, ID_MENU_EXIT})
+        m_window->Bind(wxEVT_MENU, [&fired](wxCommandEvent& event) { fired.push_back(event.GetId()); }, id);
+    m_window->Raise();
+    wxUIActionSimulator simulator;
+    auto focusOn = [&](wxWindow* window) {
+        simulator.MouseMove(window->GetScreenRect().GetPosition() + wxPoint(20, 20));
+        window->SetFocus();
+        pump(200);
+        wxWindow* focus = wxWindow::FindFocus();
+        // A list control takes the focus on its inner window.
+        return focus == window || (focus != nullptr && focus->GetParent() == window);
+    };
+    auto press = [&](int key, int modifiers) {
+        fired.clear();
+        simulator.Char(key, modifiers);
+        pump(150);
+        return fired;
+    };
+
+    ASSERT_TRUE(focusOn(textureList()));
+    EXPECT_EQ(press(WXK_DELETE, wxMOD_NONE), std::vector<int>{ID_MENU_DELETE});
+    EXPECT_EQ(press(WXK_INSERT, wxMOD_NONE), std::vector<int>{ID_MENU_ADD});
+    EXPECT_EQ(press('i', wxMOD_CONTROL), std::vector<int>{ID_MENU_INVERT_TEXTURE_SELECTION});
+    EXPECT_EQ(press('m', wxMOD_CONTROL), std::vector<int>{ID_MENU_GENERATE_MIPMAPS});
+    ASSERT_TRUE(focusOn(fileList()));
+    EXPECT_EQ(press('a', wxMOD_CONTROL), std::vector<int>{ID_MENU_SELECT_ALL_TEXTURES});
+
+    // In the label editor Del deletes a character and Ctrl-X cuts; no command runs.
+    wxTextCtrl* editor = textureList()->EditLabel(0);
+    ASSERT_NE(editor, nullptr);
+    ASSERT_TRUE(focusOn(editor));
+    editor->SetInsertionPoint(0);
+    EXPECT_TRUE(press(WXK_DELETE, wxMOD_NONE).empty());
+    EXPECT_EQ(editor->GetValue(), "all");
+    editor->SetSelection(-1, -1);
+    EXPECT_TRUE(press('x', wxMOD_CONTROL).empty());
+    EXPECT_EQ(editor->GetValue(), "");
+    textureList()->EndEditLabel(true);
+    pump();
+    EXPECT_EQ(archive(0)->m_textures[0].name, "wall");
     EXPECT_TRUE(mainWindowExists());
 }
 

@@ -38,6 +38,8 @@ protected:
     static size_t countLogged(LogLevel level, const std::string& text);
     // Returns whether the handler asked for more idle events.
     static bool sendIdle(MainWindow* window);
+    // A click on a heading of the texture list.
+    void clickHeading(int column);
 
     // Writes an archive of the named textures (DXT1, 16 x 8) to a relative path.
     static void writeArchive(const std::string& path, const std::vector<std::string>& names);

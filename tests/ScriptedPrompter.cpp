@@ -9,9 +9,11 @@ ScriptedPrompter::ScriptedPrompter()
     Prompter::install(this);
 }
 
+// An answer left over is a question the code under test never asked.
 ScriptedPrompter::~ScriptedPrompter()
 {
     Prompter::install(nullptr);
+    EXPECT_TRUE(m_answers.empty()) << m_answers.size() << " scripted answer(s) never asked for";
 }
 
 void ScriptedPrompter::answerMessage(int answer)

@@ -10,7 +10,8 @@
 #include <vector>
 
 // A prompter for tests: answers every box and dialog from a script and records what was asked.
-// An unscripted question fails the test and is answered with Cancel (or No), so a test never blocks.
+// An unscripted question fails the test and is answered with Cancel (or No), so a test never blocks;
+// so does an answer that is still unused when the prompter goes.
 //
 //   ScriptedPrompter prompter;                  // installs itself, uninstalls when destroyed
 //   prompter.answerMessage(wxYES);
