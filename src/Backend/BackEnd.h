@@ -34,8 +34,9 @@ public:
     bool initialize();
     bool startRenderSystem();
     // Writes every open archive to a temporary copy, closes them, starts a new render system on the
-    // window's current size and reopens the copies under their own paths. Does nothing (true) once
-    // the render system is down for good.
+    // window's current size and reopens the copies under their own paths. When a copy cannot be
+    // written, nothing is closed and the result is false. Does nothing (true) once the render system
+    // is down for good.
     bool restartRenderSystem();
     bool isRenderSystemOK() const;
 

@@ -313,6 +313,7 @@ TEST_F(BackEndTest, RecentFilesKeepTheLastFiveNewestFirstWithoutDuplicates)
 TEST_F(BackEndTest, DrawsTheSelectedTextureAndReportsALostDevice)
 {
     writeArchive("p.wtd", {"a"}, D3DFMT_A8R8G8B8);
+    writeArchive("empty.wtd", {});
     MemoryPresentTarget window(64, 48);
     BackEnd& backEnd = start(&window);
     ASSERT_TRUE(backEnd.render());
@@ -322,6 +323,16 @@ TEST_F(BackEndTest, DrawsTheSelectedTextureAndReportsALostDevice)
     ASSERT_TRUE(backEnd.openFile("p.wtd", true));
     ASSERT_TRUE(backEnd.render());
     EXPECT_NE(window.frame(), emptyFrame);
+
+    // The archive lost textures after its texture was selected: nothing is drawn.
+    backEnd.m_files[0]->m_selectedTexture = 1;
+    ASSERT_TRUE(backEnd.render());
+    EXPECT_EQ(window.frame(), emptyFrame);
+    backEnd.m_files[0]->m_selectedTexture = 0;
+    ASSERT_TRUE(backEnd.openFile("empty.wtd", true));
+    backEnd.selectLastFile();
+    ASSERT_TRUE(backEnd.render());
+    EXPECT_EQ(window.frame(), emptyFrame);
 
     TestHooks::setDeviceLostCalls(1);
     EXPECT_FALSE(backEnd.render());

@@ -294,6 +294,8 @@ TEST_F(SettingsTest, CountBeyondTheEndOfTheFileIsAFailedLoad)
     writeFile(SETTINGS_PATH, FileBytes().nonDefaultHead().int32(INT32_MAX).raw("short").str());
     Settings settings(SETTINGS_PATH);
     expectDefaults(settings);
+    EXPECT_LOGGED_LINE(LOG_ERROR, "Settings::loadFile(118) - Load canceled, the file ends before its last setting: "
+                                  "config/varnel.bcf");
     EXPECT_LOGGED(LOG_ERROR, "Settings file failed to load, default values will be used");
 }
 
