@@ -13,8 +13,6 @@
 
 namespace
 {
-const char* const kSource = ".\\RSC\\RSCFile";
-
 // Deflate cannot expand its input by more than about 1032:1. A declared body beyond that (with a wide
 // margin for the zlib wrapping and rounding) cannot come from the stream that follows, so the
 // allocation is refused instead of trusting a header that lies.
@@ -104,8 +102,8 @@ void adviseHugePages(unsigned char* buffer, uint64_t length)
 
 void logDataFailure(int zlibResult)
 {
-    MessageLog::getInstance()->log(LOG_ERROR, "Decompression of file data failed, zlib error: %s", kSource,
-                                   125, "RSCFile::readRSCFileData",
+    MessageLog::getInstance()->log(LOG_ERROR, "Decompression of file data failed, zlib error: %s",
+                                   RSCFile::s_logSource, 125, "RSCFile::readRSCFileData",
                                    RSCFile::zlibErrorToString(zlibResult).c_str());
 }
 } // namespace
@@ -121,7 +119,7 @@ bool RSCFile::readRSCFileHeader(std::fstream& stream)
 {
     if (!stream.is_open()) {
         MessageLog::getInstance()->log(LOG_ERROR, "File stream is not open, unable to read RSC file header",
-                                       kSource, 52, "RSCFile::readRSCFileHeader");
+                                       s_logSource, 52, "RSCFile::readRSCFileHeader");
         return false;
     }
 
@@ -131,8 +129,8 @@ bool RSCFile::readRSCFileHeader(std::fstream& stream)
     readZeroFilled(stream, header, sizeof(uint32_t));
     const uint32_t magic = LittleEndian::loadU32(header + s_magicOffset);
     if (magic != s_magic) {
-        MessageLog::getInstance()->log(LOG_ERROR, "Not a valid RSC file, magic number was: %i", kSource, 45,
-                                       "RSCFile::readRSCFileHeader", static_cast<int32_t>(magic));
+        MessageLog::getInstance()->log(LOG_ERROR, "Not a valid RSC file, magic number was: %i", s_logSource,
+                                       45, "RSCFile::readRSCFileHeader", static_cast<int32_t>(magic));
         m_magic = 0;
         return false;
     }

@@ -12,6 +12,7 @@ class RSCFile
 {
 public:
     static constexpr uint32_t s_magic = 0x05435352; // "RSC" and the byte 5
+    static constexpr const char* s_logSource = ".\\RSC\\RSCFile"; // the source path of every message
     static constexpr uint32_t s_resourceTypeWritten = 8;
     static constexpr uint32_t s_flagsWrittenBits = 0xC0000000;
     static constexpr uint32_t s_headerSize = 12;

@@ -7,8 +7,6 @@
 
 namespace
 {
-const char* const s_source = ".\\RSC\\RSCFile";
-
 struct ZlibText
 {
     int code;
@@ -32,8 +30,8 @@ bool RSCFile::writeRSCFileHeader(std::fstream& stream)
 {
     if (!stream.is_open())
     {
-        MessageLog::getInstance()->log(LOG_ERROR, "File stream is not open, unable to write RSC file header", s_source,
-                                       74, "RSCFile::writeRSCFileHeader");
+        MessageLog::getInstance()->log(LOG_ERROR, "File stream is not open, unable to write RSC file header",
+                                       s_logSource, 74, "RSCFile::writeRSCFileHeader");
         return false;
     }
     unsigned char header[s_headerSize];

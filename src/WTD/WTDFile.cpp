@@ -14,8 +14,6 @@
 
 namespace
 {
-const char* const kSource = ".\\WTD\\WTDFile";
-const size_t kNamePrefixLength = 6; // "pack:/"
 const uint64_t kMaxNameBytes = 64;
 // Texture memory a load may create beyond the size of the body (see loadTextures).
 const uint64_t kTextureMemorySlack = 64ull * 1024 * 1024;
@@ -60,14 +58,14 @@ WTDFile::WTDFile(std::string path, IDirect3DDevice9* device, uint32_t fileSize, 
     m_fileSize = fileSize;
     m_fileOffset = offset;
     if (!STDFunctions::pathExists(m_filePath)) {
-        messageLog()->log(LOG_ERROR, "Load file canceled, supplied path is invalid: %s", kSource, 43,
+        messageLog()->log(LOG_ERROR, "Load file canceled, supplied path is invalid: %s", s_logSource, 43,
                           "WTDFile::WTDFile", m_filePath.c_str());
         m_loadFailed = true;
         return;
     }
     std::fstream stream;
     if (!openStream(stream)) {
-        messageLog()->log(LOG_ERROR, "Load file canceled, stream to file failed to open: %s", kSource, 38,
+        messageLog()->log(LOG_ERROR, "Load file canceled, stream to file failed to open: %s", s_logSource, 38,
                           "WTDFile::WTDFile", m_filePath.c_str());
         m_loadFailed = true;
         return;
@@ -77,7 +75,7 @@ WTDFile::WTDFile(std::string path, IDirect3DDevice9* device, uint32_t fileSize, 
     stream.seekg(m_fileOffset);
     loadFile(stream);
     stream.close();
-    messageLog()->log(LOG_INFORMATION, "Loaded WTD File with %i textures: %s", kSource, 34,
+    messageLog()->log(LOG_INFORMATION, "Loaded WTD File with %i textures: %s", s_logSource, 34,
                       "WTDFile::WTDFile", static_cast<int>(static_cast<int16_t>(m_header.textureCount)),
                       m_filePath.c_str());
 }
@@ -112,21 +110,21 @@ void WTDFile::releaseTextures()
 bool WTDFile::loadFile(std::fstream& stream)
 {
     if (!readRSCFileHeader(stream)) {
-        messageLog()->log(LOG_ERROR, "Unable to load WTD File, invalid RSC file header", kSource, 118,
+        messageLog()->log(LOG_ERROR, "Unable to load WTD File, invalid RSC file header", s_logSource, 118,
                           "WTDFile::loadFile");
         m_loadFailed = true;
         return false;
     }
     unsigned char* data = nullptr;
     if (!readRSCFileData(stream, data, m_fileSize)) {
-        messageLog()->log(LOG_ERROR, "Unable to load WTD File, unable to load file data", kSource, 112,
+        messageLog()->log(LOG_ERROR, "Unable to load WTD File, unable to load file data", s_logSource, 112,
                           "WTDFile::loadFile");
         m_loadFailed = true;
         return false;
     }
     const std::unique_ptr<unsigned char[]> body(data);
     if (!loadWTDHeader(body.get())) {
-        messageLog()->log(LOG_ERROR, "Unable to load WTD File, invalid header", kSource, 104,
+        messageLog()->log(LOG_ERROR, "Unable to load WTD File, invalid header", s_logSource, 104,
                           "WTDFile::loadFile");
         m_loadFailed = true;
         return false;
@@ -148,14 +146,14 @@ bool WTDFile::loadWTDHeader(const unsigned char* body)
         // Also covers a body too short for the magic itself.
         messageLog()->log(LOG_ERROR,
                           "Not a valid WTD file, its body of %llu bytes is shorter than the %u-byte header",
-                          kSource, 176, "WTDFile::loadWTDHeader",
+                          s_logSource, 176, "WTDFile::loadWTDHeader",
                           static_cast<unsigned long long>(reader.getSize()), WTDHeader::s_size);
         return false;
     }
     WTDHeader header;
     reader.readU32(WTDHeader::s_magicOffset, header.magic);
     if (header.magic != WTDHeader::s_magic) {
-        messageLog()->log(LOG_ERROR, "Not a valid WTD file, magic number was: %i", kSource, 176,
+        messageLog()->log(LOG_ERROR, "Not a valid WTD file, magic number was: %i", s_logSource, 176,
                           "WTDFile::loadWTDHeader", static_cast<int32_t>(header.magic));
         return false;
     }
@@ -176,7 +174,7 @@ bool WTDFile::loadWTDHeader(const unsigned char* body)
     if (failSafeCount == failSafeCheck && failSafeCount != header.textureCount) {
         messageLog()->log(LOG_WARNING,
                           "Texture count %i does not match the fail safe values %i, fail safe will be used",
-                          kSource, 159, "WTDFile::loadWTDHeader",
+                          s_logSource, 159, "WTDFile::loadWTDHeader",
                           static_cast<int>(static_cast<int16_t>(header.textureCount)),
                           static_cast<int>(static_cast<int16_t>(failSafeCount)));
         header.textureCount = failSafeCount;
@@ -190,7 +188,7 @@ bool WTDFile::loadWTDHeader(const unsigned char* body)
             messageLog()->log(LOG_ERROR,
                               "Not a valid WTD file, the tables of %i textures at %u and %u lie outside the "
                               "body of %llu bytes",
-                              kSource, 176, "WTDFile::loadWTDHeader", static_cast<int>(count),
+                              s_logSource, 176, "WTDFile::loadWTDHeader", static_cast<int>(count),
                               header.hashTableOffset, header.texturePointerTableOffset,
                               static_cast<unsigned long long>(reader.getSize()));
             return false;
@@ -233,19 +231,19 @@ void WTDFile::readRecord(const ByteReader& body, TextureEntry& entry)
     if (!body.contains(entry.recordOffset, TextureTOCItem::s_size)) {
         messageLog()->log(
             LOG_ERROR, "Not a valid texture TOC item, the record at %u lies outside the body of %llu bytes",
-            kSource, 271, "WTDFile::loadTOC", entry.recordOffset,
+            s_logSource, 271, "WTDFile::loadTOC", entry.recordOffset,
             static_cast<unsigned long long>(body.getSize()));
         return;
     }
     body.readU32(entry.recordOffset, record.itemType);
     if (record.itemType != TextureTOCItem::s_validItemType) {
-        messageLog()->log(LOG_ERROR, "Not a valid texture TOC item: %i", kSource, 271, "WTDFile::loadTOC",
+        messageLog()->log(LOG_ERROR, "Not a valid texture TOC item: %i", s_logSource, 271, "WTDFile::loadTOC",
                           static_cast<int32_t>(record.itemType));
         return;
     }
     record.readFields(body, entry.recordOffset);
     if (record.textureKind != 0)
-        messageLog()->log(LOG_ERROR, "OMG Ponies we found a non normal texture: %s", kSource, 242,
+        messageLog()->log(LOG_ERROR, "OMG Ponies we found a non normal texture: %s", s_logSource, 242,
                           "WTDFile::loadTOC", m_filePath.c_str());
     record.namePointer = removeTag(record.namePointer);
     record.recordEndPointer = removeTag(record.recordEndPointer);
@@ -266,9 +264,9 @@ void WTDFile::readTextureNames(const unsigned char* body)
         while (length < limit && reader.getData()[start + length] != '\0')
             ++length;
         // The stored name carries the "pack:/" prefix; whatever its first six characters are, they go.
-        if (length > kNamePrefixLength)
-            entry.name.assign(reinterpret_cast<const char*>(reader.getData() + start + kNamePrefixLength),
-                              static_cast<size_t>(length - kNamePrefixLength));
+        if (length > s_namePrefixLength)
+            entry.name.assign(reinterpret_cast<const char*>(reader.getData() + start + s_namePrefixLength),
+                              static_cast<size_t>(length - s_namePrefixLength));
         else
             entry.name.clear();
     }
@@ -289,7 +287,7 @@ void WTDFile::loadTextures(const unsigned char* body)
         if (memory > memoryLeft) {
             messageLog()->log(
                 LOG_ERROR, "Failed to create texture %i, it needs more memory than the archive can fill: %s",
-                kSource, 331, "WTDFile::loadTextures", static_cast<int>(i), entry.name.c_str());
+                s_logSource, 331, "WTDFile::loadTextures", static_cast<int>(i), entry.name.c_str());
             continue;
         }
         const HRESULT result = D3DXCreateTexture(
@@ -297,7 +295,7 @@ void WTDFile::loadTextures(const unsigned char* body)
             0, static_cast<D3DFORMAT>(record.format), D3DPOOL_MANAGED, &entry.texture);
         if (FAILED(result) || !entry.texture) {
             entry.texture = nullptr;
-            messageLog()->log(LOG_ERROR, "Failed to create texture %i: %s", kSource, 331,
+            messageLog()->log(LOG_ERROR, "Failed to create texture %i: %s", s_logSource, 331,
                               "WTDFile::loadTextures", static_cast<int>(i), entry.name.c_str());
             continue;
         }
@@ -343,27 +341,27 @@ void WTDFile::copyLevels(const ByteReader& body, uint32_t index)
     if (unlockedLevels > 0)
         messageLog()->log(
             LOG_ERROR, "Unable to lock %u of %u mip levels of texture %i, their pixels are not loaded: %s",
-            kSource, 331, "WTDFile::loadTextures", unlockedLevels,
+            s_logSource, 331, "WTDFile::loadTextures", unlockedLevels,
             static_cast<unsigned>(record.mipLevelCount), static_cast<int>(index), entry.name.c_str());
     if (shortLevels > 0)
         messageLog()->log(LOG_WARNING,
                           "Pixel data of %u mip levels of texture %i runs past the end of the file data, the "
                           "missing part is left black: %s",
-                          kSource, 331, "WTDFile::loadTextures", shortLevels, static_cast<int>(index),
+                          s_logSource, 331, "WTDFile::loadTextures", shortLevels, static_cast<int>(index),
                           entry.name.c_str());
 }
 
 bool WTDFile::reloadFile()
 {
     if (!STDFunctions::pathExists(m_filePath)) {
-        messageLog()->log(LOG_ERROR, "RELoad of file canceled, supplied path is invalid: %s", kSource, 1038,
-                          "WTDFile::reloadFile", m_filePath.c_str());
+        messageLog()->log(LOG_ERROR, "RELoad of file canceled, supplied path is invalid: %s", s_logSource,
+                          1038, "WTDFile::reloadFile", m_filePath.c_str());
         return false;
     }
     std::fstream stream;
     if (!openStream(stream)) {
-        messageLog()->log(LOG_ERROR, "RELoad of file canceled, stream to file failed to open: %s", kSource,
-                          1032, "WTDFile::reloadFile", m_filePath.c_str());
+        messageLog()->log(LOG_ERROR, "RELoad of file canceled, stream to file failed to open: %s",
+                          s_logSource, 1032, "WTDFile::reloadFile", m_filePath.c_str());
         return false;
     }
     // Measured again: a save since the last load may have changed the container's length.
@@ -378,7 +376,7 @@ bool WTDFile::reloadFile()
     stream.seekg(m_fileOffset);
     const bool loaded = loadFile(stream);
     stream.close();
-    messageLog()->log(LOG_INFORMATION, "RELoaded WTD File with %i textures: %s", kSource, 1028,
+    messageLog()->log(LOG_INFORMATION, "RELoaded WTD File with %i textures: %s", s_logSource, 1028,
                       "WTDFile::reloadFile", static_cast<int>(static_cast<int16_t>(m_header.textureCount)),
                       m_filePath.c_str());
     return loaded;

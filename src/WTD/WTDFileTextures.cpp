@@ -13,11 +13,6 @@
 
 namespace
 {
-const char* const SOURCE_FILE = ".\\WTD\\WTDFile";
-
-// The dictionary's texture count is a signed 16-bit number.
-const size_t MAX_TEXTURE_COUNT = 32767;
-
 // Where the messages of the checks shared by adding and replacing are logged.
 struct ImageFileMessages
 {
@@ -33,7 +28,8 @@ const ImageFileMessages REPLACE_MESSAGES = {"WTDFile::replaceTexture", 1240, 118
 
 void logError(const char* function, int line, const char* format, const std::string& text)
 {
-    MessageLog::getInstance()->log(LOG_ERROR, "%s%s", SOURCE_FILE, line, function, format, text.c_str());
+    MessageLog::getInstance()->log(LOG_ERROR, "%s%s", WTDFile::s_logSource, line, function, format,
+                                   text.c_str());
 }
 
 // A record holds widths and heights as signed 16-bit numbers: 16384 is the largest power of two that
@@ -70,8 +66,8 @@ bool createTextureFromImage(IDirect3DDevice9* device, STDFunctions* functions, c
     }
     if (!isStorableDimension(info.Width) || !isStorableDimension(info.Height)) {
         MessageLog::getInstance()->log(
-            LOG_ERROR, "The texture width: %i and height: %i must be a power of 2, file: %s", SOURCE_FILE,
-            messages.powerOfTwoLine, messages.function, static_cast<int>(info.Width),
+            LOG_ERROR, "The texture width: %i and height: %i must be a power of 2, file: %s",
+            WTDFile::s_logSource, messages.powerOfTwoLine, messages.function, static_cast<int>(info.Width),
             static_cast<int>(info.Height), path.c_str());
         return false;
     }
@@ -124,8 +120,8 @@ std::string joinPath(const std::string& folder, const std::string& fileName)
 
 void logIndexError(const char* function, int line, const char* format, uint32_t index, size_t count)
 {
-    MessageLog::getInstance()->log(LOG_ERROR, format, SOURCE_FILE, line, function, static_cast<int>(index),
-                                   static_cast<int>(count));
+    MessageLog::getInstance()->log(LOG_ERROR, format, WTDFile::s_logSource, line, function,
+                                   static_cast<int>(index), static_cast<int>(count));
 }
 
 // Copies level 0 byte for byte, row by row through both locks; the caller has checked that the
@@ -182,10 +178,11 @@ bool fillMipChain(IDirect3DTexture9* source, IDirect3DTexture9* target)
 
 bool WTDFile::addTexture(std::string path, std::string name)
 {
-    if (m_textures.size() >= MAX_TEXTURE_COUNT) {
+    if (m_textures.size() >= s_maxTextureCount) {
         MessageLog::getInstance()->log(
             LOG_ERROR, "The archive already holds the most textures it can describe: %i, file not added: %s",
-            SOURCE_FILE, 1088, "WTDFile::addTexture", static_cast<int>(MAX_TEXTURE_COUNT), path.c_str());
+            WTDFile::s_logSource, 1088, "WTDFile::addTexture", static_cast<int>(s_maxTextureCount),
+            path.c_str());
         return false;
     }
     D3DXIMAGE_INFO info = {};
@@ -199,8 +196,8 @@ bool WTDFile::addTexture(std::string path, std::string name)
     }
     entry.name = name;
     m_textures.push_back(entry);
-    MessageLog::getInstance()->log(LOG_INFORMATION, "Added new texture: %s to file: %s", SOURCE_FILE, 1150,
-                                   "WTDFile::addTexture", entry.name.c_str(), m_filePath.c_str());
+    MessageLog::getInstance()->log(LOG_INFORMATION, "Added new texture: %s to file: %s", WTDFile::s_logSource,
+                                   1150, "WTDFile::addTexture", entry.name.c_str(), m_filePath.c_str());
     m_modified = true;
     return true;
 }
@@ -222,8 +219,9 @@ bool WTDFile::replaceTexture(std::string path, uint32_t index)
         entry.texture->Release();
     entry.texture = texture;
     describeImage(entry.record, info);
-    MessageLog::getInstance()->log(LOG_INFORMATION, "Replaced the texture: %s with file: %s", SOURCE_FILE,
-                                   1231, "WTDFile::replaceTexture", entry.name.c_str(), m_filePath.c_str());
+    MessageLog::getInstance()->log(LOG_INFORMATION, "Replaced the texture: %s with file: %s",
+                                   WTDFile::s_logSource, 1231, "WTDFile::replaceTexture", entry.name.c_str(),
+                                   m_filePath.c_str());
     m_modified = true;
     return true;
 }
@@ -236,8 +234,8 @@ bool WTDFile::deleteTexture(uint32_t index)
         return false;
     }
     TextureEntry& entry = m_textures[index];
-    MessageLog::getInstance()->log(LOG_INFORMATION, "Deleted the texture %s at position: %i", SOURCE_FILE,
-                                   1263, "WTDFile::deleteTexture", entry.name.c_str(),
+    MessageLog::getInstance()->log(LOG_INFORMATION, "Deleted the texture %s at position: %i",
+                                   WTDFile::s_logSource, 1263, "WTDFile::deleteTexture", entry.name.c_str(),
                                    static_cast<int>(index));
     if (entry.texture)
         entry.texture->Release();
@@ -263,11 +261,11 @@ bool WTDFile::extractTexture(uint32_t index, std::string folder, std::string nam
     const wchar_t* wideTarget = widenPath(m_stdFunctions, target);
     if (!entry.texture || !wideTarget ||
         FAILED(D3DXSaveTextureToFileW(wideTarget, D3DXIFF_DDS, entry.texture, nullptr))) {
-        MessageLog::getInstance()->log(LOG_ERROR, "Failed to extract: %s as: %s", SOURCE_FILE, 1071,
+        MessageLog::getInstance()->log(LOG_ERROR, "Failed to extract: %s as: %s", WTDFile::s_logSource, 1071,
                                        "WTDFile::extractTexture", entry.name.c_str(), target.c_str());
         return false;
     }
-    MessageLog::getInstance()->log(LOG_INFORMATION, "Extracted: %s as: %s", SOURCE_FILE, 1076,
+    MessageLog::getInstance()->log(LOG_INFORMATION, "Extracted: %s as: %s", WTDFile::s_logSource, 1076,
                                    "WTDFile::extractTexture", entry.name.c_str(), target.c_str());
     return true;
 }
@@ -293,16 +291,17 @@ bool WTDFile::generateMipMaps(uint32_t index)
     if (!made) {
         if (texture)
             texture->Release();
-        MessageLog::getInstance()->log(
-            LOG_ERROR, "Failed to create texture for MipMap generation on texture %i: %s", SOURCE_FILE, 1301,
-            "WTDFile::generateMipMaps", static_cast<int>(index), entry.name.c_str());
+        MessageLog::getInstance()->log(LOG_ERROR,
+                                       "Failed to create texture for MipMap generation on texture %i: %s",
+                                       WTDFile::s_logSource, 1301, "WTDFile::generateMipMaps",
+                                       static_cast<int>(index), entry.name.c_str());
         return false;
     }
     entry.texture->Release();
     entry.texture = texture;
     entry.record.mipLevelCount = static_cast<uint8_t>(levels);
     MessageLog::getInstance()->log(LOG_INFORMATION, "Generated %i MipMap levels for texture %i: %s",
-                                   SOURCE_FILE, 1318, "WTDFile::generateMipMaps", levels,
+                                   WTDFile::s_logSource, 1318, "WTDFile::generateMipMaps", levels,
                                    static_cast<int>(index), entry.name.c_str());
     m_modified = true;
     return true;

@@ -21,16 +21,12 @@
 
 namespace
 {
-const char* const s_source = ".\\WTD\\WTDFile";
-
 // Segments of the body: the virtual one starts after the 32-byte header, the physical one at 0.
 constexpr uint32_t s_virtualStart = WTDHeader::s_size;
 constexpr uint32_t s_physicalStart = 0;
 constexpr uint8_t s_virtualTag = 5;
 constexpr uint8_t s_physicalTag = 6;
 constexpr uint32_t s_reservedBlockSize = 0x200;
-const char s_namePrefix[] = "pack:/";
-constexpr uint64_t s_namePrefixLength = sizeof(s_namePrefix) - 1;
 
 // Packing. Every size is counted in 16-byte steps; a page is 16 units of page / 16.
 constexpr uint64_t s_alignment = 16;
@@ -43,7 +39,6 @@ constexpr uint64_t s_largestCount = 0x7FF;
 // A tagged offset keeps 28 bits of position.
 constexpr uint64_t s_positionLimit = 1ull << 28;
 
-constexpr int s_largestTextureCount = 0x7FFF;  // the count is stored as a signed 16-bit number
 constexpr int s_compressionLevel = 9;
 constexpr unsigned char s_filler = 0xCD;
 
@@ -234,9 +229,9 @@ uint32_t bitWidth(uint64_t value)
 
 void storeName(unsigned char* destination, const std::string& name)
 {
-    std::memcpy(destination, s_namePrefix, s_namePrefixLength);
-    std::memcpy(destination + s_namePrefixLength, name.data(), name.size());
-    destination[s_namePrefixLength + name.size()] = 0;
+    std::memcpy(destination, WTDFile::s_namePrefix, WTDFile::s_namePrefixLength);
+    std::memcpy(destination + WTDFile::s_namePrefixLength, name.data(), name.size());
+    destination[WTDFile::s_namePrefixLength + name.size()] = 0;
 }
 
 // Copies up to size bytes of a level, never more than its lock gives; what is not copied keeps the
@@ -373,9 +368,9 @@ uint64_t WTDFile::getTextureDataSize(uint32_t index)
 {
     if (!isValidIndex(m_textures, index))
     {
-        MessageLog::getInstance()->log(LOG_ERROR, "Supplied index %i  is outside the limits of the texture list: %i",
-                                       s_source, 761, "WTDFile::getTextureDataSize", static_cast<int>(index),
-                                       static_cast<int>(m_textures.size()));
+        MessageLog::getInstance()->log(
+            LOG_ERROR, "Supplied index %i  is outside the limits of the texture list: %i", s_logSource, 761,
+            "WTDFile::getTextureDataSize", static_cast<int>(index), static_cast<int>(m_textures.size()));
         return 0;
     }
     return getPixelDataSize(m_textures[index].record);
@@ -518,11 +513,11 @@ bool WTDFile::buildContainer(const std::string& target, std::unique_ptr<unsigned
                              uint64_t& compressedLength)
 {
     MessageLog* log = MessageLog::getInstance();
-    if (m_textures.size() > static_cast<size_t>(s_largestTextureCount))
+    if (m_textures.size() > s_maxTextureCount)
     {
-        log->log(LOG_ERROR, "Save canceled, %i textures are more than an archive can hold (32767): %s", s_source, 445,
-                 "WTDFile::writeFile", static_cast<int>(std::min<size_t>(m_textures.size(), 0x7FFFFFFF)),
-                 target.c_str());
+        log->log(LOG_ERROR, "Save canceled, %i textures are more than an archive can hold (32767): %s",
+                 s_logSource, 445, "WTDFile::writeFile",
+                 static_cast<int>(std::min<size_t>(m_textures.size(), 0x7FFFFFFF)), target.c_str());
         return false;
     }
     m_header.textureCount = static_cast<uint16_t>(m_textures.size());
@@ -543,7 +538,7 @@ bool WTDFile::buildContainer(const std::string& target, std::unique_ptr<unsigned
     // The body must also keep within the 32-bit lengths of the container.
     if (!packed || total > 0xFFFFFFFFull)
     {
-        log->log(LOG_ERROR, "Save canceled, the archive is too large to describe: %s", s_source, 446,
+        log->log(LOG_ERROR, "Save canceled, the archive is too large to describe: %s", s_logSource, 446,
                  "WTDFile::writeFile", target.c_str());
         return false;
     }
@@ -554,8 +549,8 @@ bool WTDFile::buildContainer(const std::string& target, std::unique_ptr<unsigned
     if (!image || !compressed)
     {
         compressed.reset();
-        log->log(LOG_ERROR, "Compression of file data failed, zlib error: %s", s_source, 491, "WTDFile::writeFile",
-                 zlibErrorToString(Z_MEM_ERROR).c_str());
+        log->log(LOG_ERROR, "Compression of file data failed, zlib error: %s", s_logSource, 491,
+                 "WTDFile::writeFile", zlibErrorToString(Z_MEM_ERROR).c_str());
         return false;
     }
     std::memset(image.get(), s_filler, total);
@@ -583,8 +578,8 @@ bool WTDFile::buildContainer(const std::string& target, std::unique_ptr<unsigned
     if (result != Z_OK)
     {
         compressed.reset();
-        log->log(LOG_ERROR, "Compression of file data failed, zlib error: %s", s_source, 491, "WTDFile::writeFile",
-                 zlibErrorToString(result).c_str());
+        log->log(LOG_ERROR, "Compression of file data failed, zlib error: %s", s_logSource, 491,
+                 "WTDFile::writeFile", zlibErrorToString(result).c_str());
         return false;
     }
     compressedLength = length;
@@ -599,15 +594,15 @@ bool WTDFile::writeContainer(std::fstream& stream, const unsigned char* compress
     MessageLog* log = MessageLog::getInstance();
     if (!writeRSCFileHeader(stream))
     {
-        log->log(LOG_ERROR, "Failed to write the RSC file header for file: %s", s_source, 484, "WTDFile::writeFile",
-                 m_filePath.c_str());
+        log->log(LOG_ERROR, "Failed to write the RSC file header for file: %s", s_logSource, 484,
+                 "WTDFile::writeFile", m_filePath.c_str());
         return false;
     }
     const uint32_t length = static_cast<uint32_t>(compressedLength);
     if (!writeRSCFileData(stream, reinterpret_cast<const char*>(compressed), length))
     {
-        log->log(LOG_ERROR, "Failed to write the RSC file data for file: %s", s_source, 479, "WTDFile::writeFile",
-                 m_filePath.c_str());
+        log->log(LOG_ERROR, "Failed to write the RSC file data for file: %s", s_logSource, 479,
+                 "WTDFile::writeFile", m_filePath.c_str());
         return false;
     }
     return true;
@@ -634,7 +629,8 @@ bool WTDFile::replaceFile(const std::string& target, uint32_t offset, const unsi
     {
         if (!temporary.empty())
             unlink(temporary.c_str());
-        log->log(LOG_ERROR, "Save canceled, stream not open: %s", s_source, 383, "WTDFile::saveFile", target.c_str());
+        log->log(LOG_ERROR, "Save canceled, stream not open: %s", s_logSource, 383, "WTDFile::saveFile",
+                 target.c_str());
         return false;
     }
     // writeContainer names its own failures; leading bytes, flush, sync or rename that fail are the body
@@ -649,8 +645,8 @@ bool WTDFile::replaceFile(const std::string& target, uint32_t offset, const unsi
     {
         unlink(temporary.c_str());
         if (!containerFailed)
-            log->log(LOG_ERROR, "Failed to write the RSC file data for file: %s", s_source, 479, "WTDFile::writeFile",
-                     m_filePath.c_str());
+            log->log(LOG_ERROR, "Failed to write the RSC file data for file: %s", s_logSource, 479,
+                     "WTDFile::writeFile", m_filePath.c_str());
         return false;
     }
     syncToDisk(folderOf(path));
@@ -662,8 +658,9 @@ bool WTDFile::saveFile(std::string path, uint32_t offset)
     MessageLog* log = MessageLog::getInstance();
     if (m_readOnly)
     {
-        log->log(LOG_ERROR, "Save canceled, file is read only, use \"turnOffReadOnly()\" to set file attributes",
-                 s_source, 376, "WTDFile::saveFile");
+        log->log(LOG_ERROR,
+                 "Save canceled, file is read only, use \"turnOffReadOnly()\" to set file attributes",
+                 s_logSource, 376, "WTDFile::saveFile");
         return false;
     }
     const std::string target = path.empty() ? m_filePath : path;
@@ -671,7 +668,7 @@ bool WTDFile::saveFile(std::string path, uint32_t offset)
     if (m_loadFailed)
     {
         // Its entries are gone: saving would put an empty dictionary over the real file.
-        log->log(LOG_ERROR, "Save canceled, file failed to load: %s", s_source, 379, "WTDFile::saveFile",
+        log->log(LOG_ERROR, "Save canceled, file failed to load: %s", s_logSource, 379, "WTDFile::saveFile",
                  m_filePath.c_str());
         return false;
     }
@@ -681,7 +678,8 @@ bool WTDFile::saveFile(std::string path, uint32_t offset)
     // A file that could not be opened for writing: no name, a folder, no write permission.
     if (disk.empty() || (exists && (!S_ISREG(status.st_mode) || !isWritable(disk))) || !isWritable(folderOf(disk)))
     {
-        log->log(LOG_ERROR, "Save canceled, stream not open: %s", s_source, 383, "WTDFile::saveFile", target.c_str());
+        log->log(LOG_ERROR, "Save canceled, stream not open: %s", s_logSource, 383, "WTDFile::saveFile",
+                 target.c_str());
         return false;
     }
 
@@ -694,7 +692,7 @@ bool WTDFile::saveFile(std::string path, uint32_t offset)
     m_modified = false;
     m_filePath = target;
     m_fileOffset = targetOffset;
-    log->log(LOG_INFORMATION, "Saved WTD File with %i textures: %s", s_source, 396, "WTDFile::saveFile",
+    log->log(LOG_INFORMATION, "Saved WTD File with %i textures: %s", s_logSource, 396, "WTDFile::saveFile",
              static_cast<int>(static_cast<int16_t>(m_header.textureCount)), m_filePath.c_str());
     return true;
 }
