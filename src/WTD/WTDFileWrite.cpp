@@ -1,6 +1,7 @@
 #include "WTD/WTDFile.h"
 
 #include "Common/MessageLog/MessageLog.h"
+#include "Common/STDFunctions/STDFunctions.h"
 #include "Platform/Direct3D.h"
 #include "RSC/LittleEndian.h"
 #include "WTD/BlockTableItem.h"
@@ -258,10 +259,10 @@ void copyLevel(IDirect3DTexture9* texture, uint32_t level, unsigned char* destin
 // The folder of a file-system path, "." when it names none.
 std::string folderOf(const std::string& path)
 {
-    const size_t slash = path.find_last_of('/');
-    if (slash == std::string::npos)
-        return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
+    std::string folder;
+    std::string name;
+    STDFunctions::splitPath(path, folder, name);
+    return folder.empty() ? "." : folder;
 }
 
 // Writable for this process, and by its mode bits: tests and users running as root would otherwise
