@@ -197,6 +197,17 @@ TEST_F(RSCFileTest, TruncatedStreamIsADataError)
     std::vector<uint8_t> read;
     EXPECT_FALSE(readContainer(container(0xC0000002, stream), read));
     EXPECT_LOGGED(LOG_ERROR, kDataError);
+
+    // Without its checksum the stream gives what zlib's one-call inflation gives: a buffer error when
+    // the body filled its buffer, a data error when room was left.
+    stream = compress(ArchiveBuilder::pattern(512, 6));
+    stream.resize(stream.size() - 4);
+    LogCapture::instance().clear();
+    EXPECT_FALSE(readContainer(container(0xC0000002, stream), read));
+    EXPECT_LOGGED(LOG_ERROR, "Decompression of file data failed, zlib error: Z Buffer error");
+    LogCapture::instance().clear();
+    EXPECT_FALSE(readContainer(container(0xC0000003, stream), read));
+    EXPECT_LOGGED(LOG_ERROR, kDataError);
 }
 
 TEST_F(RSCFileTest, StreamLongerThanTheBodyIsABufferError)
@@ -210,7 +221,14 @@ TEST_F(RSCFileTest, GarbageStreamIsADataError)
 {
     std::vector<uint8_t> read;
     EXPECT_FALSE(readContainer(container(0xC0000001, ArchiveBuilder::pattern(64, 8)), read));
-    EXPECT_LOGGED_CONTAINS(LOG_ERROR, "Decompression of file data failed, zlib error: ");
+    EXPECT_LOGGED(LOG_ERROR, kDataError);
+    // A valid zlib header followed by a corrupt deflate stream.
+    std::vector<uint8_t> stream = compress(ArchiveBuilder::pattern(256, 8));
+    for (size_t i = 2; i < stream.size(); ++i)
+        stream[i] ^= 0xA5;
+    LogCapture::instance().clear();
+    EXPECT_FALSE(readContainer(container(0xC0000001, stream), read));
+    EXPECT_LOGGED(LOG_ERROR, kDataError);
 }
 
 TEST_F(RSCFileTest, DeclaredSizeFarBeyondTheStreamIsRefusedBeforeAllocating)
