@@ -56,6 +56,7 @@ public:
     void startUp();
     void applySettings();
     void applyLayout();
+    bool drawPreview();
     void reinitializeRenderPane();
     void resetWindow();
     void saveArchiveList();
@@ -69,6 +70,8 @@ public:
     void refreshAfterOpen();
     void updateRecentFilesMenu();
     void formatToString(wxString& text, uint32_t format);
+    void sortTexturesByColumn(int column);
+    bool renameTexture(long row, const wxString& label);
     void selectAllTextures();
     void selectNoTextures();
     void invertTextureSelection();

@@ -130,35 +130,40 @@ void MainWindow::OnSplitterViewerAreaSashChanged(wxSplitterEvent& event)
     event.Skip();
 }
 
-// Draws the preview on every idle event. A lost device is recovered by restarting the render system,
-// which closes and reopens every archive: never while a modal window is open, since the command that
-// opened it still holds the archives; the recovery waits until none is (closing it brings the next idle
-// event). After a failed restart the render system is gone for good: the failure is logged once and no
-// more idle events are asked for.
 void MainWindow::OnIdle(wxIdleEvent& event)
 {
+    if (drawPreview())
+        event.RequestMore(true);
     event.Skip();
+}
+
+// Draws the preview; true while it is to be redrawn continuously. A lost device is recovered by
+// restarting the render system, which closes and reopens every archive: never while a modal window is
+// open, since the command that opened it still holds the archives; the recovery waits until none is
+// (closing it brings the next idle event). After a failed restart the render system is gone for good:
+// the failure is logged once and the preview stops.
+bool MainWindow::drawPreview()
+{
     if (!isBackEndReady())
-        return;
+        return false;
     if (!m_recoveryPending && !m_backEnd->render())
         m_recoveryPending = true;
-    if (m_recoveryPending)
+    if (!m_recoveryPending)
+        return true;
+    if (Prompter::get().openModalCount() > 0)
+        return false;
+    m_recoveryPending = false;
+    s_sleep(500);
+    reinitializeRenderPane();
+    if (!m_backEnd->isRenderSystemOK())
     {
-        if (Prompter::get().openModalCount() > 0)
-            return;
-        m_recoveryPending = false;
-        s_sleep(500);
-        reinitializeRenderPane();
-        if (!m_backEnd->isRenderSystemOK())
-        {
-            MessageLog::getInstance()->log(LOG_ERROR, "FAILED to recover from lost device", ".\\MainWindow", 401,
-                                           "MainWindow::OnIdle");
-            return;
-        }
-        MessageLog::getInstance()->log(LOG_INFORMATION, "Recovered from lost device", ".\\MainWindow", 397,
+        MessageLog::getInstance()->log(LOG_ERROR, "FAILED to recover from lost device", ".\\MainWindow", 401,
                                        "MainWindow::OnIdle");
+        return false;
     }
-    event.RequestMore(true);
+    MessageLog::getInstance()->log(LOG_INFORMATION, "Recovered from lost device", ".\\MainWindow", 397,
+                                   "MainWindow::OnIdle");
+    return true;
 }
 
 void MainWindow::reinitializeRenderPane()

@@ -224,55 +224,59 @@ void MainWindow::invertFileSelection()
 
 void MainWindow::OnTextureListColClick(wxListEvent& event)
 {
-    if (isBackEndReady())
-    {
-        const int column = event.GetColumn();
-        bool keepOrder = true;
-        if (column == m_sortColumn)
-        {
-            keepOrder = false;
-            m_sortColumn = -1;
-        }
-        else
-        {
-            m_sortColumn = column;
-        }
-        const uint32_t key = column >= 0 && column <= 2 ? static_cast<uint32_t>(column) : 0;
-        OpenFileRecord* record = m_backEnd->getSelectedFile();
-        if (record != nullptr)
-        {
-            record->m_file->sortTextures(key, keepOrder);
-            updateTextureList();
-            refreshFileList();
-        }
-    }
+    sortTexturesByColumn(event.GetColumn());
     event.Skip();
 }
 
-// Renames the texture to the label exactly as typed. A row that no longer exists (the list was rebuilt
-// under the editor) or a name the archive cannot store (names are single bytes) is refused, and the
-// list keeps the old label.
+// The first click on a heading sorts in the column's natural order, a second click on the same heading
+// reverses it and forgets the column. The column is remembered across archives.
+void MainWindow::sortTexturesByColumn(int column)
+{
+    if (!isBackEndReady())
+        return;
+    bool keepOrder = true;
+    if (column == m_sortColumn)
+    {
+        keepOrder = false;
+        m_sortColumn = -1;
+    }
+    else
+    {
+        m_sortColumn = column;
+    }
+    const uint32_t key = column >= 0 && column <= 2 ? static_cast<uint32_t>(column) : 0;
+    OpenFileRecord* record = m_backEnd->getSelectedFile();
+    if (record == nullptr)
+        return;
+    record->m_file->sortTextures(key, keepOrder);
+    updateTextureList();
+    refreshFileList();
+}
+
+// A refused edit is vetoed, so the list keeps showing the texture's real name.
 void MainWindow::OnTextureListEndLabelEdit(wxListEvent& event)
 {
-    OpenFileRecord* record = isBackEndReady() ? m_backEnd->getSelectedFile() : nullptr;
-    if (record == nullptr || event.IsEditCancelled())
-    {
+    if (event.IsEditCancelled() || renameTexture(event.GetIndex(), event.GetLabel()))
         event.Skip();
-        return;
-    }
-    const long row = event.GetIndex();
-    std::vector<TextureEntry>& textures = record->m_file->m_textures;
-    std::string name;
-    if (row < 0 || static_cast<size_t>(row) >= textures.size() || row >= m_textureList->GetItemCount())
-    {
+    else
         event.Veto();
-        return;
-    }
-    if (!textToName(event.GetLabel(), name))
+}
+
+// Renames the texture to the label exactly as typed. A row that no longer exists (the list was rebuilt
+// under the editor) or a name the archive cannot store (names are single bytes) is refused.
+bool MainWindow::renameTexture(long row, const wxString& label)
+{
+    OpenFileRecord* record = isBackEndReady() ? m_backEnd->getSelectedFile() : nullptr;
+    if (record == nullptr)
+        return false;
+    std::vector<TextureEntry>& textures = record->m_file->m_textures;
+    if (row < 0 || static_cast<size_t>(row) >= textures.size() || row >= m_textureList->GetItemCount())
+        return false;
+    std::string name;
+    if (!textToName(label, name))
     {
         setStatus("Texture names can only hold Latin-1 characters");
-        event.Veto();
-        return;
+        return false;
     }
     m_textureList->Refresh(true);
     const wxString oldName = m_textureList->GetItemText(row);
@@ -280,5 +284,5 @@ void MainWindow::OnTextureListEndLabelEdit(wxListEvent& event)
     record->m_file->setModified(true);
     setStatus("Renamed '" + oldName + "' to '" + nameToText(name) + "'");
     refreshFileList();
-    event.Skip();
+    return true;
 }

@@ -1,6 +1,7 @@
 #include "MainWindowTest.h"
 
 #include "Platform/D3D9Types.h"
+#include "Platform/TestHooks.h"
 #include "Support/ArchiveBuilder.h"
 #include "Support/LogCapture.h"
 
@@ -94,6 +95,29 @@ TEST_F(MainWindowTest, TheSortColumnIsRememberedAcrossArchives)
     clickHeading(0);
     EXPECT_EQ(rowTexts(textureList(), 0), (std::vector<std::string>{"zebra", "yak", "xenon"}));
     EXPECT_EQ(rowTexts(fileList(), 0), (std::vector<std::string>{"a.wtd*", "b.wtd*"}));
+}
+
+TEST_F(MainWindowTest, AfterAFailedRestartHeadingClicksAndRenamesAreRefused)
+{
+    writeArchive("a.wtd", {"wall", "door"});
+    startWith({"a.wtd"});
+    TestHooks::setDeviceLostCalls(1);
+    TestHooks::failNextCreateDevice();
+    sendIdle(m_window);
+    ASSERT_FALSE(m_window->isBackEndReady());
+    // The failed restart has closed the archives; the lists show what is left.
+    EXPECT_EQ(textureList()->GetItemCount(), 0);
+
+    clickHeading(0);
+    EXPECT_EQ(textureList()->GetItemCount(), 0);
+    wxListEvent rename(wxEVT_LIST_END_LABEL_EDIT, ID_TEXTURE_LIST);
+    rename.SetEventObject(textureList());
+    rename.m_itemIndex = 0;
+    rename.m_item.SetId(0);
+    rename.m_item.SetText("floor");
+    textureList()->GetEventHandler()->ProcessEvent(rename);
+    EXPECT_FALSE(rename.IsAllowed());
+    EXPECT_EQ(status(), "Varnel");
 }
 
 TEST_F(MainWindowTest, RenamingInPlaceRenamesAndEscapeChangesNothing)
