@@ -213,6 +213,26 @@ TEST_F(SettingsTest, FieldsStandInFileOrder)
     EXPECT_EQ(settings.m_spareString, "spare");
 }
 
+TEST_F(SettingsTest, EachFlagHasItsOwnByte)
+{
+    // Bytes 20, 21, 22: log messages, confirm delete, auto open.
+    for (int set = 0; set < 3; ++set)
+    {
+        SCOPED_TRACE("flag byte " + std::to_string(20 + set));
+        FileBytes bytes;
+        bytes.int32(800).int32(600).int32(300).int32(340).int32(340);
+        for (int flag = 0; flag < 3; ++flag)
+            bytes.byte(flag == set ? 1 : 0);
+        for (int i = 0; i < 11; ++i)
+            bytes.text("");
+        writeFile(SETTINGS_PATH, bytes.str());
+        Settings settings(SETTINGS_PATH);
+        expectHead(settings, {800, 600, 300, 340, 340}, {set == 0, set == 1, set == 2});
+        ASSERT_TRUE(settings.saveFile());
+        EXPECT_EQ(readFile(SETTINGS_PATH), bytes.str());
+    }
+}
+
 TEST_F(SettingsTest, AnyNonZeroFlagByteIsSetAndIsSavedAsOne)
 {
     FileBytes bytes;
