@@ -9,7 +9,7 @@
 #include <vector>
 
 // One process-wide listener that records every message the log delivers. It registers itself with
-// MessageLog before main() and stays registered for the life of the process (the log has no removal),
+// MessageLog before main() and stays registered for the life of the process (it is never removed),
 // and it empties itself at the start of every test, so each test sees only its own messages.
 //
 //   EXPECT_LOGGED(LOG_ERROR, "No such file or directory: log.txt");   // a message equals the text

@@ -2,8 +2,8 @@
 
 #include <string>
 
-// Receives every message the log keeps, one operation per level. A listener stays registered for the
-// life of the log (there is no removal), so it must outlive every later log call.
+// Receives every message the log keeps, one operation per level. A listener stays registered until
+// MessageLog::removeListener takes it out, so it must outlive every log call until then.
 class LogListener
 {
 public:
