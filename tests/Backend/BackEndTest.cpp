@@ -594,8 +594,9 @@ TEST_F(BackEndTest, CopyThatCannotBeWrittenAbortsTheRestartWithNothingLost)
 TEST_F(BackEndTest, LaterCopyFailingTakesBackTheCopiesAlreadyWritten)
 {
     writeArchive("p.wtd", {"p"});
-    // A name so long that no file beside its copy can be created while the copy is written.
-    const std::string longName = std::string(245, 'n') + ".wtd";
+    // The longest name a file can have: the copy itself can be named, but nothing beside it that a
+    // careful writer would write first and then rename.
+    const std::string longName = std::string(251, 'n') + ".wtd";
     writeArchive("long/" + longName, {"q"});
     BackEnd& backEnd = start();
     ASSERT_TRUE(backEnd.openFile("p.wtd", true));
