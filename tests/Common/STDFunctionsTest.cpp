@@ -55,6 +55,29 @@ std::string trimmedRight(std::string text)
     return text;
 }
 
+// A stream buffer that says it is 4 GiB and 100 bytes long; wrapped to 32 bits that would be 100.
+class HugeStreamBuffer : public std::streambuf
+{
+public:
+    static constexpr off_type LENGTH = (off_type(1) << 32) + 100;
+
+protected:
+    pos_type seekoff(off_type offset, std::ios_base::seekdir way, std::ios_base::openmode) override
+    {
+        const off_type base = way == std::ios_base::beg ? 0 : way == std::ios_base::cur ? m_position : LENGTH;
+        m_position = base + offset;
+        return pos_type(m_position);
+    }
+    pos_type seekpos(pos_type position, std::ios_base::openmode) override
+    {
+        m_position = off_type(position);
+        return position;
+    }
+
+private:
+    off_type m_position = 0;
+};
+
 typedef std::vector<std::string> Pieces;
 }
 
@@ -239,6 +262,15 @@ TEST_F(STDFunctionsTest, FileOpenCheckCallsAPathItCannotExamineReadOnly)
     EXPECT_TRUE(m_functions->fileOpenCheck(stream, "absent.wtd", readOnly));
     EXPECT_TRUE(readOnly);
     EXPECT_LOGGED(LOG_INFORMATION, READ_ONLY + "absent.wtd");
+
+    // A path too long to widen cannot be examined either: the widening's Error, then read-only.
+    LogCapture::instance().clear();
+    readOnly = false;
+    const std::string overlong(512, 'p');
+    EXPECT_TRUE(m_functions->fileOpenCheck(stream, overlong, readOnly));
+    EXPECT_TRUE(readOnly);
+    EXPECT_LOGGED(LOG_ERROR, "String size: 512 is greater than max length: 512");
+    EXPECT_LOGGED(LOG_INFORMATION, READ_ONLY + overlong);
 }
 
 TEST_F(STDFunctionsTest, FileOpenCheckOfAClosedStreamChangesNothing)
@@ -271,6 +303,14 @@ TEST_F(STDFunctionsTest, FileSizeIsZeroWhenTheStreamCannotTell)
     EXPECT_EQ(0u, STDFunctions::getFileSize(missing));
     std::istream unbuffered(nullptr);
     EXPECT_EQ(0u, STDFunctions::getFileSize(unbuffered));
+}
+
+TEST_F(STDFunctionsTest, FileSizeBeyond32BitsIsTheLargestNotAWrappedSmallOne)
+{
+    HugeStreamBuffer buffer;
+    std::istream huge(&buffer);
+    EXPECT_EQ(0xFFFFFFFFu, STDFunctions::getFileSize(huge));
+    EXPECT_EQ(0, huge.tellg());
 }
 
 // --- Paths -------------------------------------------------------------------------------------------
