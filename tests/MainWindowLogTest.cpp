@@ -1,5 +1,7 @@
 #include "MainWindowTest.h"
 
+#include "Common/MessageLog/MessageLog.h"
+
 #include <wx/richtext/richtextctrl.h>
 
 #include <string>
@@ -41,4 +43,23 @@ TEST_F(MainWindowTest, TheLogPaneColoursWarningsAndErrorsAndShowsItsEnd)
     // Texts that are not UTF-8 (texture names are bytes) are shown, not dropped.
     m_window->information("caf\xe9");
     EXPECT_TRUE(log->GetValue().EndsWith(wxString::FromUTF8("caf\xc3\xa9\n")));
+}
+
+TEST_F(MainWindowTest, TheLogReachesThePaneWholeOrAsTheSettingsSay)
+{
+    createMainWindow();
+    wxRichTextCtrl* log = child<wxRichTextCtrl>(m_window, ID_LOG_TEXT);
+    ASSERT_TRUE(settings()->m_fullLogMessages);
+    wxString format;
+    m_window->formatToString(format, 21);
+    const wxString full = "MainWindow::formatToString(1017) - Unsupported texture format for formatToString: 21\n";
+    ASSERT_TRUE(log->GetValue().EndsWith(full));
+    wxRichTextAttr style;
+    ASSERT_TRUE(log->GetStyle(log->GetLastPosition() - 2, style));
+    EXPECT_EQ(style.GetTextColour(), *wxBLUE);
+
+    MessageLog::getInstance()->setListenerFullMessage(false);
+    MessageLog::getInstance()->log(LOG_ERROR, "Short %s", ".\\MainWindow", 1, "MainWindow::test", "one");
+    MessageLog::getInstance()->setListenerFullMessage(true);
+    EXPECT_TRUE(log->GetValue().EndsWith(full + "Short one\n"));
 }
