@@ -110,13 +110,7 @@ TEST_F(MainWindowTest, AfterAFailedRestartHeadingClicksAndRenamesAreRefused)
 
     clickHeading(0);
     EXPECT_EQ(textureList()->GetItemCount(), 0);
-    wxListEvent rename(wxEVT_LIST_END_LABEL_EDIT, ID_TEXTURE_LIST);
-    rename.SetEventObject(textureList());
-    rename.m_itemIndex = 0;
-    rename.m_item.SetId(0);
-    rename.m_item.SetText("floor");
-    textureList()->GetEventHandler()->ProcessEvent(rename);
-    EXPECT_FALSE(rename.IsAllowed());
+    EXPECT_FALSE(endLabelEdit(0, "floor"));
     EXPECT_EQ(status(), "Varnel");
 }
 
@@ -175,13 +169,7 @@ TEST_F(MainWindowTest, OnlyExistingRowsAreSelectedOrRenamed)
     EXPECT_TRUE(selectedRows(textureList()).empty());
     EXPECT_EQ(textureList()->GetItemCount(), 2);
 
-    wxListEvent rename(wxEVT_LIST_END_LABEL_EDIT, ID_TEXTURE_LIST);
-    rename.SetEventObject(textureList());
-    rename.m_itemIndex = 5;
-    rename.m_item.SetId(5);
-    rename.m_item.SetText("ghost");
-    textureList()->GetEventHandler()->ProcessEvent(rename);
-    EXPECT_FALSE(rename.IsAllowed());
+    EXPECT_FALSE(endLabelEdit(5, "ghost"));
     EXPECT_FALSE(archive(0)->isModified());
     EXPECT_EQ(rowTexts(textureList(), 0), (std::vector<std::string>{"wall", "door"}));
 }

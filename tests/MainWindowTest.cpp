@@ -65,6 +65,17 @@ void MainWindowTest::clickHeading(int column)
     textureList()->GetEventHandler()->ProcessEvent(event);
 }
 
+bool MainWindowTest::endLabelEdit(long row, const wxString& label)
+{
+    wxListEvent event(wxEVT_LIST_END_LABEL_EDIT, ID_TEXTURE_LIST);
+    event.SetEventObject(textureList());
+    event.m_itemIndex = row;
+    event.m_item.SetId(row);
+    event.m_item.SetText(label);
+    textureList()->GetEventHandler()->ProcessEvent(event);
+    return event.IsAllowed();
+}
+
 void MainWindowTest::writeArchive(const std::string& path, const std::vector<std::string>& names)
 {
     ArchiveBuilder builder;

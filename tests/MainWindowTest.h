@@ -40,6 +40,8 @@ protected:
     static bool sendIdle(MainWindow* window);
     // A click on a heading of the texture list.
     void clickHeading(int column);
+    // The end of an accepted label edit of the texture list; false when the handler vetoed it.
+    bool endLabelEdit(long row, const wxString& label);
 
     // Writes an archive of the named textures (DXT1, 16 x 8) to a relative path.
     static void writeArchive(const std::string& path, const std::vector<std::string>& names);
