@@ -305,6 +305,31 @@ TEST_F(WTDFileWriteTest, LevelsAreCopiedOnlyAsFarAsTheTextureHoldsThem)
     }
 }
 
+TEST_F(WTDFileWriteTest, LevelsThatCannotBeLockedKeepTheFiller)
+{
+    WTDFile file;
+    TextureEntry entry;
+    entry.name = "locked";
+    entry.record.width = 8;
+    entry.record.height = 8;
+    entry.record.format = D3DFMT_DXT1;
+    entry.record.mipLevelCount = 2;  // 32 and 8 bytes
+    ASSERT_EQ(D3D_OK, D3DXCreateTexture(nullptr, 8, 8, 2, 0, D3DFMT_DXT1, D3DPOOL_MANAGED, &entry.texture));
+    std::fill(entry.texture->levelData(0), entry.texture->levelData(0) + 32, static_cast<uint8_t>(0x11));
+    std::fill(entry.texture->levelData(1), entry.texture->levelData(1) + 8, static_cast<uint8_t>(0x22));
+    file.m_textures.push_back(entry);
+    D3DLOCKED_RECT held{};
+    ASSERT_EQ(D3D_OK, entry.texture->LockRect(0, &held, nullptr, 0));  // a second lock of level 0 fails
+
+    ASSERT_TRUE(file.saveFile("locked.wtd", 0));
+    entry.texture->UnlockRect(0);
+    const Container container = inflateContainer(readFile("locked.wtd"));
+    const uint8_t* pixels =
+        container.body.data() + container.virtualSize + (file.m_textures[0].record.pixelDataPointer & kMask);
+    EXPECT_TRUE(std::all_of(pixels, pixels + 32, [](uint8_t b) { return b == 0xCD; }));
+    EXPECT_TRUE(std::all_of(pixels + 32, pixels + 40, [](uint8_t b) { return b == 0x22; }));
+}
+
 TEST_F(WTDFileWriteTest, ContainerInsideALargerFileKeepsTheBytesBeforeIt)
 {
     writeSampleArchive("in.wtd");
