@@ -322,6 +322,23 @@ TEST_F(WTDFileTest, EmptyArchiveHasNothing)
     EXPECT_FALSE(file.hasLoadFailed());
 }
 
+TEST_F(WTDFileTest, DestroyingTheArchiveReleasesEveryTextureOnce)
+{
+    ArchiveBuilder builder;
+    builder.addTexture("a", 4, 4, kDXT1, 1);
+    builder.addTexture("b", 8, 8, kDXT5, 2);
+    WTDFile& file = open(builder);
+    std::vector<IDirect3DTexture9*> textures;
+    for (const TextureEntry& entry : file.m_textures) {
+        ASSERT_NE(nullptr, entry.texture);
+        entry.texture->AddRef();
+        textures.push_back(entry.texture);
+    }
+    m_file.reset();
+    for (IDirect3DTexture9* texture : textures)
+        EXPECT_EQ(0u, texture->Release());
+}
+
 // ---- Refused files ----
 
 TEST_F(WTDFileTest, MissingPathIsRefused)
