@@ -66,10 +66,12 @@ public:
 private:
     void deleteAllRecords();
     // The restart's steps. A copy goes to "temp/varnel/<file name>", or to "<name>~N<extension>" there
-    // when that name is already used on disk or by another copy of this restart.
-    std::string makeTemporaryPath(const std::string& path, const std::vector<ReopenRecord>& records) const;
+    // when something already stands at that name; the name is claimed by creating the file. False when
+    // no name can be created at all.
+    static bool claimTemporaryPath(const std::string& path, std::string& tempPath);
     // False when a copy could not be written; every archive then has its own path, offset and flag back.
     bool writeTemporaryCopies(std::vector<ReopenRecord>& records);
+    bool cancelRestart(const std::vector<ReopenRecord>& records, const std::string& failedCopy);
     void restoreOpenFiles(const std::vector<ReopenRecord>& records);
     static void restoreFile(WTDFile& file, const ReopenRecord& record);
     // Which records' archives are open again, in record order.

@@ -7,8 +7,11 @@
 #include "RenderSystem/RenderSystem.h"
 #include "WTD/WTDFile.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace
 {
@@ -16,19 +19,30 @@ const char* const SOURCE_FILE = ".\\Backend\\BackEnd";
 const char* const TEMP_FOLDER = "temp";
 const char* const COPY_FOLDER = "temp/varnel";
 
-// Whether anything at all stands at the path, a dangling link included: a copy must never replace it.
+// Whether anything at all stands at the path, a dangling link included.
 bool isOccupied(const std::string& path)
 {
     struct stat status;
     return lstat(STDFunctions::nativePath(path).c_str(), &status) == 0;
 }
 
-bool isTaken(const std::string& path, const std::vector<ReopenRecord>& records)
+enum class Claim
 {
-    for (const ReopenRecord& record : records)
-        if (record.m_tempPath == path)
-            return true;
-    return isOccupied(path);
+    CLAIMED,
+    TAKEN,
+    IMPOSSIBLE
+};
+
+// Creates the file empty, unless anything at all already stands at the path: a copy is then written
+// over a file that is this restart's own, never over a user's file or another program's copy.
+Claim claimFile(const std::string& path)
+{
+    const int descriptor =
+        open(STDFunctions::nativePath(path).c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (descriptor < 0)
+        return errno == EEXIST ? Claim::TAKEN : Claim::IMPOSSIBLE;
+    close(descriptor);
+    return Claim::CLAIMED;
 }
 } // namespace
 
@@ -90,24 +104,23 @@ bool BackEnd::restartRenderSystem()
     return started;
 }
 
-std::string BackEnd::makeTemporaryPath(const std::string& path, const std::vector<ReopenRecord>& records) const
+bool BackEnd::claimTemporaryPath(const std::string& path, std::string& tempPath)
 {
     std::string folder;
     std::string name;
     STDFunctions::splitPath(path, folder, name);
-    const std::string first = std::string(COPY_FOLDER) + "/" + name;
-    if (!isTaken(first, records))
-        return first;
     // "name~1.ext", "name~2.ext", ...: the extension stays last.
     const size_t dot = name.rfind('.');
     const bool hasExtension = dot != std::string::npos && dot > 0;
     const std::string stem = hasExtension ? name.substr(0, dot) : name;
     const std::string extension = hasExtension ? name.substr(dot) : std::string();
-    for (unsigned number = 1;; ++number)
+    for (unsigned number = 0;; ++number)
     {
-        const std::string candidate = std::string(COPY_FOLDER) + "/" + stem + "~" + std::to_string(number) + extension;
-        if (!isTaken(candidate, records))
-            return candidate;
+        const std::string numbered = stem + "~" + std::to_string(number) + extension;
+        tempPath = std::string(COPY_FOLDER) + "/" + (number == 0 ? name : numbered);
+        const Claim claim = claimFile(tempPath);
+        if (claim != Claim::TAKEN)
+            return claim == Claim::CLAIMED;
     }
 }
 
@@ -120,24 +133,26 @@ bool BackEnd::writeTemporaryCopies(std::vector<ReopenRecord>& records)
         record.m_originalPath = file->getPath();
         record.m_fileOffset = file->getFileOffset();
         record.m_modified = file->isModified();
-        record.m_tempPath = makeTemporaryPath(record.m_originalPath, records);
+        if (!claimTemporaryPath(record.m_originalPath, record.m_tempPath))
+            return cancelRestart(records, record.m_tempPath);
         records.push_back(record);
 
         file->setPath(record.m_tempPath);
         file->setFileOffset(0);
         if (!file->saveFile("", 0))
-        {
-            // Closing now would lose this archive's changes: put everything back as it was.
-            restoreOpenFiles(records);
-            removeTemporaryCopies(records, std::vector<bool>(records.size(), true));
-            MessageLog::getInstance()->log(LOG_ERROR,
-                                           "Render system restart canceled, unable to write the temporary copy: %s",
-                                           SOURCE_FILE, 466, "BackEnd::restartRenderSystem",
-                                           record.m_tempPath.c_str());
-            return false;
-        }
+            return cancelRestart(records, record.m_tempPath);
     }
     return true;
+}
+
+bool BackEnd::cancelRestart(const std::vector<ReopenRecord>& records, const std::string& failedCopy)
+{
+    // Closing now would lose the archives' changes: put everything back as it was.
+    restoreOpenFiles(records);
+    removeTemporaryCopies(records, std::vector<bool>(records.size(), true));
+    MessageLog::getInstance()->log(LOG_ERROR, "Render system restart canceled, unable to write the temporary copy: %s",
+                                   SOURCE_FILE, 466, "BackEnd::restartRenderSystem", failedCopy.c_str());
+    return false;
 }
 
 void BackEnd::restoreOpenFiles(const std::vector<ReopenRecord>& records)
@@ -181,7 +196,7 @@ void BackEnd::removeTemporaryCopies(const std::vector<ReopenRecord>& records, co
                                            record.m_tempPath.c_str());
             continue;
         }
-        // Each copy's name was free when this restart chose it, so removing it never removes a user's file.
+        // Each copy's file was created by this restart, so removing it never removes a user's file.
         std::remove(STDFunctions::nativePath(record.m_tempPath).c_str());
     }
 }

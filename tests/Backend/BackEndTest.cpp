@@ -563,6 +563,29 @@ TEST_F(BackEndTest, ArchiveLyingInTheCopyFolderSurvives)
     EXPECT_EQ(left, (std::vector<std::string>{"bystander.wtd", "own.wtd"}));
 }
 
+TEST_F(BackEndTest, CopiesNeverGoThroughLinksOrIntoFoldersInTheCopyFolder)
+{
+    writeArchive("p.wtd", {"p"});
+    writeArchive("q.wtd", {"q"});
+    fs::create_directories("temp/varnel/q.wtd");
+    // A link to a file that does not exist yet: writing through it would create that file.
+    ASSERT_EQ(symlink("../../victim.wtd", "temp/varnel/p.wtd"), 0);
+    BackEnd& backEnd = start();
+    ASSERT_TRUE(backEnd.openFile("p.wtd", true));
+    ASSERT_TRUE(backEnd.openFile("q.wtd", true));
+
+    ASSERT_TRUE(backEnd.restartRenderSystem());
+    EXPECT_LOGGED(LOG_INFORMATION, "Loaded WTD File with 1 textures: temp/varnel/p~1.wtd");
+    EXPECT_LOGGED(LOG_INFORMATION, "Loaded WTD File with 1 textures: temp/varnel/q~1.wtd");
+    ASSERT_EQ(backEnd.getFileCount(), 2u);
+    EXPECT_EQ(textureNames(0), std::vector<std::string>{"p"});
+    EXPECT_FALSE(fs::exists("victim.wtd"));
+    EXPECT_TRUE(fs::is_symlink("temp/varnel/p.wtd"));
+    EXPECT_TRUE(fs::is_directory("temp/varnel/q.wtd"));
+    EXPECT_FALSE(fs::exists("temp/varnel/p~1.wtd"));
+    EXPECT_FALSE(fs::exists("temp/varnel/q~1.wtd"));
+}
+
 TEST_F(BackEndTest, CopyThatCannotBeWrittenAbortsTheRestartWithNothingLost)
 {
     writeArchive("p.wtd", {"p"});
