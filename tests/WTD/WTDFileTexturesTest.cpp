@@ -604,6 +604,22 @@ TEST_F(WTDFileTexturesTest, ExtractsUnderTheTexturesNameOrTheGivenOne)
     EXPECT_FALSE(fs::exists("out/-"));
 }
 
+TEST_F(WTDFileTexturesTest, FoldersAreJoinedWithOneSlash)
+{
+    SKIP_WITHOUT(CONVERT);
+    ASSERT_TRUE(makePicture("small.png", 16, 16, false));
+    added("small.png", "rock");
+    fs::create_directory("out");
+
+    ASSERT_TRUE(m_archive->extractTexture(0, "out/", "a.dds"));
+    EXPECT_LOGGED_LINE(LOG_INFORMATION, "WTDFile::extractTexture(1076) - Extracted: rock as: out/a.dds");
+    EXPECT_TRUE(fs::is_regular_file("out/a.dds"));
+    // No folder: the working folder, never the root of the file system.
+    ASSERT_TRUE(m_archive->extractTexture(0, "", "b.dds"));
+    EXPECT_LOGGED_LINE(LOG_INFORMATION, "WTDFile::extractTexture(1076) - Extracted: rock as: b.dds");
+    EXPECT_TRUE(fs::is_regular_file("b.dds"));
+}
+
 TEST_F(WTDFileTexturesTest, NeverWritesOutsideTheFolderUnderTheTexturesOwnName)
 {
     SKIP_WITHOUT(CONVERT);
