@@ -218,6 +218,22 @@ TEST_F(RenderSystemTest, EntryWithoutTextureDrawsAnEmptyFrame)
     delete renderSystem;
 }
 
+TEST_F(RenderSystemTest, TextureThatCannotBeDrawnLeavesAnEmptyFrameAndNoMessage)
+{
+    RenderSystem* renderSystem = start();
+    LogCapture::instance().clear();
+    // The layer keeps the bytes of this format but cannot turn them into colours.
+    IDirect3DTexture9* texture = nullptr;
+    ASSERT_EQ((*renderSystem->getDevice())
+                  ->CreateTexture(64, 32, 1, 0, D3DFMT_A16B16G16R16, D3DPOOL_MANAGED, &texture, nullptr),
+              D3D_OK);
+    EXPECT_TRUE(renderSystem->renderTexture(texture, 64, 32));
+    expectOnlyClearColour();
+    EXPECT_TRUE(LogCapture::instance().entries().empty()) << LogCapture::instance().describe();
+    texture->Release();
+    delete renderSystem;
+}
+
 TEST_F(RenderSystemTest, UnchangedFramesReachTheWindowOnce)
 {
     RenderSystem* renderSystem = start();
