@@ -449,5 +449,7 @@ TEST(BlockTableItemTest, TextureDataSizeCountsEveryLevelAndRefusesUnknownIndices
 
     LogCapture::instance().clear();
     EXPECT_EQ(0u, file.getTextureDataSize(1));
-    EXPECT_LOGGED(LOG_ERROR, "Supplied index 1  is outside the limits of the texture list: 1");
+    EXPECT_LOGGED_LINE(
+        LOG_ERROR,
+        "WTDFile::getTextureDataSize(761) - Supplied index 1  is outside the limits of the texture list: 1");
 }

@@ -722,7 +722,9 @@ TEST_F(WTDFileTest, ReloadOfAFolderKeepsEverything)
     ASSERT_EQ(0, std::remove("archive.wtd"));
     ASSERT_EQ(0, system("mkdir archive.wtd"));
     EXPECT_FALSE(file.reloadFile());
-    EXPECT_LOGGED(LOG_ERROR, "RELoad of file canceled, stream to file failed to open: archive.wtd");
+    EXPECT_LOGGED_LINE(
+        LOG_ERROR,
+        "WTDFile::reloadFile(1032) - RELoad of file canceled, stream to file failed to open: archive.wtd");
     EXPECT_EQ(1u, file.m_textures.size());
 }
 

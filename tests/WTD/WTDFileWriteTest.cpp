@@ -168,7 +168,7 @@ TEST_F(WTDFileWriteTest, EmptyArchiveIsTheHeaderInAPageOfFiller)
 {
     WTDFile file;
     ASSERT_TRUE(file.saveFile("empty.wtd", 0));
-    EXPECT_LOGGED(LOG_INFORMATION, "Saved WTD File with 0 textures: empty.wtd");
+    EXPECT_LOGGED_LINE(LOG_INFORMATION, "WTDFile::saveFile(396) - Saved WTD File with 0 textures: empty.wtd");
     EXPECT_EQ("empty.wtd", file.getPath());
     EXPECT_FALSE(file.isModified());
 
@@ -379,7 +379,7 @@ TEST_F(WTDFileWriteTest, RefusedSavesLeaveTheFileAsItWas)
 
     ASSERT_EQ(0, chmod("in.wtd", 0444));  // root ignores the bits, the save must not
     EXPECT_FALSE(file.saveFile("", 0));
-    EXPECT_LOGGED(LOG_ERROR, "Save canceled, stream not open: in.wtd");
+    EXPECT_LOGGED_LINE(LOG_ERROR, "WTDFile::saveFile(383) - Save canceled, stream not open: in.wtd");
     ASSERT_EQ(0, chmod("in.wtd", 0644));
 
     ASSERT_EQ(0, mkdir("locked", 0555));
@@ -396,7 +396,8 @@ TEST_F(WTDFileWriteTest, RefusedSavesLeaveTheFileAsItWas)
 
     file.markReadOnly();
     EXPECT_FALSE(file.saveFile("", 0));
-    EXPECT_LOGGED(LOG_ERROR, "Save canceled, file is read only, use \"turnOffReadOnly()\" to set file attributes");
+    EXPECT_LOGGED_LINE(LOG_ERROR, "WTDFile::saveFile(376) - Save canceled, file is read only, use "
+                                  "\"turnOffReadOnly()\" to set file attributes");
 
     EXPECT_TRUE(file.isModified());
     EXPECT_EQ("in.wtd", file.getPath());
@@ -413,7 +414,7 @@ TEST_F(WTDFileWriteTest, ArchiveWhoseLoadFailedIsNotSaved)
     LogCapture::instance().clear();
     EXPECT_FALSE(file.saveFile("", 0));
     EXPECT_FALSE(file.saveFile("copy.wtd", 0));
-    EXPECT_LOGGED(LOG_ERROR, "Save canceled, file failed to load: broken.wtd");
+    EXPECT_LOGGED_LINE(LOG_ERROR, "WTDFile::saveFile(379) - Save canceled, file failed to load: broken.wtd");
     EXPECT_EQ("RSC\x05 but nothing after it", readFile("broken.wtd"));
     EXPECT_EQ((std::set<std::string>{"broken.wtd"}), folderEntries());
 }
@@ -429,12 +430,16 @@ TEST_F(WTDFileWriteTest, LayoutsThatCannotBeDescribedNeverOpenTheFile)
     file.m_textures.push_back(huge);
     file.setModified(true);
     EXPECT_FALSE(file.saveFile("target.wtd", 0));
-    EXPECT_LOGGED(LOG_ERROR, "Save canceled, the archive is too large to describe: target.wtd");
+    EXPECT_LOGGED_LINE(
+        LOG_ERROR,
+        "WTDFile::writeFile(446) - Save canceled, the archive is too large to describe: target.wtd");
 
     WTDFile crowded;
     crowded.m_textures.resize(32768);
     EXPECT_FALSE(crowded.saveFile("target.wtd", 0));
-    EXPECT_LOGGED(LOG_ERROR, "Save canceled, 32768 textures are more than an archive can hold (32767): target.wtd");
+    EXPECT_LOGGED_LINE(LOG_ERROR,
+                       "WTDFile::writeFile(445) - Save canceled, 32768 textures are more than an archive "
+                       "can hold (32767): target.wtd");
 
     EXPECT_TRUE(file.isModified());
     EXPECT_EQ("", file.getPath());
@@ -484,7 +489,7 @@ TEST_F(WTDFileWriteTest, WriteFileOnAStreamWritesHeaderAndBodyAtItsPosition)
     std::fstream closed;
     EXPECT_FALSE(file.writeFile(closed));
     EXPECT_LOGGED(LOG_ERROR, "File stream is not open, unable to write RSC file header");
-    EXPECT_LOGGED(LOG_ERROR, "Failed to write the RSC file header for file: ");
+    EXPECT_LOGGED_LINE(LOG_ERROR, "WTDFile::writeFile(484) - Failed to write the RSC file header for file: ");
 
     writeFile("stream.bin", "");
     std::fstream stream("stream.bin", std::ios::in | std::ios::out | std::ios::binary);
