@@ -13,6 +13,7 @@
 #include "Support/TempDirTest.h"
 #include "Support/TestDevice.h"
 #include "WTD/BlockTableItem.h"
+#include "WTD/NameHash.h"
 
 namespace
 {
@@ -906,6 +907,22 @@ TEST_F(WTDFileSortTest, ByNameHashKeepsTheOrderOfEqualHashes)
         if (entry.name != "x")
             grass.push_back(entry.name);
     EXPECT_EQ((std::vector<std::string>{"grass.dds", "GRASS", "grass.png", "dir\\grass"}), grass);
+}
+
+TEST_F(WTDFileSortTest, ByNameHashCutsTheFolderAtBackslashesOnly)
+{
+    // Stored hashes take the name's last backslash-separated part: a slash belongs to the name.
+    add("dir/grass.dds");
+    add("a\\b\\c.dds");
+    m_file.sortByNameHash();
+    NameHash* hash = NameHash::getInstance();
+    for (const TextureEntry& entry : m_file.m_textures) {
+        if (entry.name == "dir/grass.dds")
+            EXPECT_EQ(hash->hashName("dir/grass"), entry.nameHash);
+        else
+            EXPECT_EQ(hash->hashName("c"), entry.nameHash);
+    }
+    NameHash::release();
 }
 
 TEST_F(WTDFileSortTest, ByNameIsByteWise)

@@ -182,6 +182,12 @@ TEST_F(WTDFileWriteTest, EmptyArchiveIsTheHeaderInAPageOfFiller)
                                   0, 0, 0, 0};
     EXPECT_TRUE(std::equal(expected, expected + 36, container.body.begin()));
     EXPECT_TRUE(std::all_of(container.body.begin() + 36, container.body.end(), [](uint8_t b) { return b == 0xCD; }));
+    // The stream is zlib's at level 9.
+    uLongf length = compressBound(static_cast<uLong>(container.body.size()));
+    std::vector<uint8_t> stream(length);
+    ASSERT_EQ(Z_OK, compress2(stream.data(), &length, container.body.data(), container.body.size(), 9));
+    EXPECT_EQ(std::string(stream.begin(), stream.begin() + static_cast<std::ptrdiff_t>(length)),
+              bytes.substr(12));
     EXPECT_EQ(0x05435352u, file.getMagic());
     EXPECT_EQ(8u, file.getResourceType());
     EXPECT_EQ(0xC0000810u, file.getFlags());
