@@ -157,7 +157,7 @@ private:
     bool fireMenuAccelerator(const wxKeyEvent& key);
     void appendLog(const std::string& message, const wxColour* colour);
     void setStatus(const wxString& text);
-    void setListSelection(wxListCtrl* list, long row, bool selected);
+    void selectCurrentRow(wxListCtrl* list, long row);
     // how: select all, none, or invert, row by row.
     void selectRows(wxListCtrl* list, int how);
     wxSize usableClientSize(int width, int height) const;

@@ -100,7 +100,7 @@ void MainWindow::updateTextureList()
                                -1);
     }
     if (!textures.empty())
-        setListSelection(m_textureList, static_cast<long>(record->m_selectedTexture), true);
+        selectCurrentRow(m_textureList, static_cast<long>(record->m_selectedTexture));
     m_updating = false;
 }
 
@@ -110,7 +110,7 @@ void MainWindow::refreshFileList()
         return;
     m_updating = true;
     updateFileList();
-    setListSelection(m_fileList, static_cast<long>(m_backEnd->getSelectedFileIndex()), true);
+    selectCurrentRow(m_fileList, static_cast<long>(m_backEnd->getSelectedFileIndex()));
     m_updating = false;
 }
 
@@ -121,7 +121,7 @@ void MainWindow::refreshAfterOpen()
     m_backEnd->selectLastFile();
     updateFileList();
     updateTextureList();
-    setListSelection(m_fileList, m_fileList->GetItemCount() - 1, true);
+    selectCurrentRow(m_fileList, m_fileList->GetItemCount() - 1);
     updateRecentFilesMenu();
 }
 
@@ -150,13 +150,19 @@ void MainWindow::formatToString(wxString& text, uint32_t format)
                                    1017, "MainWindow::formatToString", static_cast<int>(format));
 }
 
-// Selecting a row raises the list's item-selected event at once, as a click does; a reload or a delete
-// can leave the remembered index past the last row, and such a row is not selected.
-void MainWindow::setListSelection(wxListCtrl* list, long row, bool selected)
+// Selecting a row raises the list's item-selected event at once, as a click does. A reload or a delete
+// can leave the remembered index past the last row, and such a row is not selected. The row becomes the
+// list's current row as well: the list starts keyboard moves from it, and the user's first click then
+// selects only the clicked row (with no current row the list would add the clicked row to this
+// selection, and a later command would act on both). The row is scrolled into view, so a rebuild keeps
+// the user's place.
+void MainWindow::selectCurrentRow(wxListCtrl* list, long row)
 {
     if (row < 0 || row >= list->GetItemCount())
         return;
-    list->SetItemState(row, selected ? wxLIST_STATE_SELECTED : 0, wxLIST_STATE_SELECTED);
+    const long state = wxLIST_STATE_SELECTED | wxLIST_STATE_FOCUSED;
+    list->SetItemState(row, state, state);
+    list->EnsureVisible(row);
 }
 
 void MainWindow::OnFileListItemSelected(wxListEvent& event)
@@ -174,7 +180,8 @@ void MainWindow::OnTextureListItemSelected(wxListEvent& event)
     event.Skip();
 }
 
-// The row count is read again after each row: a selection handler may rebuild the lists.
+// The row count is read again after each row: a selection handler may rebuild the lists. Selecting a
+// row raises the list's item-selected event at once, as a click does.
 void MainWindow::selectRows(wxListCtrl* list, int how)
 {
     for (long row = 0; row < list->GetItemCount(); ++row)
@@ -182,7 +189,7 @@ void MainWindow::selectRows(wxListCtrl* list, int how)
         const bool isSelected = list->GetItemState(row, wxLIST_STATE_SELECTED) != 0;
         const bool select = how == SELECT_ALL || (how == SELECT_INVERT && !isSelected);
         if (select != isSelected)
-            setListSelection(list, row, select);
+            list->SetItemState(row, select ? wxLIST_STATE_SELECTED : 0, wxLIST_STATE_SELECTED);
     }
 }
 

@@ -7,6 +7,7 @@
 
 #include <wx/menu.h>
 #include <wx/textctrl.h>
+#include <wx/uiaction.h>
 
 TEST_F(MainWindowTest, ListsShowNamesCountsFormatsAndDimensions)
 {
@@ -172,6 +173,55 @@ TEST_F(MainWindowTest, OnlyExistingRowsAreSelectedOrRenamed)
     EXPECT_FALSE(endLabelEdit(5, "ghost"));
     EXPECT_FALSE(archive(0)->isModified());
     EXPECT_EQ(rowTexts(textureList(), 0), (std::vector<std::string>{"wall", "door"}));
+}
+
+TEST_F(MainWindowTest, AClickAfterStartUpSelectsOnlyTheClickedRow)
+{
+    useDisplayAlone();
+    writeArchive("a.wtd", {"t0", "t1", "t2", "t3"});
+    writeArchive("b.wtd", {"u0"});
+    startWith({"a.wtd", "b.wtd"});
+    fileList()->SetItemState(0, wxLIST_STATE_SELECTED, wxLIST_STATE_SELECTED);
+    fileList()->SetItemState(1, 0, wxLIST_STATE_SELECTED);
+    m_window->Raise();
+    pump(200);
+    wxUIActionSimulator simulator;
+    auto click = [&](wxListCtrl* list, long row) {
+        wxRect rect;
+        ASSERT_TRUE(list->GetItemRect(row, rect));
+        simulator.MouseMove(list->ClientToScreen(rect.GetPosition() + wxPoint(20, rect.height / 2)));
+        pump(100);
+        simulator.MouseClick();
+        pump(200);
+    };
+    // Otherwise the row the program selected would stay selected next to the clicked one, and a command
+    // on the selected rows would act on both.
+    EXPECT_EQ(selectedRows(textureList()), std::vector<long>{0});
+    click(textureList(), 2);
+    EXPECT_EQ(selectedRows(textureList()), std::vector<long>{2});
+    EXPECT_EQ(m_window->getBackEnd()->getSelectedFile()->m_selectedTexture, 2u);
+
+    m_window->refreshFileList();
+    ASSERT_EQ(selectedRows(fileList()), std::vector<long>{0});
+    click(fileList(), 1);
+    EXPECT_EQ(selectedRows(fileList()), std::vector<long>{1});
+    EXPECT_EQ(m_window->getBackEnd()->getSelectedFileIndex(), 1u);
+    EXPECT_EQ(rowTexts(textureList(), 0), std::vector<std::string>{"u0"});
+}
+
+TEST_F(MainWindowTest, TheSelectedRowIsScrolledIntoViewWhenTheListIsRebuilt)
+{
+    std::vector<std::string> names;
+    for (int i = 0; i < 200; ++i)
+        names.push_back("t" + std::to_string(1000 + i));
+    writeArchive("a.wtd", names);
+    startWith({"a.wtd"});
+    m_window->getBackEnd()->setSelectedTexture(190);
+    m_window->refreshFileList();
+    pump();
+    const long top = textureList()->GetTopItem();
+    EXPECT_LE(top, 190);
+    EXPECT_GE(top + textureList()->GetCountPerPage(), 190);
 }
 
 TEST_F(MainWindowTest, SelectionCommandsSelectAndTheBackEndFollows)
