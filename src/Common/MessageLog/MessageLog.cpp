@@ -148,12 +148,13 @@ bool MessageLog::saveLog(const std::string& fileName)
     static const char* const RULE = "--------------------------------------\n";
     const struct
     {
-        const char* heading;
+        const char* gap;
+        const char* level;
         const std::vector<std::string>* lines;
     } sections[] = {
-        {"%i Information messages\n", &m_informationMessages},
-        {"\n\n%i Warning messages\n", &m_warningMessages},
-        {"\n\n%i Error messages\n", &m_errorMessages},
+        {"", "Information", &m_informationMessages},
+        {"\n\n", "Warning", &m_warningMessages},
+        {"\n\n", "Error", &m_errorMessages},
     };
 
     // Built in memory and written at once; a failed write or close is reported, never taken for success.
@@ -161,7 +162,8 @@ bool MessageLog::saveLog(const std::string& fileName)
     char heading[64];
     for (const auto& section : sections)
     {
-        std::snprintf(heading, sizeof heading, section.heading, static_cast<int>(section.lines->size()));
+        std::snprintf(heading, sizeof heading, "%s%i %s messages\n", section.gap,
+                      static_cast<int>(section.lines->size()), section.level);
         contents += heading;
         contents += RULE;
         for (const std::string& line : *section.lines)
