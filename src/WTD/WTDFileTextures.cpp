@@ -118,10 +118,11 @@ std::string joinPath(const std::string& folder, const std::string& fileName)
     return folder + "/" + fileName;
 }
 
-void logIndexError(const char* function, int line, const char* format, uint32_t index, size_t count)
+// "<lead><index> is outside the texture list limits: <count>"; extraction words its lead differently.
+void logIndexError(const char* function, int line, const char* lead, uint32_t index, size_t count)
 {
-    MessageLog::getInstance()->log(LOG_ERROR, format, WTDFile::s_logSource, line, function,
-                                   static_cast<int>(index), static_cast<int>(count));
+    MessageLog::getInstance()->log(LOG_ERROR, "%s%i is outside the texture list limits: %i", WTDFile::s_logSource,
+                                   line, function, lead, static_cast<int>(index), static_cast<int>(count));
 }
 
 // Copies level 0 byte for byte, row by row through both locks; the caller has checked that the
@@ -206,7 +207,7 @@ bool WTDFile::replaceTexture(std::string path, uint32_t index)
 {
     if (!isValidIndex(m_textures, index)) {
         logIndexError("WTDFile::replaceTexture", 1170,
-                      "Index supplied: %i is outside the texture list limits: %i", index, m_textures.size());
+                      "Index supplied: ", index, m_textures.size());
         return false;
     }
     // The old picture goes only once the new one exists, so a failure keeps the texture as it was.
@@ -230,7 +231,7 @@ bool WTDFile::deleteTexture(uint32_t index)
 {
     if (!isValidIndex(m_textures, index)) {
         logIndexError("WTDFile::deleteTexture", 1257,
-                      "Index supplied: %i is outside the texture list limits: %i", index, m_textures.size());
+                      "Index supplied: ", index, m_textures.size());
         return false;
     }
     TextureEntry& entry = m_textures[index];
@@ -247,8 +248,7 @@ bool WTDFile::deleteTexture(uint32_t index)
 bool WTDFile::extractTexture(uint32_t index, std::string folder, std::string name)
 {
     if (!isValidIndex(m_textures, index)) {
-        logIndexError("WTDFile::extractTexture", 1056, "Index: %i is outside the texture list limits: %i",
-                      index, m_textures.size());
+        logIndexError("WTDFile::extractTexture", 1056, "Index: ", index, m_textures.size());
         return false;
     }
     const TextureEntry& entry = m_textures[index];
@@ -274,7 +274,7 @@ bool WTDFile::generateMipMaps(uint32_t index)
 {
     if (!isValidIndex(m_textures, index)) {
         logIndexError("WTDFile::generateMipMaps", 1283,
-                      "Index supplied: %i is outside the texture list limits: %i", index, m_textures.size());
+                      "Index supplied: ", index, m_textures.size());
         return false;
     }
     TextureEntry& entry = m_textures[index];
