@@ -136,7 +136,6 @@ TEST_F(MainWindowTest, BuildsTheWindowTreeWithItsIdentifiersNamesAndStyles)
     EXPECT_EQ(main->GetSplitMode(), wxSPLIT_VERTICAL);
     EXPECT_EQ(main->GetWindow1(), m_window->FindWindow(ID_SPLITTER_FILE_AREA));
     EXPECT_EQ(main->GetWindow2(), m_window->FindWindow(ID_SPLITTER_VIEWER_AREA));
-    EXPECT_TRUE(main->HasFlag(wxSP_3DBORDER | wxSP_3DSASH));
     wxSplitterWindow* fileArea = child<wxSplitterWindow>(m_window, ID_SPLITTER_FILE_AREA);
     EXPECT_EQ(fileArea->GetSplitMode(), wxSPLIT_HORIZONTAL);
     EXPECT_EQ(fileArea->GetWindow1(), textureList());
@@ -146,9 +145,35 @@ TEST_F(MainWindowTest, BuildsTheWindowTreeWithItsIdentifiersNamesAndStyles)
     EXPECT_EQ(viewer->GetWindow1(), m_window->FindWindow(ID_RENDER_PANEL));
     EXPECT_EQ(viewer->GetWindow2(), m_window->FindWindow(ID_DISPLAY_BOOK));
 
-    EXPECT_TRUE(textureList()->HasFlag(wxLC_REPORT | wxLC_EDIT_LABELS));
+    // Every style bit the window was given, each one tested on its own.
+    const struct
+    {
+        int id;
+        long style;
+    } styles[] = {
+        {ID_MAIN_WINDOW, wxSYSTEM_MENU | wxRESIZE_BORDER | wxMINIMIZE_BOX | wxMAXIMIZE_BOX | wxCLOSE_BOX | wxCAPTION},
+        {ID_SPLITTER_MAIN, wxSP_3DBORDER | wxSP_3DSASH | wxNO_BORDER},
+        {ID_SPLITTER_FILE_AREA, wxSP_3DBORDER | wxSP_3DSASH | wxNO_BORDER},
+        {ID_SPLITTER_VIEWER_AREA, wxSP_3DBORDER | wxSP_3DSASH | wxNO_BORDER},
+        {ID_TEXTURE_LIST, wxLC_REPORT | wxLC_EDIT_LABELS},
+        {ID_FILE_LIST, wxLC_REPORT},
+        {ID_RENDER_PANEL, wxSUNKEN_BORDER | wxTAB_TRAVERSAL},
+        {ID_LOG_TEXT, wxHSCROLL | wxNO_BORDER | wxWANTS_CHARS},
+        {ID_STATUS_BAR, wxSTB_SIZEGRIP | wxNO_BORDER},
+    };
+    for (const auto& expected : styles)
+    {
+        const wxWindow* window = expected.id == ID_MAIN_WINDOW ? m_window : m_window->FindWindow(expected.id);
+        ASSERT_NE(window, nullptr) << expected.id;
+        for (long bit = 1; bit != 0 && bit <= expected.style; bit <<= 1)
+        {
+            if (expected.style & bit)
+            {
+                EXPECT_TRUE(window->HasFlag(bit)) << window->GetName() << " lacks style bit " << std::hex << bit;
+            }
+        }
+    }
     EXPECT_FALSE(textureList()->HasFlag(wxLC_SINGLE_SEL));
-    EXPECT_TRUE(fileList()->HasFlag(wxLC_REPORT));
     EXPECT_FALSE(fileList()->HasFlag(wxLC_EDIT_LABELS));
     EXPECT_FALSE(fileList()->HasFlag(wxLC_SINGLE_SEL));
     const struct
