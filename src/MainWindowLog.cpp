@@ -2,11 +2,9 @@
 
 #include "Common/STDFunctions/STDFunctions.h"
 
-#include <wx/filename.h>
 #include <wx/image.h>
 #include <wx/imaglist.h>
 #include <wx/listctrl.h>
-#include <wx/log.h>
 #include <wx/richtext/richtextctrl.h>
 
 namespace
@@ -28,15 +26,10 @@ wxString logText(const std::string& message)
 }
 
 // A missing, unreadable or wrong-sized icon becomes a blank one, so the later icons keep their indexes.
+// The toolkit reports a file it cannot load.
 wxImage loadListIcon(const char* path)
 {
-    const wxString file = MainWindow::pathToText(STDFunctions::nativePath(path));
-    wxImage image;
-    if (wxFileName::FileExists(file))
-    {
-        wxLogNull quiet;
-        image.LoadFile(file, wxBITMAP_TYPE_PNG);
-    }
+    const wxImage image(MainWindow::pathToText(STDFunctions::nativePath(path)), wxBITMAP_TYPE_PNG);
     if (image.IsOk() && image.GetWidth() == ICON_SIZE && image.GetHeight() == ICON_SIZE)
         return image;
     wxImage blank(ICON_SIZE, ICON_SIZE, true);
