@@ -57,6 +57,7 @@ public:
     void applySettings();
     void applyLayout();
     bool drawPreview();
+    bool recoverLostDevice();
     void reinitializeRenderPane();
     void resetWindow();
     void saveArchiveList();
@@ -183,8 +184,10 @@ private:
     // The menu accelerators by (modifiers, key code), routed from the frame's key hook because the
     // focused control would otherwise swallow them.
     std::map<std::pair<int, int>, int> m_accelerators;
-    // A lost device seen while a modal window was open, recovered once none is.
+    // A lost device seen, or a render-pane restart asked for, while a modal window was open: done once
+    // none is.
     bool m_recoveryPending = false;
+    bool m_reinitializePending = false;
 
     static SleepFunction s_sleep;
 

@@ -137,21 +137,28 @@ void MainWindow::OnIdle(wxIdleEvent& event)
     event.Skip();
 }
 
-// Draws the preview; true while it is to be redrawn continuously. A lost device is recovered by
-// restarting the render system, which closes and reopens every archive: never while a modal window is
-// open, since the command that opened it still holds the archives; the recovery waits until none is
-// (closing it brings the next idle event). After a failed restart the render system is gone for good:
-// the failure is logged once and the preview stops.
+// Draws the preview; true while it is to be redrawn continuously. A restart of the render system
+// closes and reopens every archive: never while a modal window is open, since the command that opened it
+// still holds the archives. A lost-device recovery or a Reinitialize Render Pane asked for meanwhile waits
+// until none is (closing it brings the next idle event).
 bool MainWindow::drawPreview()
 {
     if (!isBackEndReady())
         return false;
     if (!m_recoveryPending && !m_backEnd->render())
         m_recoveryPending = true;
-    if (!m_recoveryPending)
-        return true;
-    if (Prompter::get().openModalCount() > 0)
-        return false;
+    const bool modalOpen = Prompter::get().openModalCount() > 0;
+    if (m_recoveryPending)
+        return !modalOpen && recoverLostDevice();
+    if (m_reinitializePending && !modalOpen)
+        reinitializeRenderPane();
+    return true;
+}
+
+// After a failed restart the render system is gone for good: the failure is logged once and the
+// preview stops. True when the render system works again.
+bool MainWindow::recoverLostDevice()
+{
     m_recoveryPending = false;
     s_sleep(500);
     reinitializeRenderPane();
@@ -168,7 +175,10 @@ bool MainWindow::drawPreview()
 
 void MainWindow::reinitializeRenderPane()
 {
-    if (!isBackEndReady() || Prompter::get().openModalCount() > 0)
+    if (!isBackEndReady())
+        return;
+    m_reinitializePending = Prompter::get().openModalCount() > 0;
+    if (m_reinitializePending)
         return;
     m_backEnd->restartRenderSystem();
     updateFileList();

@@ -158,6 +158,27 @@ TEST_F(MainWindowTest, RecoveryWaitsWhileAModalWindowIsOpen)
     EXPECT_LOGGED_LINE(LOG_INFORMATION, "MainWindow::OnIdle(397) - Recovered from lost device");
 }
 
+TEST_F(MainWindowTest, ReinitializeRenderPaneWaitsWhileAModalWindowIsOpen)
+{
+    writeArchive("a.wtd", {"alpha"});
+    startWith({"a.wtd"});
+    m_prompter.duringNext([&] {
+        sendMenu(m_window, ID_MENU_REINITIALIZE_RENDER_PANE);
+        EXPECT_TRUE(sendIdle(m_window));
+    });
+    m_prompter.answerMessage(wxNO);
+    sendMenu(m_window, ID_MENU_RESET_WINDOW);
+    EXPECT_EQ(countLogged(LOG_INFORMATION, "Render system reinitialization complete"), 0u);
+    EXPECT_TRUE(sendIdle(m_window));
+    EXPECT_EQ(countLogged(LOG_INFORMATION, "Render system reinitialization complete"), 1u);
+    EXPECT_TRUE(s_sleeps.empty());
+    EXPECT_EQ(countLogged(LOG_INFORMATION, "Recovered from lost device"), 0u);
+    EXPECT_EQ(rowTexts(textureList(), 0), std::vector<std::string>{"alpha"});
+    // Done once only.
+    EXPECT_TRUE(sendIdle(m_window));
+    EXPECT_EQ(countLogged(LOG_INFORMATION, "Render system reinitialization complete"), 1u);
+}
+
 TEST_F(MainWindowTest, ResetWindowAsksAndOnYesRestoresTheDefaultLayout)
 {
     createMainWindow();
