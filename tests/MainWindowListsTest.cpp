@@ -158,6 +158,16 @@ TEST_F(MainWindowTest, RenamingInPlaceRenamesAndEscapeChangesNothing)
     pump();
     EXPECT_EQ(archive(0)->m_textures[static_cast<size_t>(row)].name, "floor");
     EXPECT_EQ(textureList()->GetItemText(row), "floor");
+    EXPECT_EQ(status(), "Texture names can only hold Latin-1 characters");
+
+    // A Latin-1 name is stored as its single bytes.
+    editor = textureList()->EditLabel(row);
+    ASSERT_NE(editor, nullptr);
+    editor->SetValue(wxString::FromUTF8("caf\xc3\xa9"));
+    textureList()->EndEditLabel(false);
+    pump();
+    EXPECT_EQ(archive(0)->m_textures[static_cast<size_t>(row)].name, "caf\xe9");
+    EXPECT_EQ(status(), wxString::FromUTF8("Renamed 'floor' to 'caf\xc3\xa9'"));
 }
 
 TEST_F(MainWindowTest, OnlyExistingRowsAreSelectedOrRenamed)
