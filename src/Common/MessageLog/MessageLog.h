@@ -43,7 +43,8 @@ public:
 private:
     MessageLog();
 
-    bool buildLine(const char* format, int line, const char* function, va_list arguments);
+    bool buildLine(const char* format, int line, const char* function, va_list arguments)
+        __attribute__((format(printf, 2, 0)));
     void buildTooLongLine(int line, const char* function);
     void deliver(LogLevel level, const std::string& line, const std::string& message);
     void autoSave();
