@@ -58,7 +58,7 @@ public:
     void applyLayout();
     bool drawPreview();
     bool recoverLostDevice();
-    void reinitializeRenderPane();
+    bool reinitializeRenderPane();
     void resetWindow();
     void saveArchiveList();
     void reopenArchiveList();
@@ -188,6 +188,9 @@ private:
     // none is.
     bool m_recoveryPending = false;
     bool m_reinitializePending = false;
+    // A recovery that failed (for instance a restart canceled to keep unsaved work) stops the preview
+    // until a Reinitialize Render Pane succeeds, instead of retrying on every idle event.
+    bool m_previewStopped = false;
 
     static SleepFunction s_sleep;
 

@@ -143,7 +143,7 @@ void MainWindow::OnIdle(wxIdleEvent& event)
 // until none is (closing it brings the next idle event).
 bool MainWindow::drawPreview()
 {
-    if (!isBackEndReady())
+    if (!isBackEndReady() || m_previewStopped)
         return false;
     if (!m_recoveryPending && !m_backEnd->render())
         m_recoveryPending = true;
@@ -161,11 +161,11 @@ bool MainWindow::recoverLostDevice()
 {
     m_recoveryPending = false;
     s_sleep(500);
-    reinitializeRenderPane();
-    if (!m_backEnd->isRenderSystemOK())
+    if (!reinitializeRenderPane() || !m_backEnd->isRenderSystemOK())
     {
         MessageLog::getInstance()->log(LOG_ERROR, "FAILED to recover from lost device", ".\\MainWindow", 401,
                                        "MainWindow::OnIdle");
+        m_previewStopped = true;
         return false;
     }
     MessageLog::getInstance()->log(LOG_INFORMATION, "Recovered from lost device", ".\\MainWindow", 397,
@@ -173,16 +173,20 @@ bool MainWindow::recoverLostDevice()
     return true;
 }
 
-void MainWindow::reinitializeRenderPane()
+// True when the render system was restarted.
+bool MainWindow::reinitializeRenderPane()
 {
     if (!isBackEndReady())
-        return;
+        return false;
     m_reinitializePending = Prompter::get().openModalCount() > 0;
     if (m_reinitializePending)
-        return;
-    m_backEnd->restartRenderSystem();
+        return false;
+    const bool restarted = m_backEnd->restartRenderSystem();
+    if (restarted)
+        m_previewStopped = false;
     updateFileList();
     updateTextureList();
+    return restarted;
 }
 
 void MainWindow::resetWindow()

@@ -7,6 +7,8 @@
 #include <wx/splitter.h>
 #include <wx/weakref.h>
 
+#include <filesystem>
+
 #include <sys/stat.h>
 
 TEST_F(MainWindowTest, ReopensTheArchivesOfTheLastRunInOrderAndSelectsTheLast)
@@ -137,6 +139,30 @@ TEST_F(MainWindowTest, AFailedRestartIsReportedOnceAndStopsTheIdleLoop)
     EXPECT_EQ(countLogged(LOG_ERROR, "FAILED to recover from lost device"), 1u);
     EXPECT_EQ(s_sleeps.size(), 1u);
     EXPECT_FALSE(m_window->isBackEndReady());
+}
+
+TEST_F(MainWindowTest, ACanceledRestartStopsThePreviewUntilAReinitializeSucceeds)
+{
+    writeArchive("a.wtd", {"alpha"});
+    startWith({"a.wtd"});
+    // The copy cannot be written where the restart wants its folder, so the restart keeps everything open.
+    std::filesystem::create_directory("temp");
+    writeFile("temp/varnel", "a file in the way");
+    TestHooks::setDeviceLostCalls(1);
+    EXPECT_FALSE(sendIdle(m_window));
+    for (int i = 0; i < 5; ++i)
+        EXPECT_FALSE(sendIdle(m_window));
+    EXPECT_EQ(countLogged(LOG_ERROR, "FAILED to recover from lost device"), 1u);
+    EXPECT_EQ(countLogged(LOG_INFORMATION, "Recovered from lost device"), 0u);
+    EXPECT_EQ(s_sleeps.size(), 1u);
+    EXPECT_TRUE(m_window->isBackEndReady());
+    EXPECT_EQ(rowTexts(textureList(), 0), std::vector<std::string>{"alpha"});
+
+    std::filesystem::remove("temp/varnel");
+    sendMenu(m_window, ID_MENU_REINITIALIZE_RENDER_PANE);
+    EXPECT_TRUE(sendIdle(m_window));
+    EXPECT_EQ(s_sleeps.size(), 1u);
+    EXPECT_EQ(rowTexts(textureList(), 0), std::vector<std::string>{"alpha"});
 }
 
 TEST_F(MainWindowTest, RecoveryWaitsWhileAModalWindowIsOpen)
