@@ -133,8 +133,16 @@ bool BackEnd::writeTemporaryCopies(std::vector<ReopenRecord>& records)
         record.m_originalPath = file->getPath();
         record.m_fileOffset = file->getFileOffset();
         record.m_modified = file->isModified();
+        if (file->hasLoadFailed())
+        {
+            // Nothing of it is in memory, and an archive that failed to load is never saved.
+            record.m_tempPath = record.m_originalPath;
+            records.push_back(record);
+            continue;
+        }
         if (!claimTemporaryPath(record.m_originalPath, record.m_tempPath))
             return cancelRestart(records, record.m_tempPath);
+        record.m_copied = true;
         records.push_back(record);
 
         file->setPath(record.m_tempPath);
@@ -188,6 +196,8 @@ void BackEnd::removeTemporaryCopies(const std::vector<ReopenRecord>& records, co
     for (size_t i = 0; i < records.size(); ++i)
     {
         const ReopenRecord& record = records[i];
+        if (!record.m_copied)
+            continue;
         // The copy of a changed archive that is no longer open is all that is left of its changes.
         if (record.m_modified && !isOpen[i] && isOccupied(record.m_tempPath))
         {

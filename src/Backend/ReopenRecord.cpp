@@ -1,5 +1,5 @@
 #include "Backend/ReopenRecord.h"
 
-ReopenRecord::ReopenRecord() : m_fileOffset(0), m_modified(false)
+ReopenRecord::ReopenRecord() : m_fileOffset(0), m_copied(false), m_modified(false)
 {
 }

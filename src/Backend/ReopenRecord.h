@@ -12,6 +12,9 @@ public:
 
     std::string m_originalPath;
     uint32_t m_fileOffset;
+    // The copy to reopen; an archive whose load failed holds nothing to copy and is reopened from
+    // its own file (m_copied false), which the restart then never removes.
     std::string m_tempPath;
+    bool m_copied;
     bool m_modified;
 };

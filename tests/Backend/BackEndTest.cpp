@@ -447,6 +447,28 @@ TEST_F(BackEndTest, RestartKeepsEveryArchiveWithItsUnsavedChanges)
     EXPECT_NOTHING_LOGGED(LOG_ERROR);
 }
 
+TEST_F(BackEndTest, ArchiveWhoseReloadFailedComesBackFromItsOwnFile)
+{
+    writeArchive("p.wtd", {"p0"});
+    writeArchive("q.wtd", {"q0"});
+    BackEnd& backEnd = start();
+    ASSERT_TRUE(backEnd.openFile("p.wtd", true));
+    ASSERT_TRUE(backEnd.openFile("q.wtd", true));
+    writeFile("q.wtd", "no archive");
+    ASSERT_FALSE(file(1).reloadFile());
+    ASSERT_TRUE(file(1).hasLoadFailed());
+    // Repaired on disk meanwhile: the restart neither copies nor removes it, and reads it again.
+    writeArchive("q.wtd", {"fixed"});
+    const std::string qOnDisk = readFile("q.wtd");
+
+    ASSERT_TRUE(backEnd.restartRenderSystem());
+    ASSERT_EQ(backEnd.getFileCount(), 2u);
+    EXPECT_EQ(file(1).getPath(), "q.wtd");
+    EXPECT_EQ(textureNames(1), std::vector<std::string>{"fixed"});
+    EXPECT_EQ(readFile("q.wtd"), qOnDisk);
+    EXPECT_TRUE(copyFolderIsEmpty());
+}
+
 TEST_F(BackEndTest, RestartUsesTheWindowsNewSize)
 {
     MemoryPresentTarget window(64, 48);
