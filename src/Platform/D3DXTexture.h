@@ -21,7 +21,8 @@ HRESULT D3DXGetImageInfoFromFileW(LPCWSTR fileName, D3DXIMAGE_INFO* info);
 
 // Creates a managed texture from an image file with exactly the format, size and level count that
 // D3DXGetImageInfoFromFileW reports. A width or height above D3D_MAX_TEXTURE_DIMENSION fails before
-// any pixel is allocated or decoded.
+// any pixel is allocated or decoded, and so does a picture whose header claims far more pixels than
+// its file could hold (above 4096 × 4096 pixels, more than 1024 pixels per byte of file).
 HRESULT D3DXCreateTextureFromFileW(LPDIRECT3DDEVICE9 device, LPCWSTR fileName, LPDIRECT3DTEXTURE9* texture);
 
 // Writes a texture as a DDS file (only D3DXIFF_DDS) with its format and all its levels. The file is

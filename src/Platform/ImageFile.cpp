@@ -66,6 +66,20 @@ bool readWholeFile(const std::string& path, std::vector<uint8_t>& bytes)
 // stb_image takes the length as an int.
 constexpr size_t MAX_PICTURE_FILE = 0x7FFFFFFF;
 
+// stb_image allocates a whole picture (for progressive JPEG also its coefficients) from the size in
+// the header alone and fills what the data lacks with zeros, so a file of a hundred bytes could make
+// it allocate gigabytes. A picture may decode to FREE_PICTURE_BYTES (4096 × 4096 pixels) however
+// small its file, and beyond that to PICTURE_EXPANSION bytes per byte of file: more than any real
+// picture packs (deflate itself expands at most about 1032 times), far less than a lying header asks.
+constexpr uint64_t FREE_PICTURE_BYTES = uint64_t(64) << 20;
+constexpr uint64_t PICTURE_EXPANSION = 4096;
+
+bool isPlausiblePictureSize(UINT width, UINT height, size_t fileSize)
+{
+    const uint64_t decoded = uint64_t(width) * height * 4;
+    return decoded <= FREE_PICTURE_BYTES + uint64_t(fileSize) * PICTURE_EXPANSION;
+}
+
 } // namespace
 
 HRESULT ImageFile::open(const std::string& path)
@@ -122,6 +136,9 @@ HRESULT ImageFile::createTexture(IDirect3DDevice9* device, IDirect3DTexture9** t
 {
     if (texture == nullptr || m_info.Width == 0) {
         return D3DERR_INVALIDCALL;
+    }
+    if (m_info.ImageFileFormat != D3DXIFF_DDS && !isPlausiblePictureSize(m_info.Width, m_info.Height, m_bytes.size())) {
+        return D3DXERR_INVALIDDATA;
     }
     IDirect3DTexture9* created = nullptr;
     HRESULT result = IDirect3DTexture9::create(device, m_info.Width, m_info.Height, m_info.MipLevels, 0,

@@ -17,7 +17,9 @@ public:
     // Reads and identifies the file; a negative result when it cannot be read or is no image we know.
     HRESULT open(const std::string& path);
     const D3DXIMAGE_INFO& info() const { return m_info; }
-    // Creates a managed texture with exactly the format, size and levels of info().
+    // Creates a managed texture with exactly the format, size and levels of info(). A picture (not
+    // DDS) whose decoded pixels would be far larger than its file could hold is refused before
+    // anything is decoded.
     HRESULT createTexture(IDirect3DDevice9* device, IDirect3DTexture9** texture) const;
 
 private:

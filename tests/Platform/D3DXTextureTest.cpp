@@ -116,6 +116,35 @@ TEST_F(D3DXTextureTest, ReportsPicturesAboveTheTextureLimitButMakesNoTexture)
     EXPECT_EQ(texture, nullptr);
 }
 
+TEST_F(D3DXTextureTest, PicturesClaimingFarMorePixelsThanTheirFileHoldsAreNotDecoded)
+{
+    // A small JPEG whose frame header is changed to claim 16384 × 16384 pixels: stb_image would fill
+    // the missing data with zeros and hand out a gigabyte picture.
+    const std::vector<uint8_t> picture = makePicture(8, 8, false);
+    ASSERT_NE(stbi_write_jpg("small.jpg", 8, 8, 4, picture.data(), 90), 0);
+    std::string bytes = readFile("small.jpg");
+    const size_t frame = bytes.find("\xFF\xC0");
+    ASSERT_NE(frame, std::string::npos);
+    bytes[frame + 5] = bytes[frame + 7] = char(0x40); // height and width 0x4000, big-endian
+    bytes[frame + 6] = bytes[frame + 8] = 0;
+    writeFile("claims.jpg", bytes);
+    D3DXIMAGE_INFO information = {};
+    ASSERT_EQ(info("claims.jpg", information), D3D_OK) << "the header itself is described";
+    EXPECT_EQ(information.Width, 16384u);
+    EXPECT_EQ(information.Height, 16384u);
+    IDirect3DTexture9* texture = reinterpret_cast<IDirect3DTexture9*>(1);
+    EXPECT_TRUE(FAILED(D3DXCreateTextureFromFileW(nullptr, widen("claims.jpg").c_str(), &texture)));
+    EXPECT_EQ(texture, nullptr);
+    // A real picture larger than the free allowance packs far better than the limit needs: a flat
+    // 4096 × 4112 PNG of a few kilobytes loads.
+    const std::vector<uint8_t> flat(size_t(4096) * 4112, 0x5A);
+    ASSERT_NE(stbi_write_png("flat.png", 4096, 4112, 1, flat.data(), 4096), 0);
+    texture = loadTexture("flat.png");
+    ASSERT_NE(texture, nullptr);
+    EXPECT_EQ(texture->height(0), 4112u);
+    texture->Release();
+}
+
 TEST_F(D3DXTextureTest, GifPicturesLoad)
 {
     if (!toolExists("/usr/bin/convert")) {
