@@ -191,7 +191,7 @@ HRESULT D3DXGetImageInfoFromFileW(LPCWSTR fileName, D3DXIMAGE_INFO* info)
     }
     try {
         ImageFile file;
-        HRESULT result = file.open(narrowWidePath(fileName));
+        HRESULT result = file.open(fileSystemPath(fileName));
         if (SUCCEEDED(result)) {
             *info = file.info();
         }
@@ -212,7 +212,7 @@ HRESULT D3DXCreateTextureFromFileW(LPDIRECT3DDEVICE9 device, LPCWSTR fileName, L
     }
     try {
         ImageFile file;
-        HRESULT result = file.open(narrowWidePath(fileName));
+        HRESULT result = file.open(fileSystemPath(fileName));
         return FAILED(result) ? result : file.createTexture(device, texture);
     } catch (const std::bad_alloc&) {
         return E_OUTOFMEMORY;
@@ -228,7 +228,7 @@ HRESULT D3DXSaveTextureToFileW(LPCWSTR fileName, D3DXIMAGE_FILEFORMAT fileFormat
     if (TestHooks::takeSaveTextureFailure()) {
         return E_FAIL;
     }
-    const std::string path = narrowWidePath(fileName);
+    const std::string path = fileSystemPath(fileName);
     try {
         std::vector<uint8_t> bytes;
         if (path.empty() || !DdsFile::build(*texture, bytes)) {

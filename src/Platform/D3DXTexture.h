@@ -1,7 +1,8 @@
 #pragma once
 
 // The D3DX texture functions of our stand-in. A negative result means failure; on failure no object
-// is handed out and nothing is written.
+// is handed out and nothing is written. File names are wide paths whose backslashes are folder
+// separators (see fileSystemPath).
 
 #include "Platform/D3D9Types.h"
 

@@ -19,6 +19,11 @@ std::string narrowWidePath(LPCWSTR path)
     return narrow;
 }
 
+std::string fileSystemPath(LPCWSTR path)
+{
+    return STDFunctions::nativePath(narrowWidePath(path));
+}
+
 DWORD GetFileAttributesW(LPCWSTR fileName)
 {
     bool folder = false;
@@ -38,7 +43,7 @@ BOOL CreateDirectoryA(LPCSTR pathName, void* securityAttributes)
     if (pathName == nullptr || *pathName == '\0') {
         return FALSE;
     }
-    return mkdir(pathName, 0777) == 0 ? TRUE : FALSE;
+    return mkdir(STDFunctions::nativePath(pathName).c_str(), 0777) == 0 ? TRUE : FALSE;
 }
 
 void Sleep(DWORD milliseconds)

@@ -12,8 +12,8 @@
 // folder separators, as they are for the common services that answer the question.
 DWORD GetFileAttributesW(LPCWSTR fileName);
 
-// Creates one folder (mode 0777 before the umask); FALSE when it cannot be created, also when it
-// already exists. The security attributes are ignored and may be null.
+// Creates one folder (mode 0777 before the umask); backslashes are folder separators. FALSE when it
+// cannot be created, also when it already exists. The security attributes are ignored and may be null.
 BOOL CreateDirectoryA(LPCSTR pathName, void* securityAttributes);
 
 // Suspends the calling thread for the given number of milliseconds.
@@ -21,3 +21,7 @@ void Sleep(DWORD milliseconds);
 
 // The narrow path a wide path was widened from: every code unit becomes the byte of its low 8 bits.
 std::string narrowWidePath(LPCWSTR path);
+
+// The file a wide path names here: its narrow bytes with backslashes taken as folder separators, as
+// every file call of the layer (and the common services) takes them.
+std::string fileSystemPath(LPCWSTR path);

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <stb_image_write.h>
 
 #include "Platform/DxtCodec.h"
@@ -195,6 +197,25 @@ TEST_F(D3DXTextureTest, WidePathsAreNarrowedToTheirBytes)
     const std::string copy = "c\xF6py.dds";
     EXPECT_EQ(D3DXSaveTextureToFileW(widen(copy).c_str(), D3DXIFF_DDS, texture, nullptr), D3D_OK);
     EXPECT_EQ(readFile(copy), readFile(name));
+    texture->Release();
+}
+
+TEST_F(D3DXTextureTest, BackslashesInFileNamesAreFolderSeparators)
+{
+    // The system joins its paths with backslashes, and the file-attribute check that runs before
+    // these calls takes them as separators: the D3DX calls must name the same file.
+    ASSERT_EQ(mkdir("out", 0777), 0);
+    ASSERT_TRUE(DdsBuilder(D3DFMT_DXT1, 4, 4).write("out/in.dds"));
+    const std::wstring wideIn = widen("out\\in.dds");
+    ASSERT_NE(GetFileAttributesW(wideIn.c_str()), INVALID_FILE_ATTRIBUTES);
+    D3DXIMAGE_INFO information = {};
+    EXPECT_EQ(D3DXGetImageInfoFromFileW(wideIn.c_str(), &information), D3D_OK);
+    IDirect3DTexture9* texture = nullptr;
+    ASSERT_EQ(D3DXCreateTextureFromFileW(nullptr, wideIn.c_str(), &texture), D3D_OK);
+    EXPECT_EQ(D3DXSaveTextureToFileW(widen("out\\rock").c_str(), D3DXIFF_DDS, texture, nullptr), D3D_OK);
+    EXPECT_EQ(readFile("out/rock"), readFile("out/in.dds"));
+    struct stat status;
+    EXPECT_NE(stat("out\\rock", &status), 0) << "no file named with a backslash";
     texture->Release();
 }
 

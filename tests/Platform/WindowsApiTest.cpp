@@ -44,6 +44,8 @@ TEST_F(WindowsApiTest, CreateDirectoryAndSleep)
     EXPECT_EQ(CreateDirectoryA("Config", nullptr), TRUE);
     EXPECT_EQ(GetFileAttributesW(widen("Config").c_str()) & FILE_ATTRIBUTE_DIRECTORY, FILE_ATTRIBUTE_DIRECTORY);
     EXPECT_EQ(CreateDirectoryA("Config", nullptr), FALSE) << "it exists already";
+    EXPECT_EQ(CreateDirectoryA("Config\\inner", nullptr), TRUE) << "backslashes separate folders";
+    EXPECT_EQ(GetFileAttributesW(widen("Config/inner").c_str()) & FILE_ATTRIBUTE_DIRECTORY, FILE_ATTRIBUTE_DIRECTORY);
     EXPECT_EQ(CreateDirectoryA("no/such/parent", nullptr), FALSE);
     EXPECT_EQ(CreateDirectoryA("", nullptr), FALSE);
     EXPECT_EQ(CreateDirectoryA(nullptr, nullptr), FALSE);
