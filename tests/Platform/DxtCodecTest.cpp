@@ -90,6 +90,32 @@ TEST(DxtCodec, Dxt5InterpolatedAlphaInBothModes)
     EXPECT_EQ(pixel(out, 0)[0], 255) << "colour of DXT5 blocks in four-colour mode";
 }
 
+TEST(DxtCodec, InterpolationTruncatesAsImageMagickDoes)
+{
+    // Colours whose thirds are not whole: 0xFFE0 is (255, 255, 0), 0x0820 is (8, 4, 0) after bit
+    // replication. Rounding to nearest would give 173/88 where truncation gives 172/87.
+    const Pixels colours = decodeBlock(BlockCodec::Dxt1, {0xE0, 0xFF, 0x20, 0x08, 0xE4, 0, 0, 0});
+    EXPECT_EQ(pixel(colours, 1), (Rgba{8, 4, 0, 255}));
+    EXPECT_EQ(pixel(colours, 2), (Rgba{172, 171, 0, 255}));
+    EXPECT_EQ(pixel(colours, 3), (Rgba{90, 87, 0, 255}));
+    // The same end points in a DXT3 colour block (always four colours).
+    const Pixels dxt3 = decodeBlock(BlockCodec::Dxt3, {0, 0, 0, 0, 0, 0, 0, 0, 0x20, 0x08, 0xE0, 0xFF, 0xE4, 0, 0, 0});
+    EXPECT_EQ(pixel(dxt3, 2), (Rgba{90, 87, 0, 0}));
+    EXPECT_EQ(pixel(dxt3, 3), (Rgba{172, 171, 0, 0}));
+    // Alpha sevenths and fifths that are not whole: 1530/7, 255/7, 299/5, 543/5, 1031/5.
+    const uint32_t eight = 2 | (7 << 3);
+    Pixels alpha = decodeBlock(BlockCodec::Dxt5, {255, 0, uint8_t(eight), uint8_t(eight >> 8), 0, 0, 0, 0,
+                                                  0, 0, 0, 0, 0, 0, 0, 0});
+    EXPECT_EQ(alpha[3], 218);
+    EXPECT_EQ(alpha[7], 36);
+    const uint32_t six = 2 | (3 << 3) | (5 << 6);
+    alpha = decodeBlock(BlockCodec::Dxt5, {11, 255, uint8_t(six), uint8_t(six >> 8), 0, 0, 0, 0,
+                                           0, 0, 0, 0, 0, 0, 0, 0});
+    EXPECT_EQ(alpha[3], 59);
+    EXPECT_EQ(alpha[7], 108);
+    EXPECT_EQ(alpha[11], 206);
+}
+
 TEST(DxtCodec, RoundTripsKeepTheirQuality)
 {
     const UINT width = 64, height = 48;
