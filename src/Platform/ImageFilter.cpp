@@ -95,7 +95,7 @@ void ImageFilter::halve(const uint8_t* source, UINT width, UINT height, std::vec
     const UINT targetHeight = std::max<UINT>(1, height / 2);
     target.resize(size_t(targetWidth) * targetHeight * 4);
     const size_t rowBytes = size_t(width) * 4;
-    // Where an odd or single-pixel size leaves a pixel without a partner, it is its own partner.
+    // A side of one pixel leaves its pixels without a partner: each is its own partner.
     const UINT pairedColumns = width / 2;
     uint8_t* out = target.data();
     for (UINT y = 0; y < targetHeight; ++y) {

@@ -9,7 +9,8 @@
 class ImageFilter {
 public:
     // The next mip level: max(1, width / 2) × max(1, height / 2), each pixel the rounded average of
-    // the 2×2 pixels above it (edge pixels repeat where an odd size leaves no partner).
+    // the 2×2 pixels at twice its position. A side of 1 pairs each pixel with itself; the last column
+    // or row of an odd side above 1 has no pixel of its own below it and is left out.
     static void halve(const uint8_t* source, UINT width, UINT height, std::vector<uint8_t>& target);
 
     // Scales to targetWidth × targetHeight: by point sampling when point is set; otherwise a box

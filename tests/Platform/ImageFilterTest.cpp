@@ -23,9 +23,25 @@ TEST(ImageFilter, HalvingSizesAndOddEdges)
     for (int c = 0; c < 4; ++c) {
         EXPECT_EQ(target[c], (row[c] + row[4 + c] + 1) / 2) << "a one-pixel-high level pairs along its width";
     }
+    const std::vector<uint8_t> column = makePicture(1, 8, true);
+    ImageFilter::halve(column.data(), 1, 8, target);
+    ASSERT_EQ(target.size(), 4u * 4u);
+    for (int c = 0; c < 4; ++c) {
+        EXPECT_EQ(target[4 * 3 + c], (column[4 * 6 + c] + column[4 * 7 + c] + 1) / 2)
+            << "a one-pixel-wide level pairs along its height";
+    }
+    // Odd sizes halve downwards: each pixel averages the 2x2 pixels at twice its position; the
+    // last odd column and row have no pixel of their own below them.
     const std::vector<uint8_t> odd = makePicture(5, 3, true);
     ImageFilter::halve(odd.data(), 5, 3, target);
-    EXPECT_EQ(target.size(), 2u * 1u * 4u);
+    ASSERT_EQ(target.size(), 2u * 1u * 4u);
+    for (UINT x = 0; x < 2; ++x) {
+        for (int c = 0; c < 4; ++c) {
+            const int sum = odd[(2 * x) * 4 + c] + odd[(2 * x + 1) * 4 + c] + odd[(5 + 2 * x) * 4 + c] +
+                            odd[(5 + 2 * x + 1) * 4 + c];
+            EXPECT_EQ(target[x * 4 + c], (sum + 2) / 4) << x << " " << c;
+        }
+    }
     const std::vector<uint8_t> single = {7, 8, 9, 10};
     ImageFilter::halve(single.data(), 1, 1, target);
     EXPECT_EQ(target, single);

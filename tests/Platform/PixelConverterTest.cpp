@@ -38,6 +38,10 @@ TEST(PixelConverter, KnownPixelsOfTheMaskFormats)
         // L8: (77 * 0x12 + 150 * 0x34 + 29 * 0x56 + 128) >> 8 = 46.
         {D3DFMT_L8, {46}},
         {D3DFMT_A8L8, {46, 0x78}},
+        // X1R5G5B5: red 2, green 6, blue 10, and the unused top bit set: 0x8000 | 2 << 10 | 6 << 5 | 10.
+        {D3DFMT_X1R5G5B5, {0xCA, 0x88}},
+        // A1R5G5B5: alpha 0x78 is below half, so the alpha bit is clear.
+        {D3DFMT_A1R5G5B5, {0xCA, 0x08}},
     };
     for (const Case& c : cases) {
         std::vector<uint8_t> level(c.bytes.size());
@@ -58,6 +62,28 @@ TEST(PixelConverter, DecodingFillsMissingChannels)
     const uint8_t x8[4] = {1, 2, 3, 0};
     ASSERT_TRUE(PixelConverter::decode(D3DFMT_X8R8G8B8, x8, 1, 1, rgba.data()));
     EXPECT_EQ(rgba, (std::vector<uint8_t>{3, 2, 1, 0xFF})) << "the X byte is not alpha";
+    // The top bit of X1R5G5B5 is no alpha; the one of A1R5G5B5 is, and half-way alpha sets it.
+    const uint8_t r555[2] = {0xCA, 0x08};
+    ASSERT_TRUE(PixelConverter::decode(D3DFMT_X1R5G5B5, r555, 1, 1, rgba.data()));
+    EXPECT_EQ(rgba, (std::vector<uint8_t>{16, 49, 82, 0xFF}));
+    ASSERT_TRUE(PixelConverter::decode(D3DFMT_A1R5G5B5, r555, 1, 1, rgba.data()));
+    EXPECT_EQ(rgba, (std::vector<uint8_t>{16, 49, 82, 0}));
+    for (uint8_t alpha : {uint8_t(127), uint8_t(128)}) {
+        const uint8_t pixel[4] = {0, 0, 0, alpha};
+        uint8_t level[2] = {};
+        ASSERT_TRUE(PixelConverter::encode(D3DFMT_A1R5G5B5, pixel, 1, 1, level));
+        EXPECT_EQ(level[1] >> 7, alpha >= 128 ? 1 : 0) << int(alpha);
+    }
+    // A8L8 and A4R4G4B4 keep their alpha; luminance fills all three colours.
+    const uint8_t a8l8[2] = {0x30, 0x90};
+    ASSERT_TRUE(PixelConverter::decode(D3DFMT_A8L8, a8l8, 1, 1, rgba.data()));
+    EXPECT_EQ(rgba, (std::vector<uint8_t>{0x30, 0x30, 0x30, 0x90}));
+    const uint8_t a4[2] = {0x35, 0x71};
+    ASSERT_TRUE(PixelConverter::decode(D3DFMT_A4R4G4B4, a4, 1, 1, rgba.data()));
+    EXPECT_EQ(rgba, (std::vector<uint8_t>{0x11, 0x33, 0x55, 0x77}));
+    const uint8_t r888[3] = {1, 2, 3};
+    ASSERT_TRUE(PixelConverter::decode(D3DFMT_R8G8B8, r888, 1, 1, rgba.data()));
+    EXPECT_EQ(rgba, (std::vector<uint8_t>{3, 2, 1, 0xFF})) << "R8G8B8 bytes are blue, green, red";
     const uint8_t r565[2] = {0xFF, 0xFF};
     ASSERT_TRUE(PixelConverter::decode(D3DFMT_R5G6B5, r565, 1, 1, rgba.data()));
     EXPECT_EQ(rgba, (std::vector<uint8_t>{0xFF, 0xFF, 0xFF, 0xFF}));
