@@ -77,7 +77,7 @@ inline void writePixel(uint8_t* target, uint32_t value, UINT bytes)
     }
 }
 
-// A8R8G8B8 and X8R8G8B8 hold the bytes blue, green, red, alpha: swap red and blue.
+// Red and blue swapped within each 32-bit pixel (the swap is its own inverse).
 void swapRedBlue(const uint8_t* source, size_t pixels, uint8_t* target, bool forceOpaque)
 {
     for (size_t i = 0; i < pixels; ++i) {
@@ -105,27 +105,27 @@ void copyOpaque(const uint8_t* source, size_t pixels, uint8_t* target, bool forc
     }
 }
 
-// Direct byte shuffles for the 32-bit formats the system uses most; true when one applied.
-bool decodeFast(D3DFORMAT format, const uint8_t* level, size_t pixels, uint8_t* rgba)
+// The 32-bit formats with a whole byte per channel (the ones the system uses most) are converted a
+// word at a time rather than through the masks: their bytes are red, green, blue, alpha (A8B8G8R8,
+// X8B8G8R8) or blue, green, red, alpha (A8R8G8B8, X8R8G8B8), and an X byte reads and writes as 255.
+// Both directions are the same shuffle. False when the format's masks are not of that kind.
+bool shuffleBytes(const TextureFormatInfo& info, const uint8_t* source, size_t pixels, uint8_t* target)
 {
-    switch (format) {
-    case D3DFMT_A8R8G8B8: swapRedBlue(level, pixels, rgba, false); return true;
-    case D3DFMT_X8R8G8B8: swapRedBlue(level, pixels, rgba, true); return true;
-    case D3DFMT_A8B8G8R8: copyOpaque(level, pixels, rgba, false); return true;
-    case D3DFMT_X8B8G8R8: copyOpaque(level, pixels, rgba, true); return true;
-    default: return false;
+    const DdsPixelFormat& masks = info.dds;
+    if (info.bitsPerPixel != 32 || (masks.flags & DDPF_RGB) == 0 || masks.greenMask != 0xFF00u ||
+        (masks.alphaMask != 0 && masks.alphaMask != 0xFF000000u)) {
+        return false;
     }
-}
-
-bool encodeFast(D3DFORMAT format, const uint8_t* rgba, size_t pixels, uint8_t* level)
-{
-    switch (format) {
-    case D3DFMT_A8R8G8B8: swapRedBlue(rgba, pixels, level, false); return true;
-    case D3DFMT_X8R8G8B8: swapRedBlue(rgba, pixels, level, true); return true;
-    case D3DFMT_A8B8G8R8: copyOpaque(rgba, pixels, level, false); return true;
-    case D3DFMT_X8B8G8R8: copyOpaque(rgba, pixels, level, true); return true;
-    default: return false;
+    const bool forceOpaque = masks.alphaMask == 0;
+    if (masks.redMask == 0xFFu && masks.blueMask == 0xFF0000u) {
+        copyOpaque(source, pixels, target, forceOpaque);
+        return true;
     }
+    if (masks.redMask == 0xFF0000u && masks.blueMask == 0xFFu) {
+        swapRedBlue(source, pixels, target, forceOpaque);
+        return true;
+    }
+    return false;
 }
 
 void decodeMasks(const TextureFormatInfo& info, const uint8_t* level, size_t pixels, uint8_t* rgba)
@@ -172,7 +172,7 @@ bool PixelConverter::decode(D3DFORMAT format, const uint8_t* level, UINT width, 
         return true;
     }
     const size_t pixels = size_t(width) * height;
-    if (!decodeFast(format, level, pixels, rgba)) {
+    if (!shuffleBytes(info, level, pixels, rgba)) {
         decodeMasks(info, level, pixels, rgba);
     }
     return true;
@@ -189,7 +189,7 @@ bool PixelConverter::encode(D3DFORMAT format, const uint8_t* rgba, UINT width, U
         return true;
     }
     const size_t pixels = size_t(width) * height;
-    if (!encodeFast(format, rgba, pixels, level)) {
+    if (!shuffleBytes(info, rgba, pixels, level)) {
         encodeMasks(info, rgba, pixels, level);
     }
     return true;
