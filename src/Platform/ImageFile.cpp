@@ -1,10 +1,11 @@
 #include "Platform/ImageFile.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
-#include <cstdio>
+#include <cerrno>
 #include <cstring>
-#include <memory>
 
 #include <stb_image.h>
 
@@ -47,20 +48,43 @@ bool isGif(const std::vector<uint8_t>& bytes)
     return startsWith(bytes, "GIF87a", 6) || startsWith(bytes, "GIF89a", 6);
 }
 
-struct FileCloser {
-    void operator()(FILE* file) const { std::fclose(file); }
+class DescriptorCloser {
+public:
+    explicit DescriptorCloser(int descriptor) : m_descriptor(descriptor) {}
+    ~DescriptorCloser() { ::close(m_descriptor); }
+    DescriptorCloser(const DescriptorCloser&) = delete;
+    DescriptorCloser& operator=(const DescriptorCloser&) = delete;
+
+private:
+    int m_descriptor;
 };
 
-// Only regular files are read: a folder opens too, but has no length to speak of.
+// Only regular files are read: a folder opens too but has no length to speak of, and opening a pipe
+// for reading would wait for a writer that may never come (hence the non-blocking open).
 bool readWholeFile(const std::string& path, std::vector<uint8_t>& bytes)
 {
-    std::unique_ptr<FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
+    const int descriptor = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (descriptor < 0) {
+        return false;
+    }
+    DescriptorCloser closer(descriptor);
     struct stat status;
-    if (!file || fstat(fileno(file.get()), &status) != 0 || !S_ISREG(status.st_mode)) {
+    if (fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode)) {
         return false;
     }
     bytes.resize(size_t(status.st_size));
-    return bytes.empty() || std::fread(bytes.data(), 1, bytes.size(), file.get()) == bytes.size();
+    size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t step = ::read(descriptor, bytes.data() + done, bytes.size() - done);
+        if (step < 0 && errno == EINTR) {
+            continue;
+        }
+        if (step <= 0) {
+            return false;
+        }
+        done += size_t(step);
+    }
+    return true;
 }
 
 // stb_image takes the length as an int.

@@ -174,6 +174,8 @@ TEST_F(D3DXTextureTest, RefusesWhatIsNoPictureWeRead)
     EXPECT_TRUE(FAILED(info("picture.pnm", information))) << "stb_image reads PNM, D3DX does not";
     ASSERT_EQ(mkdir("folder", 0777), 0);
     EXPECT_TRUE(FAILED(info("folder", information)));
+    ASSERT_EQ(mkfifo("pipe.png", 0666), 0);
+    EXPECT_TRUE(FAILED(info("pipe.png", information))) << "a pipe is refused without waiting for a writer";
     // A PNG whose data is cut off: its header describes it, but it cannot be made into a texture.
     const std::vector<uint8_t> picture = makePicture(64, 64, true);
     ASSERT_NE(stbi_write_png("whole.png", 64, 64, 4, picture.data(), 64 * 4), 0);
