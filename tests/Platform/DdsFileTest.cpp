@@ -183,16 +183,21 @@ TEST_F(DdsFileTest, ReportsSizesAboveTheTextureLimitButMakesNoTexture)
     EXPECT_EQ(layout.levels, 1u);
 }
 
-TEST_F(DdsFileTest, ReadsEveryMaskFormatOfTheTable)
+TEST_F(DdsFileTest, ReadsEveryFormatOfTheTableThatHasADdsForm)
 {
-    const D3DFORMAT formats[] = {D3DFMT_A8R8G8B8, D3DFMT_X8R8G8B8, D3DFMT_A8B8G8R8, D3DFMT_X8B8G8R8, D3DFMT_R8G8B8,
-                                 D3DFMT_R5G6B5, D3DFMT_A1R5G5B5, D3DFMT_A4R4G4B4, D3DFMT_L8, D3DFMT_A8L8, D3DFMT_A8,
-                                 D3DFMT_DXT1, D3DFMT_DXT2, D3DFMT_DXT3, D3DFMT_DXT4, D3DFMT_DXT5};
-    for (D3DFORMAT format : formats) {
+    UINT count = 0;
+    const TextureFormatInfo* rows = TextureFormatTable::rows(&count);
+    UINT read = 0;
+    for (UINT i = 0; i < count; ++i) {
+        if (rows[i].dds.flags == 0) {
+            continue;
+        }
         DdsLayout layout;
-        ASSERT_TRUE(accepted(DdsBuilder(format, 8, 4, 2), &layout)) << format;
-        EXPECT_EQ(layout.format, format);
+        ASSERT_TRUE(accepted(DdsBuilder(rows[i].code, 8, 4, 2), &layout)) << rows[i].name;
+        EXPECT_EQ(layout.format, rows[i].code) << rows[i].name;
+        ++read;
     }
+    EXPECT_EQ(read, 17u) << "DXT1 to DXT5 and the twelve mask formats";
 }
 
 TEST_F(DdsFileTest, WriterRoundTripsEveryFormatWithAllLevels)

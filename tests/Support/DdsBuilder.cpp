@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <fstream>
 
+#include <gtest/gtest.h>
+
 namespace {
 
 // The DDS form of the formats the builder knows, written out independently of the code under test.
@@ -26,6 +28,7 @@ const KnownFormat s_known[] = {
     {D3DFMT_X8B8G8R8, 0, 32, 0x40, {0xFF, 0xFF00, 0xFF0000, 0}},
     {D3DFMT_R8G8B8, 0, 24, 0x40, {0xFF0000, 0xFF00, 0xFF, 0}},
     {D3DFMT_R5G6B5, 0, 16, 0x40, {0xF800, 0x7E0, 0x1F, 0}},
+    {D3DFMT_X1R5G5B5, 0, 16, 0x40, {0x7C00, 0x3E0, 0x1F, 0}},
     {D3DFMT_A1R5G5B5, 0, 16, 0x41, {0x7C00, 0x3E0, 0x1F, 0x8000}},
     {D3DFMT_A4R4G4B4, 0, 16, 0x41, {0xF00, 0xF0, 0xF, 0xF000}},
     {D3DFMT_L8, 0, 8, 0x20000, {0xFF, 0, 0, 0}},
@@ -40,6 +43,8 @@ const KnownFormat& knownFormat(D3DFORMAT format)
             return known;
         }
     }
+    // A test asking for a format the builder cannot write must not quietly get another one.
+    ADD_FAILURE() << "DdsBuilder cannot write format " << format;
     return s_known[0];
 }
 

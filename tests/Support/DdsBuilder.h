@@ -35,7 +35,7 @@ public:
     };
 
     // A DDS file of a format of DXT1, DXT2 to DXT5, A8R8G8B8, X8R8G8B8, A8B8G8R8, X8B8G8R8, R8G8B8,
-    // R5G6B5, A1R5G5B5, A4R4G4B4, L8, A8L8 or A8, with `levels` levels (levels > 1 sets the mip-map
+    // R5G6B5, X1R5G5B5, A1R5G5B5, A4R4G4B4, L8, A8L8 or A8 (any other fails the test), with `levels` levels (levels > 1 sets the mip-map
     // flags). Level bytes are filled with pattern(seed + level, i).
     DdsBuilder(D3DFORMAT format, uint32_t width, uint32_t height, uint32_t levels = 1, uint8_t seed = 1);
 
