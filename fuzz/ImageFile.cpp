@@ -2,6 +2,7 @@
 // pictures through stb_image), then decodes, filters and saves what became a texture and reads the
 // saved file back. Any crash, leak, sanitizer report or disagreement between the image information
 // and the texture is a fault of the reader.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
