@@ -33,8 +33,8 @@ HRESULT D3DXSaveTextureToFileW(LPCWSTR fileName, D3DXIMAGE_FILEFORMAT fileFormat
                                const PALETTEENTRY* palette);
 
 // Copies (a rectangle of) one surface into (a rectangle of) another: any decodable format to any
-// encodable one, scaled when the sizes differ (D3DX_FILTER_POINT scales by point sampling, every
-// other filter by a box or bilinear filter). Palettes and the colour key are not supported: a
+// encodable one, scaled when the sizes differ (D3DX_FILTER_NONE and D3DX_FILTER_POINT by point
+// sampling, every other filter by a box filter where a side shrinks and a bilinear one where it grows). Palettes and the colour key are not supported: a
 // palette fails, a colour key of 0 means none.
 HRESULT D3DXLoadSurfaceFromSurface(LPDIRECT3DSURFACE9 destSurface, const PALETTEENTRY* destPalette,
                                    const RECT* destRect, LPDIRECT3DSURFACE9 srcSurface,
