@@ -283,6 +283,42 @@ TEST_F(D3DXTextureTest, LoadSurfaceConvertsScalesAndKeepsSameFormatBytes)
     }
 }
 
+TEST_F(D3DXTextureTest, LoadSurfaceConvertsBetweenEveryPairOfFormats)
+{
+    // Each decodable source into each encodable target of the same size holds what the target's
+    // encoding makes of the source's decoded pixels (the source's own bytes when the format is the same).
+    UINT count = 0;
+    const TextureFormatInfo* rows = TextureFormatTable::rows(&count);
+    const std::vector<uint8_t> picture = makePicture(8, 8, true);
+    for (UINT from = 0; from < count; ++from) {
+        if (!rows[from].decodable) {
+            continue;
+        }
+        IDirect3DTexture9* source = textureFrom(picture, 8, 8, rows[from].code);
+        ASSERT_NE(source, nullptr) << rows[from].name;
+        const std::vector<uint8_t> pixels = decoded(*source);
+        for (UINT to = 0; to < count; ++to) {
+            if (!rows[to].encodable) {
+                continue;
+            }
+            IDirect3DTexture9* target = nullptr;
+            ASSERT_EQ(D3DXCreateTexture(nullptr, 8, 8, 1, 0, rows[to].code, D3DPOOL_MANAGED, &target), D3D_OK);
+            EXPECT_EQ(copyLevel0(target, source), D3D_OK) << rows[from].name << " to " << rows[to].name;
+            // The same format keeps the source's bytes as they are.
+            std::vector<uint8_t> expected(source->levelData(0), source->levelData(0) + source->levelSize(0));
+            if (rows[to].code != rows[from].code) {
+                expected.assign(target->levelSize(0), 0);
+                ASSERT_TRUE(PixelConverter::encode(rows[to].code, pixels.data(), 8, 8, expected.data()));
+            }
+            ASSERT_EQ(expected.size(), target->levelSize(0));
+            EXPECT_TRUE(std::equal(expected.begin(), expected.end(), target->levelData(0)))
+                << rows[from].name << " to " << rows[to].name;
+            target->Release();
+        }
+        source->Release();
+    }
+}
+
 TEST_F(D3DXTextureTest, FilterTextureBuildsEveryLevelFromTheOneAbove)
 {
     const std::vector<uint8_t> picture = makePicture(32, 16, true);
