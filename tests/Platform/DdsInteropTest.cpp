@@ -280,7 +280,11 @@ TEST_F(DdsInterop, OurFilesAreReadByPillowWithOurPixels)
     if (!toolExists(PYTHON) || !run(std::string(PYTHON) + " -c 'import PIL'")) {
         GTEST_SKIP() << "Pillow is not installed";
     }
-    const D3DFORMAT formats[] = {D3DFMT_DXT1, D3DFMT_DXT3, D3DFMT_DXT5, D3DFMT_A8R8G8B8, D3DFMT_R8G8B8};
+    // Pillow also reads A8B8G8R8 and the luminance formats by their masks (ImageMagick takes every
+    // 32-bit file as blue, green, red, alpha and reads no luminance with alpha). It reads 32-bit files
+    // without alpha as packed 24-bit ones, so the X8 formats are left to ImageMagick.
+    const D3DFORMAT formats[] = {D3DFMT_DXT1, D3DFMT_DXT3, D3DFMT_DXT5, D3DFMT_A8R8G8B8,
+                                 D3DFMT_R8G8B8, D3DFMT_A8B8G8R8, D3DFMT_L8, D3DFMT_A8L8};
     for (D3DFORMAT format : formats) {
         for (bool mipMaps : {true, false}) {
             SCOPED_TRACE(std::string(TextureFormatTable::describe(format).name) + (mipMaps ? " with mips" : " no mips"));
