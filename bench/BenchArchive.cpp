@@ -8,7 +8,7 @@
 
 #include <unistd.h>
 
-#include "RSC/LittleEndian.h"
+#include "Common/STDFunctions/LittleEndian.h"
 #include "RSC/RSCFile.h"
 
 namespace

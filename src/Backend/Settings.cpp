@@ -1,7 +1,7 @@
 #include "Backend/Settings.h"
 
 #include "Common/MessageLog/MessageLog.h"
-#include "RSC/LittleEndian.h"
+#include "Common/STDFunctions/LittleEndian.h"
 
 #include <cstdint>
 #include <fstream>

@@ -1,5 +1,7 @@
 #include "Platform/DdsFile.h"
 
+#include "Common/STDFunctions/LittleEndian.h"
+
 #include <algorithm>
 
 #include "Platform/IDirect3DTexture9.h"
@@ -21,15 +23,12 @@ constexpr size_t CAPS2_FIELD = 112;
 // Little-endian reads of a header that has already been checked to be DDS_DATA_OFFSET bytes long.
 DWORD fieldAt(const uint8_t* bytes, size_t offset)
 {
-    return DWORD(bytes[offset]) | (DWORD(bytes[offset + 1]) << 8) | (DWORD(bytes[offset + 2]) << 16) |
-           (DWORD(bytes[offset + 3]) << 24);
+    return LittleEndian::loadU32(bytes + offset);
 }
 
 void putField(std::vector<uint8_t>& bytes, size_t offset, DWORD value)
 {
-    for (size_t i = 0; i < 4; ++i) {
-        bytes[offset + i] = uint8_t(value >> (8 * i));
-    }
+    LittleEndian::storeU32(bytes.data() + offset, value);
 }
 
 DdsPixelFormat pixelFormatAt(const uint8_t* bytes)

@@ -1,5 +1,7 @@
 #include "Platform/DxtCodec.h"
 
+#include "Common/STDFunctions/LittleEndian.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -12,22 +14,12 @@ inline uint32_t packRgba(uint32_t r, uint32_t g, uint32_t b, uint32_t a)
     return r | (g << 8) | (b << 16) | (a << 24);
 }
 
-inline uint16_t readU16(const uint8_t* bytes)
-{
-    return static_cast<uint16_t>(bytes[0] | (bytes[1] << 8));
-}
-
-inline uint32_t readU32(const uint8_t* bytes)
-{
-    return uint32_t(bytes[0]) | (uint32_t(bytes[1]) << 8) | (uint32_t(bytes[2]) << 16) |
-           (uint32_t(bytes[3]) << 24);
-}
 
 // The four colours of a colour block as packed RGBA (alpha 255, or 0 for the transparent code).
 void colourPalette(const uint8_t* block, bool allowTransparent, uint32_t palette[4])
 {
-    uint16_t c0 = readU16(block);
-    uint16_t c1 = readU16(block + 2);
+    uint16_t c0 = LittleEndian::loadU16(block);
+    uint16_t c1 = LittleEndian::loadU16(block + 2);
     uint32_t r[4], g[4], b[4];
     r[0] = ((c0 >> 11) & 31) << 3 | ((c0 >> 11) & 31) >> 2;
     g[0] = ((c0 >> 5) & 63) << 2 | ((c0 >> 5) & 63) >> 4;
@@ -48,7 +40,7 @@ void colourPalette(const uint8_t* block, bool allowTransparent, uint32_t palette
 
 inline uint64_t readU48(const uint8_t* bytes)
 {
-    return uint64_t(readU32(bytes)) | (uint64_t(readU16(bytes + 4)) << 32);
+    return uint64_t(LittleEndian::loadU32(bytes)) | (uint64_t(LittleEndian::loadU16(bytes + 4)) << 32);
 }
 
 // The eight alpha values of an interpolated (DXT5) alpha block, already shifted into the alpha byte.
@@ -76,7 +68,7 @@ inline void decodeToWords(const uint8_t* block, uint32_t out[16])
     uint32_t colours[4];
     if (codec == BlockCodec::Dxt1) {
         colourPalette(block, true, colours);
-        uint32_t indices = readU32(block + 4);
+        uint32_t indices = LittleEndian::loadU32(block + 4);
         for (int i = 0; i < 16; ++i, indices >>= 2) {
             out[i] = colours[indices & 3];
         }
@@ -86,9 +78,9 @@ inline void decodeToWords(const uint8_t* block, uint32_t out[16])
     for (uint32_t& colour : colours) {
         colour &= 0x00FFFFFFu;
     }
-    uint32_t indices = readU32(block + 12);
+    uint32_t indices = LittleEndian::loadU32(block + 12);
     if (codec == BlockCodec::Dxt3) {
-        uint64_t nibbles = uint64_t(readU32(block)) | (uint64_t(readU32(block + 4)) << 32);
+        uint64_t nibbles = uint64_t(LittleEndian::loadU32(block)) | (uint64_t(LittleEndian::loadU32(block + 4)) << 32);
         for (int i = 0; i < 16; ++i, indices >>= 2, nibbles >>= 4) {
             out[i] = colours[indices & 3] | (uint32_t(nibbles & 15) * 17) << 24;
         }
@@ -142,8 +134,8 @@ void encodeDxt1WithTransparency(const uint8_t* rgba, uint8_t* block)
         opaque[4 * i + 3] = 255;
     }
     stb_compress_dxt_block(block, opaque, 0, STB_DXT_HIGHQUAL);
-    uint16_t c0 = readU16(block);
-    uint16_t c1 = readU16(block + 2);
+    uint16_t c0 = LittleEndian::loadU16(block);
+    uint16_t c1 = LittleEndian::loadU16(block + 2);
     if (c0 > c1) {
         std::swap(c0, c1);
     }

@@ -1,6 +1,6 @@
 #include "RSC/ByteReader.h"
 
-#include "RSC/LittleEndian.h"
+#include "Common/STDFunctions/LittleEndian.h"
 
 ByteReader::ByteReader(const unsigned char* data, uint64_t size) : m_data(data), m_size(data ? size : 0) {}
 

@@ -9,7 +9,7 @@
 #include <zlib.h>
 
 #include "Common/MessageLog/MessageLog.h"
-#include "RSC/LittleEndian.h"
+#include "Common/STDFunctions/LittleEndian.h"
 
 namespace
 {

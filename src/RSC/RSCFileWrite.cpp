@@ -1,7 +1,7 @@
 #include "RSC/RSCFile.h"
 
 #include "Common/MessageLog/MessageLog.h"
-#include "RSC/LittleEndian.h"
+#include "Common/STDFunctions/LittleEndian.h"
 
 #include <zlib.h>
 

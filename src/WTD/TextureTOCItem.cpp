@@ -1,7 +1,7 @@
 #include "WTD/TextureTOCItem.h"
 
 #include "RSC/ByteReader.h"
-#include "RSC/LittleEndian.h"
+#include "Common/STDFunctions/LittleEndian.h"
 
 TextureTOCItem::TextureTOCItem()
     : itemType(s_validItemType), reserved04(0), reserved08(0), reserved09(0), reserved0A(1), reserved0C(0),

@@ -3,7 +3,7 @@
 #include "Common/MessageLog/MessageLog.h"
 #include "Common/STDFunctions/STDFunctions.h"
 #include "Platform/Direct3D.h"
-#include "RSC/LittleEndian.h"
+#include "Common/STDFunctions/LittleEndian.h"
 #include "WTD/BlockTableItem.h"
 
 #include <zlib.h>

@@ -7,7 +7,7 @@
 #include <zlib.h>
 
 #include "Common/STDFunctions/STDFunctions.h"
-#include "RSC/LittleEndian.h"
+#include "Common/STDFunctions/LittleEndian.h"
 #include "WTD/NameHash.h"
 #include "WTD/WTDFile.h"
 

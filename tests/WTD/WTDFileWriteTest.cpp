@@ -3,7 +3,7 @@
 #include "WTD/WTDFile.h"
 
 #include "Platform/Direct3D.h"
-#include "RSC/LittleEndian.h"
+#include "Common/STDFunctions/LittleEndian.h"
 #include "Support/ArchiveBuilder.h"
 #include "Support/LogCapture.h"
 #include "Support/TempDirTest.h"

@@ -3,8 +3,9 @@
 #include <cstdint>
 #include <cstring>
 
-// Little-endian loads and stores on raw byte buffers. The archive format is little-endian whatever the
-// host is, so records are never cast from or to file bytes: every field goes through these helpers.
+// Little-endian loads and stores on raw byte buffers. The archives, DDS files and the settings file are
+// little-endian whatever the host is, so records are never cast from or to file bytes: every field goes
+// through these helpers.
 // Callers guarantee the room (ByteReader checks it for untrusted input).
 class LittleEndian
 {
