@@ -13,15 +13,13 @@
 
 #include "Platform/Direct3D.h"
 #include "Platform/PixelConverter.h"
+#include "FuzzFiles.h"
 
 namespace
 {
 std::string workFolder()
 {
-    char folder[] = "/tmp/varnel-image-fuzz-XXXXXX";
-    if (!mkdtemp(folder))
-        std::abort();
-    return folder;
+    return makeScratchFolder("varnel-image-fuzz");
 }
 
 std::wstring widen(const std::string& path)
@@ -29,14 +27,6 @@ std::wstring widen(const std::string& path)
     return std::wstring(path.begin(), path.end());
 }
 
-bool writeInput(const std::string& path, const uint8_t* data, size_t size)
-{
-    FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file)
-        return false;
-    const bool written = std::fwrite(data, 1, size, file) == size;
-    return std::fclose(file) == 0 && written;
-}
 
 void check(bool condition)
 {
@@ -76,8 +66,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     static const std::string inputPath = folder + "/input";
     static const std::wstring wideInput = widen(inputPath);
     static const std::wstring wideSaved = widen(folder + "/saved.dds");
-    if (!writeInput(inputPath, data, size))
-        std::abort();
+    writeInput(inputPath, data, size);
     D3DXIMAGE_INFO info{};
     const bool described = SUCCEEDED(D3DXGetImageInfoFromFileW(wideInput.c_str(), &info));
     IDirect3DTexture9* texture = nullptr;

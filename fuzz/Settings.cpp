@@ -2,11 +2,11 @@
 // back unchanged through a save and a second load.
 
 #include "Backend/Settings.h"
+#include "FuzzFiles.h"
 
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <string>
 #include <unistd.h>
 
@@ -16,10 +16,7 @@ struct Scratch
 {
     Scratch()
     {
-        char pattern[] = "/tmp/varnel-fuzz-settings-XXXXXX";
-        if (mkdtemp(pattern) == nullptr)
-            std::abort();
-        folder = pattern;
+        folder = makeScratchFolder("varnel-fuzz-settings");
         input = folder + "/input.bcf";
         copy = folder + "/copy.bcf";
     }
@@ -58,12 +55,7 @@ bool sameFields(const Settings& a, const Settings& b)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     const Scratch& files = scratch();
-    {
-        std::ofstream input(files.input, std::ios::binary | std::ios::trunc);
-        input.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
-        if (!input)
-            std::abort();
-    }
+    writeInput(files.input, data, size);
     Settings loaded("");
     loaded.setPath(files.input);
     if (!loaded.loadFile())

@@ -14,15 +14,13 @@
 #include "Common/MessageLog/MessageLog.h"
 #include "Platform/Direct3D.h"
 #include "WTD/WTDFile.h"
+#include "FuzzFiles.h"
 
 namespace
 {
 std::string archivePath()
 {
-    char folder[] = "/tmp/varnel-fuzz-XXXXXX";
-    if (!mkdtemp(folder))
-        std::abort();
-    return std::string(folder) + "/input.wtd";
+    return makeScratchFolder("varnel-fuzz") + "/input.wtd";
 }
 
 IDirect3DDevice9* device()
@@ -43,14 +41,6 @@ IDirect3DDevice9* device()
     return device;
 }
 
-bool writeInput(const std::string& path, const uint8_t* data, size_t size)
-{
-    FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file)
-        return false;
-    const bool written = std::fwrite(data, 1, size, file) == size;
-    return std::fclose(file) == 0 && written;
-}
 } // namespace
 
 extern "C" size_t LLVMFuzzerMutate(uint8_t* data, size_t size, size_t maxSize);
@@ -96,8 +86,7 @@ extern "C" size_t LLVMFuzzerCustomMutator(uint8_t* data, size_t size, size_t max
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     static const std::string path = archivePath();
-    if (!writeInput(path, data, size))
-        std::abort();
+    writeInput(path, data, size);
     {
         WTDFile file(path, device(), WTDFile::s_wholeFile, 0);
         if (!file.hasLoadFailed()) {
