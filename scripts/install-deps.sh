@@ -3,7 +3,7 @@
 # Runs as root (or through sudo); does nothing when every package is already present.
 set -eu
 
-BUILD="build-essential cmake libwxgtk3.2-dev zlib1g-dev libstb-dev libgtest-dev libbenchmark-dev"
+BUILD="build-essential cmake pkg-config libwxgtk3.2-dev zlib1g-dev libstb-dev libgtest-dev libbenchmark-dev"
 TEST="xvfb xauth imagemagick python3-pil libnvtt-bin clang libclang-rt-14-dev"
 
 missing=""
