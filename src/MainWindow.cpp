@@ -310,6 +310,24 @@ void MainWindow::setStatus(const wxString& text)
     m_statusText->SetLabelText(text);
 }
 
+void MainWindow::showProgress(int range)
+{
+    m_progressBar->SetRange(range);
+    m_progressBar->Show(true);
+    m_progressBar->Update();
+}
+
+void MainWindow::setProgress(int value)
+{
+    m_progressBar->SetValue(value);
+    m_progressBar->Update();
+}
+
+void MainWindow::hideProgress()
+{
+    m_progressBar->Show(false);
+}
+
 void MainWindow::OnMenuNew(wxCommandEvent& event)
 {
     newFile();

@@ -158,6 +158,11 @@ private:
     bool fireMenuAccelerator(const wxKeyEvent& key);
     void appendLog(const std::string& message, const wxColour* colour);
     void setStatus(const wxString& text);
+    // The status bar's gauge during a long command. No toolkit events are processed inside a command's
+    // loop (a restart or a second command could run under it), so each step repaints the gauge itself.
+    void showProgress(int range);
+    void setProgress(int value);
+    void hideProgress();
     void selectCurrentRow(wxListCtrl* list, long row);
     // how: select all, none, or invert, row by row.
     void selectRows(wxListCtrl* list, int how);
