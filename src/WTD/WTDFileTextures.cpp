@@ -32,7 +32,7 @@ void logError(const char* function, int line, const char* format, const std::str
                                    text.c_str());
 }
 
-// 0 passes, as the rule has it.
+// 0 passes, as the power-of-two rule has it.
 bool isPowerOfTwo(UINT value)
 {
     return (value & (0u - value)) == value;
