@@ -1,6 +1,8 @@
 #include "WTD/WTDFile.h"
 
 #include "Common/MessageLog/MessageLog.h"
+#include "Common/SafeFile/FileReplacement.h"
+#include "Common/SafeFile/SafeFile.h"
 #include "Common/STDFunctions/STDFunctions.h"
 #include "Platform/Direct3D.h"
 #include "Common/STDFunctions/LittleEndian.h"
@@ -10,16 +12,9 @@
 #include <zlib.h>
 
 #include <algorithm>
-#include <cerrno>
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <new>
 #include <vector>
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace
 {
@@ -64,114 +59,6 @@ void copyLevel(IDirect3DTexture9* texture, uint32_t level, unsigned char* destin
         std::memcpy(destination, locked.pBits, std::min(size, available));
     }
     texture->UnlockRect(level);
-}
-
-// The folder of a file-system path, "." when it names none.
-std::string folderOf(const std::string& path)
-{
-    std::string folder;
-    std::string name;
-    STDFunctions::splitPath(path, folder, name);
-    return folder.empty() ? "." : folder;
-}
-
-// Writable for this process, and by its mode bits: tests and users running as root would otherwise
-// overwrite a file that is marked read-only.
-bool isWritable(const std::string& path)
-{
-    struct stat status;
-    return access(path.c_str(), W_OK) == 0 && stat(path.c_str(), &status) == 0 &&
-           (status.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) != 0;
-}
-
-// The file a save replaces: the target itself, or the file a symbolic link names, so the link stays.
-std::string resolveTarget(const std::string& path)
-{
-    struct stat status;
-    if (lstat(path.c_str(), &status) != 0 || !S_ISLNK(status.st_mode))
-        return path;
-    char* resolved = realpath(path.c_str(), nullptr);
-    if (!resolved)
-        return path;
-    const std::string result(resolved);
-    std::free(resolved);
-    return result;
-}
-
-// Where a save of target lands on disk.
-std::string diskPath(const std::string& target)
-{
-    return resolveTarget(STDFunctions::nativePath(target));
-}
-
-// Gives a file the target's owner and group. Only a privileged process may give a file away; for any
-// other the copy stays its own user's, as any file it writes would.
-bool giveOwner(int descriptor, const struct stat& target)
-{
-    return fchown(descriptor, target.st_uid, target.st_gid) == 0;
-}
-
-// A new, empty file next to path, with the target's permission bits (and owner, where it may) when the
-// target exists.
-bool createTemporary(const std::string& path, std::string& temporary)
-{
-    struct stat target;
-    const bool targetExists = stat(path.c_str(), &target) == 0;
-    for (int attempt = 0; attempt < 100; ++attempt)
-    {
-        temporary = path + ".saving-" + std::to_string(getpid()) + "-" + std::to_string(attempt);
-        const int descriptor = open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (descriptor < 0)
-        {
-            if (errno == EEXIST)
-                continue;
-            return false;
-        }
-        if (targetExists)
-            giveOwner(descriptor, target);
-        const bool moded = !targetExists || fchmod(descriptor, target.st_mode & 07777) == 0;
-        close(descriptor);
-        if (moded)
-            return true;
-        unlink(temporary.c_str());
-        return false;
-    }
-    return false;
-}
-
-// The bytes that lie before the container in the target (zeros where the target is shorter).
-bool copyLeadingBytes(const std::string& path, uint32_t length, std::fstream& output)
-{
-    std::ifstream input(path, std::ios::binary);
-    std::vector<char> buffer(64 * 1024);
-    uint64_t left = length;
-    while (left > 0)
-    {
-        const std::streamsize step = static_cast<std::streamsize>(std::min<uint64_t>(left, buffer.size()));
-        std::streamsize got = 0;
-        if (input.is_open() && input.good())
-        {
-            input.read(buffer.data(), step);
-            got = input.gcount();
-        }
-        std::fill(buffer.begin() + got, buffer.begin() + step, 0);
-        output.write(buffer.data(), step);
-        if (output.fail())
-            return false;
-        left -= static_cast<uint64_t>(step);
-    }
-    return true;
-}
-
-// Data and folder entry reach the disk before the save reports success.
-bool syncToDisk(const std::string& path)
-{
-    const int descriptor = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (descriptor < 0)
-        return false;
-    const bool synced = fsync(descriptor) == 0;
-    close(descriptor);
-    return synced;
 }
 } // namespace
 
@@ -395,37 +282,23 @@ bool WTDFile::replaceFile(const std::string& target, uint32_t offset, const unsi
                           uint64_t compressedLength)
 {
     MessageLog* log = MessageLog::getInstance();
-    const std::string path = diskPath(target);
-    std::string temporary;
-    std::fstream stream;
-    if (createTemporary(path, temporary))
-        stream.open(temporary, std::ios::out | std::ios::binary);
-    if (!stream.is_open())
+    FileReplacement file(STDFunctions::nativePath(target));
+    if (!file.isOpen())
     {
-        if (!temporary.empty())
-            unlink(temporary.c_str());
         log->log(LOG_ERROR, "Save canceled, stream not open: %s", s_logSource, 383, "WTDFile::saveFile",
                  target.c_str());
         return false;
     }
     // writeContainer names its own failures; leading bytes, flush, sync or rename that fail are the body
     // not reaching the file all the same.
-    const bool leadingWritten = copyLeadingBytes(path, offset, stream);
-    const bool containerFailed = leadingWritten && !writeContainer(stream, compressed, compressedLength);
-    stream.flush();
-    bool written = leadingWritten && !containerFailed && !stream.fail();
-    stream.close();
-    written = written && !stream.fail() && syncToDisk(temporary) && std::rename(temporary.c_str(), path.c_str()) == 0;
-    if (!written)
-    {
-        unlink(temporary.c_str());
-        if (!containerFailed)
-            log->log(LOG_ERROR, "Failed to write the RSC file data for file: %s", s_logSource, 479,
-                     "WTDFile::writeFile", m_filePath.c_str());
-        return false;
-    }
-    syncToDisk(folderOf(path));
-    return true;
+    const bool leadingWritten = file.copyLeadingBytes(offset);
+    const bool containerFailed = leadingWritten && !writeContainer(file.stream(), compressed, compressedLength);
+    if (leadingWritten && !containerFailed && file.commit())
+        return true;
+    if (!containerFailed)
+        log->log(LOG_ERROR, "Failed to write the RSC file data for file: %s", s_logSource, 479,
+                 "WTDFile::writeFile", m_filePath.c_str());
+    return false;
 }
 
 bool WTDFile::saveFile(std::string path, uint32_t offset)
@@ -447,11 +320,8 @@ bool WTDFile::saveFile(std::string path, uint32_t offset)
                  m_filePath.c_str());
         return false;
     }
-    const std::string disk = diskPath(target);
-    struct stat status;
-    const bool exists = stat(disk.c_str(), &status) == 0;
     // A file that could not be opened for writing: no name, a folder, no write permission.
-    if (disk.empty() || (exists && (!S_ISREG(status.st_mode) || !isWritable(disk))) || !isWritable(folderOf(disk)))
+    if (!SafeFile::canReplace(SafeFile::resolveTarget(STDFunctions::nativePath(target))))
     {
         log->log(LOG_ERROR, "Save canceled, stream not open: %s", s_logSource, 383, "WTDFile::saveFile",
                  target.c_str());
