@@ -26,7 +26,7 @@ FileReplacement::FileReplacement(const std::string& path)
     if (standsInPlace(m_target))
         m_stream.open(m_target, std::ios::out | std::ios::binary);
     else if (!SafeFile::canReplace(m_target) || !SafeFile::createTemporary(m_target, m_temporary))
-        m_temporary.clear();
+        m_temporary.clear();  // a name that could not be created is not this replacement's to remove
     else
         m_stream.open(m_temporary, std::ios::out | std::ios::binary);
     if (!m_stream.is_open())
