@@ -3,6 +3,7 @@
 #include "Backend/BackEnd.h"
 #include "Backend/Settings.h"
 #include "Common/MessageLog/MessageLog.h"
+#include "Common/SafeFile/FileReplacement.h"
 #include "Common/STDFunctions/STDFunctions.h"
 #include "Platform/WindowsApi.h"
 #include "Prompter.h"
@@ -238,13 +239,14 @@ void MainWindow::saveArchiveList()
     if (!isBackEndReady())
         return;
     makeConfigFolder();
-    std::ofstream list(STDFunctions::nativePath(ARCHIVE_LIST_PATH), std::ios::out | std::ios::trunc);
-    if (!list.is_open())
+    FileReplacement list(STDFunctions::nativePath(ARCHIVE_LIST_PATH));
+    if (!list.isOpen())
         return;
-    if (!m_backEnd->getSettings()->m_autoOpenLastFiles)
-        return;
-    for (const OpenFileRecord* record : m_backEnd->m_files)
-        list << record->m_file->getPath() << '\n';
+    // With reopening turned off the list is left empty.
+    if (m_backEnd->getSettings()->m_autoOpenLastFiles)
+        for (const OpenFileRecord* record : m_backEnd->m_files)
+            list.stream() << record->m_file->getPath() << '\n';
+    list.commit();
 }
 
 void MainWindow::reopenArchiveList()

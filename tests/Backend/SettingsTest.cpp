@@ -4,10 +4,16 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <filesystem>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace
 {
@@ -357,6 +363,39 @@ TEST_F(SettingsTest, ReadOnlyFileLoadsButIsNeverOverwritten)
     EXPECT_FALSE(settings.saveFile("config/other.bcf"));
     struct stat status;
     EXPECT_NE(stat("config/other.bcf", &status), 0);
+}
+
+TEST_F(SettingsTest, SaveThatFailsHalfWayKeepsTheOldFile)
+{
+    writeFile(SETTINGS_PATH, DEFAULT_FILE);
+    Settings settings(SETTINGS_PATH);
+    settings.m_spareString = std::string(8000, 'x');
+    LogCapture::instance().clear();
+
+    // In a child that may write no file beyond 4096 bytes, the new file cannot be written whole.
+    const pid_t child = fork();
+    ASSERT_NE(child, -1);
+    if (child == 0)
+    {
+        signal(SIGXFSZ, SIG_IGN);
+        const rlimit limits{4096, 4096};
+        setrlimit(RLIMIT_FSIZE, &limits);
+        const bool saved = settings.saveFile();
+        const std::vector<LogCapture::Entry>& entries = LogCapture::instance().entries();
+        _exit(!saved && entries.size() == 1 &&
+                      entries[0].line ==
+                          "Settings::saveFile(72) - Save failed, unable to write the settings file: config/varnel.bcf"
+                  ? 0
+                  : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the failed save did not report itself";
+    EXPECT_EQ(readFile(SETTINGS_PATH), DEFAULT_FILE);
+    std::set<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator("config"))
+        names.insert(entry.path().filename().string());
+    EXPECT_EQ(names, std::set<std::string>{"varnel.bcf"});
 }
 
 TEST_F(SettingsTest, PercentInPathIsNeverAFormat)
