@@ -1,5 +1,6 @@
 #include "Backend/Settings.h"
 #include "Support/LogCapture.h"
+#include "Support/FileSizeLimit.h"
 #include "Support/TempDirTest.h"
 
 #include <gtest/gtest.h>
@@ -373,24 +374,13 @@ TEST_F(SettingsTest, SaveThatFailsHalfWayKeepsTheOldFile)
     LogCapture::instance().clear();
 
     // In a child that may write no file beyond 4096 bytes, the new file cannot be written whole.
-    const pid_t child = fork();
-    ASSERT_NE(child, -1);
-    if (child == 0)
-    {
-        signal(SIGXFSZ, SIG_IGN);
-        const rlimit limits{4096, 4096};
-        setrlimit(RLIMIT_FSIZE, &limits);
+    EXPECT_TRUE(passesUnderFileSizeLimit(4096, [&settings] {
         const bool saved = settings.saveFile();
         const std::vector<LogCapture::Entry>& entries = LogCapture::instance().entries();
-        _exit(!saved && entries.size() == 1 &&
-                      entries[0].line ==
-                          "Settings::saveFile(72) - Save failed, unable to write the settings file: config/varnel.bcf"
-                  ? 0
-                  : 1);
-    }
-    int status = 0;
-    ASSERT_EQ(waitpid(child, &status, 0), child);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the failed save did not report itself";
+        return !saved && entries.size() == 1 &&
+               entries[0].line ==
+                   "Settings::saveFile(72) - Save failed, unable to write the settings file: config/varnel.bcf";
+    })) << "the failed save did not report itself";
     EXPECT_EQ(readFile(SETTINGS_PATH), DEFAULT_FILE);
     std::set<std::string> names;
     for (const auto& entry : std::filesystem::directory_iterator("config"))

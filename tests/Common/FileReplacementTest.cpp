@@ -3,6 +3,7 @@
 #include "Common/SafeFile/FileReplacement.h"
 
 #include "Support/TempDirTest.h"
+#include "Support/FileSizeLimit.h"
 
 #include <gtest/gtest.h>
 
@@ -48,24 +49,11 @@ bool replaceWith(const std::string& path, const std::string& bytes)
 // commit failed for want of room (EFBIG).
 bool replacementFailsUnderSizeLimit(const std::string& path, const std::string& bytes, rlim_t limit)
 {
-    const pid_t child = fork();
-    if (child == -1)
-        return false;
-    if (child == 0)
-    {
-        signal(SIGXFSZ, SIG_IGN);
-        const rlimit limits{limit, limit};
-        setrlimit(RLIMIT_FSIZE, &limits);
-        bool refused = false;
-        {
-            FileReplacement file(path);
-            file.stream().write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-            refused = file.isOpen() && !file.commit() && file.error() == EFBIG;
-        }
-        _exit(refused ? 0 : 1);
-    }
-    int status = 0;
-    return waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    return passesUnderFileSizeLimit(limit, [&] {
+        FileReplacement file(path);
+        file.stream().write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        return file.isOpen() && !file.commit() && file.error() == EFBIG;
+    });
 }
 
 class FileReplacementTest : public TempDirTest

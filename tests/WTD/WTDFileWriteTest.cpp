@@ -5,6 +5,7 @@
 #include "Platform/Direct3D.h"
 #include "Common/STDFunctions/LittleEndian.h"
 #include "Support/ArchiveBuilder.h"
+#include "Support/FileSizeLimit.h"
 #include "Support/LogCapture.h"
 #include "Support/TempDirTest.h"
 
@@ -108,22 +109,13 @@ void expectSameRecord(const TextureTOCItem& expected, const TextureTOCItem& actu
 bool saveFailsUnderSizeLimit(WTDFile& file, rlim_t limit, const std::string& expectedLine)
 {
     const std::string path = file.getPath();
-    const pid_t child = fork();
-    if (child == -1)
-        return false;
-    if (child == 0)
-    {
-        signal(SIGXFSZ, SIG_IGN);
-        const rlimit limits{limit, limit};
-        setrlimit(RLIMIT_FSIZE, &limits);
+    return passesUnderFileSizeLimit(limit, [&] {
         LogCapture::instance().clear();
         const bool saved = file.saveFile("", 0);
         const std::vector<LogCapture::Entry>& entries = LogCapture::instance().entries();
         const bool logged = entries.size() == 1 && entries[0].level == LOG_ERROR && entries[0].line == expectedLine;
-        _exit(!saved && logged && file.isModified() && file.getPath() == path ? 0 : 1);
-    }
-    int status = 0;
-    return waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+        return !saved && logged && file.isModified() && file.getPath() == path;
+    });
 }
 
 // The seven levels of a 64 x 16 texture, each of the given byte count, as recognisable patterns.
