@@ -4,7 +4,11 @@
 
 #include <wx/richtext/richtextctrl.h>
 
+#include <cstdio>
 #include <string>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 TEST_F(MainWindowTest, TheLogPaneColoursWarningsAndErrorsAndShowsItsEnd)
 {
@@ -62,4 +66,40 @@ TEST_F(MainWindowTest, TheLogReachesThePaneWholeOrAsTheSettingsSay)
     MessageLog::getInstance()->log(LOG_ERROR, "Short %s", ".\\MainWindow", 1, "MainWindow::test", "one");
     MessageLog::getInstance()->setListenerFullMessage(true);
     EXPECT_TRUE(log->GetValue().EndsWith(full + "Short one\n"));
+}
+
+// The toolkit's drawing libraries report an invalid area on stderr only; the test reads what they print.
+TEST_F(MainWindowTest, AMessageLoggedWhileThePaneIsScrolledBackDrawsNoInvalidArea)
+{
+    createMainWindow();
+    wxRichTextCtrl* log = child<wxRichTextCtrl>(m_window, ID_LOG_TEXT);
+    for (int i = 0; i < 100; ++i)
+        m_window->information(std::string("line ") + std::to_string(i));
+    pump();
+    log->Scroll(0, 0);
+    pump();
+
+    fflush(stderr);
+    const int savedStderr = dup(2);
+    const int captured = open("stderr.txt", O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    ASSERT_GE(captured, 0);
+    dup2(captured, 2);
+    close(captured);
+    m_window->information("after scrolling back");
+    m_window->error("coloured after scrolling back");
+    pump();
+    fflush(stderr);
+    dup2(savedStderr, 2);
+    close(savedStderr);
+
+    const std::string printed = readFile("stderr.txt");
+    EXPECT_EQ(printed.find("Invalid rectangle"), std::string::npos) << printed;
+    int unitX = 0;
+    int unitY = 0;
+    log->GetScrollPixelsPerUnit(&unitX, &unitY);
+    ASSERT_GT(unitY, 0);
+    int viewX = 0;
+    int viewY = 0;
+    log->GetViewStart(&viewX, &viewY);
+    EXPECT_GE(viewY * unitY + log->GetClientSize().GetHeight(), log->GetVirtualSize().GetHeight() - unitY);
 }
