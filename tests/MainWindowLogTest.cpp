@@ -1,14 +1,11 @@
 #include "MainWindowTest.h"
 
 #include "Common/MessageLog/MessageLog.h"
+#include "Support/StderrCapture.h"
 
 #include <wx/richtext/richtextctrl.h>
 
-#include <cstdio>
 #include <string>
-
-#include <fcntl.h>
-#include <unistd.h>
 
 TEST_F(MainWindowTest, TheLogPaneColoursWarningsAndErrorsAndShowsItsEnd)
 {
@@ -79,20 +76,11 @@ TEST_F(MainWindowTest, AMessageLoggedWhileThePaneIsScrolledBackDrawsNoInvalidAre
     log->Scroll(0, 0);
     pump();
 
-    fflush(stderr);
-    const int savedStderr = dup(2);
-    const int captured = open("stderr.txt", O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    ASSERT_GE(captured, 0);
-    dup2(captured, 2);
-    close(captured);
+    StderrCapture capture("stderr.txt");
     m_window->information("after scrolling back");
     m_window->error("coloured after scrolling back");
     pump();
-    fflush(stderr);
-    dup2(savedStderr, 2);
-    close(savedStderr);
-
-    const std::string printed = readFile("stderr.txt");
+    const std::string printed = capture.text();
     EXPECT_EQ(printed.find("Invalid rectangle"), std::string::npos) << printed;
     int unitX = 0;
     int unitY = 0;
