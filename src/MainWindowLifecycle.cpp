@@ -26,9 +26,6 @@ const char* const ARCHIVE_LIST_PATH = "config\\varnel_ar.arf";
 // it and "config" when it opens files in it; names are case-sensitive here, so one spelling serves both.
 const char* const CONFIG_FOLDER = "config";
 const char* const CONFIG_FOLDER_TEST = "config\\";
-// The smallest client area that still shows the lists, the preview and the log.
-const int MINIMUM_CLIENT_WIDTH = 320;
-const int MINIMUM_CLIENT_HEIGHT = 240;
 }
 
 MainWindow::SleepFunction MainWindow::s_sleep = &Sleep;
@@ -77,10 +74,11 @@ wxSize MainWindow::usableClientSize(int width, int height) const
     const int display = wxDisplay::GetFromWindow(this);
     const wxRect screen = wxDisplay(display == wxNOT_FOUND ? 0u : static_cast<unsigned>(display)).GetClientArea();
     const wxSize decoration = GetSize() - GetClientSize();
-    const int maximumWidth = std::max(MINIMUM_CLIENT_WIDTH, screen.width - decoration.x);
-    const int maximumHeight = std::max(MINIMUM_CLIENT_HEIGHT, screen.height - decoration.y);
-    return wxSize(std::min(std::max(width, MINIMUM_CLIENT_WIDTH), maximumWidth),
-                  std::min(std::max(height, MINIMUM_CLIENT_HEIGHT), maximumHeight));
+    const wxSize minimum = GetMinClientSize();
+    const int maximumWidth = std::max(minimum.GetWidth(), screen.width - decoration.x);
+    const int maximumHeight = std::max(minimum.GetHeight(), screen.height - decoration.y);
+    return wxSize(std::min(std::max(width, minimum.GetWidth()), maximumWidth),
+                  std::min(std::max(height, minimum.GetHeight()), maximumHeight));
 }
 
 void MainWindow::applyLayout()
