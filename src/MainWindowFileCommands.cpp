@@ -167,6 +167,8 @@ void MainWindow::closeFiles()
             stayed += keep ? 1 : 0;
             continue;
         }
+        // Deselected first: the list's count of selected rows does not follow the deletion of one.
+        m_fileList->SetItemState(item, 0, wxLIST_STATE_SELECTED);
         m_fileList->DeleteItem(item);
         ++closed;
     }

@@ -16,6 +16,7 @@ wxBEGIN_EVENT_TABLE(SaveChangesWindow, wxDialog)
     EVT_BUTTON(ID_SAVE_CHANGES_SAVE_ALL, SaveChangesWindow::OnSaveAllClick)
     EVT_BUTTON(ID_SAVE_CHANGES_SAVE_NONE, SaveChangesWindow::OnSaveNoneClick)
     EVT_BUTTON(ID_SAVE_CHANGES_SAVE_SELECTED, SaveChangesWindow::OnSaveSelectedClick)
+    EVT_CHAR_HOOK(SaveChangesWindow::OnCharHook)
 wxEND_EVENT_TABLE()
 
 SaveChangesWindow::SaveChangesWindow()
@@ -140,4 +141,14 @@ void SaveChangesWindow::OnSaveSelectedClick(wxCommandEvent& event)
     m_request->cancelled = false;
     Close(false);
     event.Skip();
+}
+
+// The toolkit turns Escape into a click on a Cancel button, and this dialog has none: Escape dismisses it
+// as its close box does.
+void SaveChangesWindow::OnCharHook(wxKeyEvent& event)
+{
+    if (event.GetKeyCode() == WXK_ESCAPE && event.GetModifiers() == wxMOD_NONE)
+        Close(false);
+    else
+        event.Skip();
 }

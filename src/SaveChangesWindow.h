@@ -34,6 +34,7 @@ public:
     void OnSaveAllClick(wxCommandEvent& event);
     void OnSaveNoneClick(wxCommandEvent& event);
     void OnSaveSelectedClick(wxCommandEvent& event);
+    void OnCharHook(wxKeyEvent& event);
 
     wxCheckListBox* m_changeList;
     wxButton* m_saveAll;
