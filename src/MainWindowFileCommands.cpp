@@ -160,17 +160,16 @@ void MainWindow::closeFiles()
         }
         const uint32_t index = static_cast<uint32_t>(item);
         const bool keep = index < m_backEnd->getFileCount() && contains(kept, m_backEnd->m_files[index]->m_file);
-        if (keep || !m_backEnd->closeFile(index))
-        {
-            // The row stays, so the search goes on after it.
-            m_fileList->SetItemState(item, 0, wxLIST_STATE_SELECTED);
-            stayed += keep ? 1 : 0;
-            continue;
-        }
-        // Deselected first: the list's count of selected rows does not follow the deletion of one.
+        // Deselected in every case: a row that stays is then searched past, and the list's count of
+        // selected rows does not follow the deletion of a selected one.
         m_fileList->SetItemState(item, 0, wxLIST_STATE_SELECTED);
-        m_fileList->DeleteItem(item);
-        ++closed;
+        if (keep)
+            ++stayed;
+        else if (m_backEnd->closeFile(index))
+        {
+            m_fileList->DeleteItem(item);
+            ++closed;
+        }
     }
     updateFileList();
     updateTextureList();
