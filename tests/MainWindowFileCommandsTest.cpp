@@ -452,18 +452,6 @@ TEST_F(FileCommandsTest, ReloadOfAFileThatNoLongerLoadsFailsAndLeavesNothingToSa
     EXPECT_EQ(readFile("a.wtd"), "not an archive");
 }
 
-TEST_F(FileCommandsTest, ReloadOfADeletedFileKeepsEverything)
-{
-    writeArchive("a.wtd", {"alpha"});
-    startWith({"a.wtd"});
-    modify(0, "changed");
-    fs::remove("a.wtd");
-    sendMenu(m_window, ID_MENU_RELOAD);
-    EXPECT_EQ(status(), "Failed to REload file: a.wtd");
-    EXPECT_EQ(namesOf(*archive(0)), std::vector<std::string>{"changed"});
-    EXPECT_TRUE(archive(0)->isModified());
-}
-
 // ---- Close ----
 
 TEST_F(FileCommandsTest, CloseWithNoRowSelectedClosesNothing)

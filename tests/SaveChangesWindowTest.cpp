@@ -6,13 +6,10 @@
 
 #include <gtest/gtest.h>
 
-#include <wx/button.h>
 #include <wx/checklst.h>
 #include <wx/sizer.h>
 
 #include <memory>
-#include <string>
-#include <vector>
 
 namespace
 {
@@ -54,23 +51,6 @@ protected:
         event.SetInt(static_cast<int>(row));
         event.SetEventObject(list());
         list()->GetEventHandler()->ProcessEvent(event);
-    }
-
-    void click(int id)
-    {
-        wxButton* button = wxDynamicCast(m_dialog->FindWindow(id), wxButton);
-        ASSERT_NE(button, nullptr);
-        wxCommandEvent event(wxEVT_BUTTON, id);
-        event.SetEventObject(button);
-        button->GetEventHandler()->ProcessEvent(event);
-    }
-
-    std::vector<bool> saves() const
-    {
-        std::vector<bool> flags;
-        for (const SaveChangesEntry& entry : m_request.entries)
-            flags.push_back(entry.save);
-        return flags;
     }
 
     SaveChangesRequest m_request;
@@ -142,53 +122,6 @@ TEST_F(SaveChangesWindowTest, ListsThePathsVerbatimAllUnticked)
     for (unsigned row = 0; row < 3; ++row)
         EXPECT_FALSE(list()->IsChecked(row));
     EXPECT_TRUE(m_request.cancelled);
-}
-
-TEST_F(SaveChangesWindowTest, TickingAndUntickingFollowTheRows)
-{
-    toggle(2);
-    EXPECT_EQ(saves(), (std::vector<bool>{false, false, true}));
-    toggle(0);
-    toggle(2);
-    EXPECT_EQ(saves(), (std::vector<bool>{true, false, false}));
-    click(ID_SAVE_CHANGES_SAVE_SELECTED);
-    EXPECT_FALSE(m_request.cancelled);
-    EXPECT_EQ(saves(), (std::vector<bool>{true, false, false}));
-    EXPECT_FALSE(m_dialog->IsShown());
-}
-
-TEST_F(SaveChangesWindowTest, SaveSelectedWithNothingTickedSavesNothing)
-{
-    click(ID_SAVE_CHANGES_SAVE_SELECTED);
-    EXPECT_FALSE(m_request.cancelled);
-    EXPECT_EQ(saves(), (std::vector<bool>{false, false, false}));
-    EXPECT_FALSE(m_dialog->IsShown());
-}
-
-TEST_F(SaveChangesWindowTest, SaveAllMarksEveryEntry)
-{
-    toggle(1);
-    click(ID_SAVE_CHANGES_SAVE_ALL);
-    EXPECT_FALSE(m_request.cancelled);
-    EXPECT_EQ(saves(), (std::vector<bool>{true, true, true}));
-    EXPECT_FALSE(m_dialog->IsShown());
-}
-
-TEST_F(SaveChangesWindowTest, SaveNoneDiscardsEvenTickedRowsAndLetsTheCloseGoOn)
-{
-    toggle(0);
-    click(ID_SAVE_CHANGES_SAVE_NONE);
-    EXPECT_FALSE(m_request.cancelled);
-    EXPECT_EQ(saves(), (std::vector<bool>{false, false, false}));
-    EXPECT_FALSE(m_dialog->IsShown());
-}
-
-TEST_F(SaveChangesWindowTest, TheCloseBoxCancels)
-{
-    toggle(0);
-    m_dialog->Close(false);
-    EXPECT_TRUE(m_request.cancelled);
-    EXPECT_FALSE(m_dialog->IsShown());
 }
 
 TEST_F(SaveChangesWindowTest, EscapeCancels)
