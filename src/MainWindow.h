@@ -8,10 +8,13 @@
 #include <map>
 #include <string>
 #include <utility>
+#include <vector>
 
 class BackEnd;
 class RenderPanel;
 class STDFunctions;
+class WTDFile;
+struct SaveChangesEntry;
 class wxGauge;
 class wxImageList;
 class wxListCtrl;
@@ -96,7 +99,11 @@ public:
     void replaceTextures();
     void generateMipMaps();
     void showPreferences();
-    void checkSaveChanges(int index);
+    // Offers to save unsaved changes before archives close: index -1 lists every modified archive in the
+    // Save Changes dialog, any other index asks about that archive alone. False when the user canceled
+    // (the close that asked must close nothing); kept receives the archives whose save failed, which
+    // must stay open.
+    bool checkSaveChanges(int index, std::vector<const WTDFile*>& kept);
 
     // Event handlers.
     void OnClose(wxCloseEvent& event);
@@ -167,6 +174,14 @@ private:
     // how: select all, none, or invert, row by row.
     void selectRows(wxListCtrl* list, int how);
     wxSize usableClientSize(int width, int height) const;
+    // The unsaved-changes check for one archive and for all of them.
+    bool askSaveChanges(uint32_t index, std::vector<const WTDFile*>& kept);
+    bool offerSaveChanges(std::vector<const WTDFile*>& kept);
+    // The open archive an entry of the check names, or null when it is no longer open.
+    WTDFile* findArchive(const SaveChangesEntry& entry) const;
+    // Closes every open archive but the kept ones.
+    int closeArchivesExcept(const std::vector<const WTDFile*>& kept);
+    void setClosedStatus(int closed, int stayed);
     bool canStoreLayout() const;
 
     wxMenu* m_fileMenu;

@@ -202,9 +202,21 @@ void MainWindow::resetWindow()
     m_updating = false;
 }
 
+// A dismissed Save Changes dialog, or a save that failed, keeps the window and every archive open,
+// unless the close cannot be refused (the session ends).
 void MainWindow::OnClose(wxCloseEvent& event)
 {
-    checkSaveChanges(-1);
+    std::vector<const WTDFile*> kept;
+    const bool confirmed = checkSaveChanges(-1, kept);
+    if (event.CanVeto() && (!confirmed || !kept.empty()))
+    {
+        for (const WTDFile* file : kept)
+            MessageLog::getInstance()->log(LOG_ERROR, "Exit canceled, the changes of this file could not be saved: %s",
+                                           ".\\MainWindow", 1112, "MainWindow::OnClose", file->getPath().c_str());
+        setStatus("Exit canceled");
+        event.Veto();
+        return;
+    }
     event.Skip();
 }
 

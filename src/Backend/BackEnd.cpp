@@ -87,13 +87,10 @@ bool BackEnd::openFile(std::string path, bool addToRecent)
                  path.c_str());
         return false;
     }
-    for (const OpenFileRecord* record : m_files)
+    if (findOpenFile(path) != NO_SELECTION)
     {
-        if (isSameFile(path, record->m_file->getPath()))
-        {
-            log->log(LOG_ERROR, "File already open: %s", SOURCE_FILE, 153, "BackEnd::openFile", path.c_str());
-            return false;
-        }
+        log->log(LOG_ERROR, "File already open: %s", SOURCE_FILE, 153, "BackEnd::openFile", path.c_str());
+        return false;
     }
     // Every texture is created on the device; without one nothing can be loaded.
     if (!m_renderSystemOK || m_renderSystem == nullptr || !m_renderSystem->isInitialized())
@@ -116,6 +113,16 @@ bool BackEnd::openFile(std::string path, bool addToRecent)
     if (addToRecent)
         addRecentFile();
     return true;
+}
+
+uint32_t BackEnd::findOpenFile(const std::string& path) const
+{
+    for (size_t i = 0; i < m_files.size(); ++i)
+    {
+        if (isSameFile(path, m_files[i]->m_file->getPath()))
+            return static_cast<uint32_t>(i);
+    }
+    return NO_SELECTION;
 }
 
 bool BackEnd::closeFile(uint32_t index)

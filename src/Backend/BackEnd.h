@@ -45,6 +45,9 @@ public:
     bool render();
 
     bool openFile(std::string path, bool addToRecent);
+    // The index of the open archive that is the file at the path, whatever the path's spelling
+    // (relative, absolute, through a link); NO_SELECTION when none is, or nothing stands at the path.
+    uint32_t findOpenFile(const std::string& path) const;
     bool closeFile(uint32_t index);
     void closeAllFiles();
     uint32_t getFileCount() const;

@@ -159,6 +159,23 @@ TEST_F(BackEndTest, SameFileByAnySpellingIsAlreadyOpen)
     EXPECT_EQ(recentFiles(), (std::vector<std::string>{"a.wtd", "", "", "", ""}));
 }
 
+TEST_F(BackEndTest, FindsTheOpenArchiveOfAFileByAnySpelling)
+{
+    writeArchive("a.wtd", {"t"});
+    writeArchive("b.wtd", {"t"});
+    writeArchive("c.wtd", {"t"});
+    ASSERT_EQ(symlink("b.wtd", "link.wtd"), 0);
+    BackEnd& backEnd = start();
+    ASSERT_TRUE(backEnd.openFile("a.wtd", true));
+    ASSERT_TRUE(backEnd.openFile("b.wtd", true));
+    EXPECT_EQ(backEnd.findOpenFile("./a.wtd"), 0u);
+    EXPECT_EQ(backEnd.findOpenFile(tempDir() + "/b.wtd"), 1u);
+    EXPECT_EQ(backEnd.findOpenFile("link.wtd"), 1u);
+    EXPECT_EQ(backEnd.findOpenFile("c.wtd"), NO_SELECTION);
+    EXPECT_EQ(backEnd.findOpenFile("missing.wtd"), NO_SELECTION);
+    EXPECT_NOTHING_LOGGED(LOG_ERROR);
+}
+
 TEST_F(BackEndTest, NamesDifferingInCaseAreDifferentFiles)
 {
     writeArchive("Tex.wtd", {"upper"});
