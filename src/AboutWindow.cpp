@@ -14,8 +14,9 @@
 namespace
 {
 const char* const RIBBON_PATH = "Resources/GUI/varnel_ribbon.png";
-// A link opens its address in the browser from its own click and context menu; the dialog handles none.
-const long LINK_STYLE = wxHL_CONTEXTMENU | wxHL_ALIGN_LEFT | wxNO_BORDER;
+// The toolkit's own link style (0x200009: a context menu, no border, the label centred). A link opens its
+// address in the browser from its own click and context menu; the dialog handles none.
+const long LINK_STYLE = wxHL_DEFAULT_STYLE;
 }
 
 wxIMPLEMENT_DYNAMIC_CLASS(AboutWindow, wxDialog);
