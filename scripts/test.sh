@@ -1,7 +1,7 @@
 #!/bin/sh
-# Builds everything and runs every test: a normal build (GUI tests under a virtual X server), an
-# AddressSanitizer + UndefinedBehaviorSanitizer build of every non-GUI test, and the fuzz targets for a
-# bounded time. Exits non-zero when anything fails.
+# Builds everything and runs every test: a normal build (GUI tests under a virtual X server), a build
+# as another project's subproject, an AddressSanitizer + UndefinedBehaviorSanitizer build of every
+# non-GUI test, and the fuzz targets for a bounded time. Exits non-zero when anything fails.
 set -u
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -20,6 +20,15 @@ if cmake -S . -B build -DVARNEL_WERROR=ON >/dev/null && cmake --build build -j"$
     # One window at a time: windows of parallel tests on one X server would take each other's focus.
     step "GUI tests"
     xvfb-run -a ctest --test-dir build --output-on-failure -L gui || status=1
+else
+    status=1
+fi
+
+# Another project that takes this one in with add_subdirectory builds it and opens an archive with it.
+step "build as a subproject"
+if cmake -S tests/Consumer -B build-consumer -DVARNEL_WERROR=ON >/dev/null && cmake --build build-consumer -j"$jobs"; then
+    step "archive opened from the subproject build"
+    (cd build-consumer && ./varnel_consumer) || status=1
 else
     status=1
 fi

@@ -19,9 +19,13 @@
 namespace
 {
 const long SPLITTER_STYLE = wxSP_3DBORDER | wxSP_3DSASH | wxNO_BORDER;
-// Keeps every pane at least this wide: a pane dragged or double-clicked to nothing would unsplit its
-// splitter, and nothing in the window can split it again.
-const int MINIMUM_PANE_SIZE = 20;
+// Keeps every pane at least this wide and high: a pane dragged or double-clicked to nothing would unsplit
+// its splitter, and nothing in the window can split it again. The log's notebook sets the size: it needs
+// room for its tab beside and above the log control's creation size (100 x 100), and given less the
+// toolkit cannot lay it out.
+const int MINIMUM_PANE_SIZE = 150;
+// Room for two panes and a sash either way, so every pane keeps its minimum whatever the sash positions.
+const wxSize MINIMUM_CLIENT_SIZE(2 * MINIMUM_PANE_SIZE + 20, 2 * MINIMUM_PANE_SIZE + 20);
 }
 
 wxBEGIN_EVENT_TABLE(MainWindow, wxFrame)
@@ -168,6 +172,8 @@ void MainWindow::CreateControls()
     m_progressBar->SetValue(50);
     m_progressBar->SetName("m_progressBar");
     m_progressBar->Show(false);
+
+    SetMinClientSize(MINIMUM_CLIENT_SIZE);
 }
 
 void MainWindow::buildMenus()

@@ -3,6 +3,7 @@
 #include "Backend/BackEnd.h"
 #include "Backend/Settings.h"
 #include "Common/MessageLog/MessageLog.h"
+#include "Common/SafeFile/FileReplacement.h"
 #include "Common/STDFunctions/STDFunctions.h"
 #include "Platform/WindowsApi.h"
 #include "Prompter.h"
@@ -25,9 +26,6 @@ const char* const ARCHIVE_LIST_PATH = "config\\varnel_ar.arf";
 // it and "config" when it opens files in it; names are case-sensitive here, so one spelling serves both.
 const char* const CONFIG_FOLDER = "config";
 const char* const CONFIG_FOLDER_TEST = "config\\";
-// The smallest client area that still shows the lists, the preview and the log.
-const int MINIMUM_CLIENT_WIDTH = 320;
-const int MINIMUM_CLIENT_HEIGHT = 240;
 }
 
 MainWindow::SleepFunction MainWindow::s_sleep = &Sleep;
@@ -76,10 +74,11 @@ wxSize MainWindow::usableClientSize(int width, int height) const
     const int display = wxDisplay::GetFromWindow(this);
     const wxRect screen = wxDisplay(display == wxNOT_FOUND ? 0u : static_cast<unsigned>(display)).GetClientArea();
     const wxSize decoration = GetSize() - GetClientSize();
-    const int maximumWidth = std::max(MINIMUM_CLIENT_WIDTH, screen.width - decoration.x);
-    const int maximumHeight = std::max(MINIMUM_CLIENT_HEIGHT, screen.height - decoration.y);
-    return wxSize(std::min(std::max(width, MINIMUM_CLIENT_WIDTH), maximumWidth),
-                  std::min(std::max(height, MINIMUM_CLIENT_HEIGHT), maximumHeight));
+    const wxSize minimum = GetMinClientSize();
+    const int maximumWidth = std::max(minimum.GetWidth(), screen.width - decoration.x);
+    const int maximumHeight = std::max(minimum.GetHeight(), screen.height - decoration.y);
+    return wxSize(std::min(std::max(width, minimum.GetWidth()), maximumWidth),
+                  std::min(std::max(height, minimum.GetHeight()), maximumHeight));
 }
 
 void MainWindow::applyLayout()
@@ -238,13 +237,14 @@ void MainWindow::saveArchiveList()
     if (!isBackEndReady())
         return;
     makeConfigFolder();
-    std::ofstream list(STDFunctions::nativePath(ARCHIVE_LIST_PATH), std::ios::out | std::ios::trunc);
-    if (!list.is_open())
+    FileReplacement list(STDFunctions::nativePath(ARCHIVE_LIST_PATH));
+    if (!list.isOpen())
         return;
-    if (!m_backEnd->getSettings()->m_autoOpenLastFiles)
-        return;
-    for (const OpenFileRecord* record : m_backEnd->m_files)
-        list << record->m_file->getPath() << '\n';
+    // With reopening turned off the list is left empty.
+    if (m_backEnd->getSettings()->m_autoOpenLastFiles)
+        for (const OpenFileRecord* record : m_backEnd->m_files)
+            list.stream() << record->m_file->getPath() << '\n';
+    list.commit();
 }
 
 void MainWindow::reopenArchiveList()

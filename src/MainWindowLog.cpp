@@ -56,6 +56,10 @@ void MainWindow::error(const std::string& message)
 
 void MainWindow::appendLog(const std::string& message, const wxColour* colour)
 {
+    // The pane redraws an appended line from that line to the bottom of its view, and a line below the
+    // view gives a rectangle of negative height (the user scrolled back, or the pane shrank). The pane
+    // shows its end after the message anyway.
+    scrollLogToEnd();
     const long start = m_logText->GetLastPosition();
     m_logText->AppendText(logText(message) + "\n");
     if (colour != nullptr)

@@ -2,6 +2,7 @@
 
 #include "Platform/TestHooks.h"
 #include "Support/LogCapture.h"
+#include "Support/StderrCapture.h"
 
 #include <wx/menu.h>
 #include <wx/splitter.h>
@@ -299,4 +300,37 @@ TEST_F(MainWindowTest, StoredSizesAreClampedToTheScreen)
     EXPECT_GE(client.GetWidth(), 320);
     EXPECT_GE(client.GetHeight(), 240);
     EXPECT_LE(client.GetHeight(), wxGetDisplaySize().GetHeight());
+}
+
+TEST_F(MainWindowTest, TheFrameRefusesASizeAtWhichAPaneWouldVanish)
+{
+    createMainWindow();
+    StderrCapture capture("stderr.txt");
+    m_window->SetClientSize(100, 100);
+    pump();
+    const wxSize minimum = m_window->GetClientSize();
+    EXPECT_GT(minimum.GetWidth(), 100);
+    EXPECT_GT(minimum.GetHeight(), 100);
+    EXPECT_EQ(m_window->GetMinClientSize(), minimum);
+
+    // Whichever way the sashes go, every pane keeps room for its contents: the lists their headings and
+    // rows, the log its tab and lines.
+    for (int id : {ID_SPLITTER_MAIN, ID_SPLITTER_FILE_AREA, ID_SPLITTER_VIEWER_AREA})
+    {
+        wxSplitterWindow* splitter = child<wxSplitterWindow>(m_window, id);
+        for (int position : {0, 100000})
+        {
+            splitter->SetSashPosition(position, true);
+            pump();
+            ASSERT_TRUE(splitter->IsSplit());
+            for (wxWindow* pane : {splitter->GetWindow1(), splitter->GetWindow2()})
+            {
+                const wxSize size = pane->GetSize();
+                EXPECT_GE(std::min(size.GetWidth(), size.GetHeight()), 100)
+                    << pane->GetName() << " with sash " << splitter->GetName() << " at " << position;
+            }
+        }
+    }
+    const std::string printed = capture.text();
+    EXPECT_EQ(printed.find("CRITICAL"), std::string::npos) << printed;
 }

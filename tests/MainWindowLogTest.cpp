@@ -1,6 +1,7 @@
 #include "MainWindowTest.h"
 
 #include "Common/MessageLog/MessageLog.h"
+#include "Support/StderrCapture.h"
 
 #include <wx/richtext/richtextctrl.h>
 
@@ -62,4 +63,31 @@ TEST_F(MainWindowTest, TheLogReachesThePaneWholeOrAsTheSettingsSay)
     MessageLog::getInstance()->log(LOG_ERROR, "Short %s", ".\\MainWindow", 1, "MainWindow::test", "one");
     MessageLog::getInstance()->setListenerFullMessage(true);
     EXPECT_TRUE(log->GetValue().EndsWith(full + "Short one\n"));
+}
+
+// The toolkit's drawing libraries report an invalid area on stderr only; the test reads what they print.
+TEST_F(MainWindowTest, AMessageLoggedWhileThePaneIsScrolledBackDrawsNoInvalidArea)
+{
+    createMainWindow();
+    wxRichTextCtrl* log = child<wxRichTextCtrl>(m_window, ID_LOG_TEXT);
+    for (int i = 0; i < 100; ++i)
+        m_window->information(std::string("line ") + std::to_string(i));
+    pump();
+    log->Scroll(0, 0);
+    pump();
+
+    StderrCapture capture("stderr.txt");
+    m_window->information("after scrolling back");
+    m_window->error("coloured after scrolling back");
+    pump();
+    const std::string printed = capture.text();
+    EXPECT_EQ(printed.find("Invalid rectangle"), std::string::npos) << printed;
+    int unitX = 0;
+    int unitY = 0;
+    log->GetScrollPixelsPerUnit(&unitX, &unitY);
+    ASSERT_GT(unitY, 0);
+    int viewX = 0;
+    int viewY = 0;
+    log->GetViewStart(&viewX, &viewY);
+    EXPECT_GE(viewY * unitY + log->GetClientSize().GetHeight(), log->GetVirtualSize().GetHeight() - unitY);
 }

@@ -8,6 +8,7 @@
 
 #include <wx/frame.h>
 #include <wx/image.h>
+#include <wx/splitter.h>
 
 #include <sys/stat.h>
 
@@ -66,4 +67,39 @@ TEST_F(RenderPanelTest, ShowsTheSelectedTextureOnTheClearColour)
     EXPECT_EQ(image.GetBlue(2, 2), 0xB2);
     const bool drawn = image.GetRed(20, 15) != 0x59 || image.GetGreen(20, 15) != 0x87 || image.GetBlue(20, 15) != 0xB2;
     EXPECT_TRUE(drawn);
+}
+
+TEST_F(RenderPanelTest, AFrameAfterThePanelHasGrownCoversItWithTheTextureUnscaled)
+{
+    ArchiveBuilder builder;
+    builder.addTexture("plain", 64, 32, D3DFMT_A8B8G8R8, 1);
+    ASSERT_TRUE(builder.writeTo("a.wtd"));
+    mkdir("config", 0777);
+    writeFile("config/varnel_ar.arf", "a.wtd\n");
+    MainWindow* window = createMainWindow();
+    RenderPanel* panel = wxDynamicCast(window->FindWindow(ID_RENDER_PANEL), RenderPanel);
+    ASSERT_NE(panel, nullptr);
+    pump(200);
+    ASSERT_TRUE(panel->getFrame().IsOk());
+    const wxImage before = panel->getFrame().ConvertToImage();
+
+    window->SetClientSize(window->GetClientSize() + wxSize(200, 150));
+    wxSplitterWindow* viewer = wxDynamicCast(window->FindWindow(ID_SPLITTER_VIEWER_AREA), wxSplitterWindow);
+    ASSERT_NE(viewer, nullptr);
+    viewer->SetSashPosition(viewer->GetSashPosition() + 40, true);
+    pump(200);
+    ASSERT_GT(panel->GetClientSize().GetWidth(), before.GetWidth());
+    ASSERT_GT(panel->GetClientSize().GetHeight(), before.GetHeight());
+    const wxImage after = panel->getFrame().ConvertToImage();
+    EXPECT_EQ(after.GetSize(), panel->GetClientSize());
+    // The clear colour reaches the new corner, and the texture keeps its texels where they were.
+    const wxPoint corner(after.GetWidth() - 1, after.GetHeight() - 1);
+    EXPECT_EQ(after.GetRed(corner.x, corner.y), 0x59);
+    EXPECT_EQ(after.GetGreen(corner.x, corner.y), 0x87);
+    EXPECT_EQ(after.GetBlue(corner.x, corner.y), 0xB2);
+    for (int y = 0; y < 50; ++y)
+        for (int x = 0; x < 80; ++x)
+            ASSERT_TRUE(after.GetRed(x, y) == before.GetRed(x, y) && after.GetGreen(x, y) == before.GetGreen(x, y) &&
+                        after.GetBlue(x, y) == before.GetBlue(x, y))
+                << "at " << x << ", " << y;
 }

@@ -2,6 +2,7 @@
 
 #include "Backend/ReopenRecord.h"
 #include "Common/MessageLog/MessageLog.h"
+#include "Common/SafeFile/SafeFile.h"
 #include "Common/STDFunctions/STDFunctions.h"
 #include "Platform/Direct3D.h"
 #include "RenderSystem/RenderSystem.h"
@@ -9,9 +10,7 @@
 
 #include <cerrno>
 #include <cstdio>
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace
 {
@@ -37,12 +36,9 @@ enum class Claim
 // over a file that is this restart's own, never over a user's file or another program's copy.
 Claim claimFile(const std::string& path)
 {
-    const int descriptor =
-        open(STDFunctions::nativePath(path).c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-    if (descriptor < 0)
-        return errno == EEXIST ? Claim::TAKEN : Claim::IMPOSSIBLE;
-    close(descriptor);
-    return Claim::CLAIMED;
+    if (SafeFile::claim(STDFunctions::nativePath(path)))
+        return Claim::CLAIMED;
+    return errno == EEXIST ? Claim::TAKEN : Claim::IMPOSSIBLE;
 }
 } // namespace
 

@@ -1,6 +1,7 @@
 #include "Backend/Settings.h"
 
 #include "Common/MessageLog/MessageLog.h"
+#include "Common/SafeFile/FileReplacement.h"
 #include "Common/STDFunctions/LittleEndian.h"
 
 #include <cstdint>
@@ -189,7 +190,7 @@ bool Settings::saveFile(std::string path)
     }
     const std::string target = path.empty() ? m_filePath : path;
 
-    // The whole file is built first, so the file on disk is only truncated when there is something
+    // The whole file is built first, so the file on disk is only replaced when there is something
     // complete to put in its place.
     std::ostringstream image(std::ios::out | std::ios::binary);
     if (!writeFields(image, fileOrder(*this)))
@@ -199,17 +200,16 @@ bool Settings::saveFile(std::string path)
         return false;
     }
 
-    std::ofstream stream(STDFunctions::nativePath(target), std::ios::out | std::ios::binary | std::ios::trunc);
-    if (!stream.is_open())
+    FileReplacement file(STDFunctions::nativePath(target));
+    if (!file.isOpen())
     {
         MessageLog::getInstance()->log(LOG_ERROR, "Save canceled, stream not open: %s", SOURCE_FILE, 40,
                                        "Settings::saveFile", target.c_str());
         return false;
     }
     const std::string bytes = image.str();
-    stream.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    stream.close();
-    if (stream.fail())
+    file.stream().write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    if (!file.commit())
     {
         MessageLog::getInstance()->log(LOG_ERROR, "Save failed, unable to write the settings file: %s",
                                        SOURCE_FILE, 72, "Settings::saveFile", target.c_str());

@@ -1,18 +1,12 @@
 #include "Platform/D3DXTexture.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <atomic>
-#include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <new>
 #include <string>
 #include <vector>
 
+#include "Common/SafeFile/FileReplacement.h"
 #include "Platform/DdsFile.h"
 #include "Platform/IDirect3DSurface9.h"
 #include "Platform/IDirect3DTexture9.h"
@@ -24,62 +18,16 @@
 
 namespace {
 
-// Opens a fresh temporary file beside the target, so that the final rename stays on one file system.
-int openTemporaryBeside(const std::string& target, std::string& temporary)
-{
-    static std::atomic<unsigned> s_counter{0};
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        temporary = target + ".tmp" + std::to_string(getpid()) + "-" + std::to_string(s_counter++);
-        int descriptor = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (descriptor >= 0 || errno != EEXIST) {
-            return descriptor;
-        }
-    }
-    return -1;
-}
-
-bool writeAll(int descriptor, const std::vector<uint8_t>& bytes)
-{
-    size_t written = 0;
-    while (written < bytes.size()) {
-        ssize_t step = ::write(descriptor, bytes.data() + written, bytes.size() - written);
-        if (step < 0 && errno == EINTR) {
-            continue;
-        }
-        if (step <= 0) {
-            return false;
-        }
-        written += size_t(step);
-    }
-    return true;
-}
-
-// A file nobody may write is read-only, as on Windows: it is not replaced.
-bool isReadOnlyFile(const std::string& path)
-{
-    struct stat status;
-    return stat(path.c_str(), &status) == 0 && (status.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
-}
-
-// Writes the bytes to a temporary file and renames it over the target: the target is either the
-// complete new file or untouched.
+// The target is either the complete new file or untouched; a file nobody may write is read-only, as
+// on Windows, and is not replaced.
 bool replaceFile(const std::string& target, const std::vector<uint8_t>& bytes)
 {
-    if (isReadOnlyFile(target)) {
+    FileReplacement file(target);
+    if (!file.isOpen()) {
         return false;
     }
-    std::string temporary;
-    int descriptor = openTemporaryBeside(target, temporary);
-    if (descriptor < 0) {
-        return false;
-    }
-    bool written = writeAll(descriptor, bytes);
-    written = ::close(descriptor) == 0 && written;
-    if (!written || std::rename(temporary.c_str(), target.c_str()) != 0) {
-        std::remove(temporary.c_str());
-        return false;
-    }
-    return true;
+    file.stream().write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    return file.commit();
 }
 
 // The part of a level a rectangle selects; null means the whole level. False when it does not lie

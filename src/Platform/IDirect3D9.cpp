@@ -25,8 +25,7 @@ UINT backBufferSize(UINT asked, HWND window, UINT (PresentTarget::*clientSize)()
     if (window == nullptr) {
         return memorySize;
     }
-    UINT client = (window->*clientSize)();
-    return client == 0 ? 1 : client;
+    return IDirect3DDevice9::windowBackBufferSize((window->*clientSize)());
 }
 
 } // namespace
@@ -79,7 +78,8 @@ HRESULT IDirect3D9::CreateDevice(UINT adapter, D3DDEVTYPE deviceType, HWND focus
     }
     IDirect3DDevice9* created = nullptr;
     try {
-        created = new IDirect3DDevice9(this, window, width, height);
+        const bool followsWindow = parameters->BackBufferWidth == 0 && parameters->BackBufferHeight == 0;
+        created = new IDirect3DDevice9(this, window, width, height, followsWindow);
     } catch (const std::bad_alloc&) {
         return D3DERR_OUTOFVIDEOMEMORY;
     }

@@ -77,8 +77,9 @@ bool DrawCommand::operator==(const DrawCommand& other) const
            color == other.color && blend == other.blend && texture == other.texture && revision == other.revision;
 }
 
-IDirect3DDevice9::IDirect3DDevice9(IDirect3D9* direct3D, HWND window, UINT width, UINT height)
-    : m_direct3D(direct3D), m_window(window), m_width(width), m_height(height),
+IDirect3DDevice9::IDirect3DDevice9(IDirect3D9* direct3D, HWND window, UINT width, UINT height, bool followsWindow)
+    : m_direct3D(direct3D), m_window(window), m_followsWindow(followsWindow && window != nullptr), m_width(width),
+      m_height(height),
       m_backBuffer(size_t(width) * height, OPAQUE_ALPHA), m_frontBuffer(size_t(width) * height, OPAQUE_ALPHA),
       m_frameInterval(window != nullptr ? WINDOW_FRAME_INTERVAL : std::chrono::microseconds(0))
 {
@@ -114,6 +115,7 @@ HRESULT IDirect3DDevice9::Clear(DWORD count, const D3DRECT* rects, DWORD flags, 
     if ((flags & D3DCLEAR_TARGET) == 0) {
         return D3D_OK;
     }
+    startFrame();
     const LONG width = static_cast<LONG>(m_width);
     const LONG height = static_cast<LONG>(m_height);
     DrawCommand command;
@@ -247,7 +249,25 @@ HRESULT IDirect3DDevice9::CreateTexture(UINT width, UINT height, UINT levels, DW
 
 void IDirect3DDevice9::queueCommand(DrawCommand command)
 {
+    startFrame();
     m_commands.push_back(std::move(command));
+}
+
+// A frame in the making keeps the size it started with: its commands were clipped to it. The pixels of
+// the old size are not kept either: every frame is drawn whole.
+void IDirect3DDevice9::startFrame()
+{
+    if (!m_followsWindow || !m_commands.empty()) {
+        return;
+    }
+    const UINT width = std::min(windowBackBufferSize(m_window->clientWidth()), D3D_MAX_TEXTURE_DIMENSION);
+    const UINT height = std::min(windowBackBufferSize(m_window->clientHeight()), D3D_MAX_TEXTURE_DIMENSION);
+    if (width == m_width && height == m_height) {
+        return;
+    }
+    m_width = width;
+    m_height = height;
+    m_backBuffer.assign(size_t(width) * height, OPAQUE_ALPHA);
 }
 
 bool IDirect3DDevice9::isFullClear(const DrawCommand& command) const

@@ -58,7 +58,10 @@ struct DrawCommand {
 };
 
 // A windowed device that renders in software into a back buffer of the window's client size (or into
-// memory only, without a window). Drawing calls are kept as commands and carried out by Present, which
+// memory only, without a window). A device created for its window's client size (a back buffer of 0 × 0
+// asked for) keeps following it: every frame starts at the window's current client size, so a window that
+// has grown is covered at the next frame and texels stay 1:1 (a Direct3D device would stretch the old size
+// until a reset). Drawing calls are kept as commands and carried out by Present, which
 // hands the frame to the window's PresentTarget only when it differs from the one handed over before,
 // and then waits out the rest of the frame interval so that a caller that redraws continuously does not
 // keep a core busy.
@@ -77,6 +80,10 @@ public:
     static constexpr UINT MEMORY_BACK_BUFFER_HEIGHT = 480;
     // The frame interval of a device with a window: 60 frames a second.
     static constexpr std::chrono::microseconds WINDOW_FRAME_INTERVAL{16667};
+
+    // The back buffer's width or height for a window's client width or height: at least 1, as for a
+    // minimised window.
+    static UINT windowBackBufferSize(UINT clientSize) { return clientSize == 0 ? 1 : clientSize; }
 
     // D3D_OK, D3DERR_DEVICELOST while the device is lost, D3DERR_DEVICENOTRESET once it has been lost.
     HRESULT TestCooperativeLevel();
@@ -117,8 +124,11 @@ public:
 private:
     friend class IDirect3D9;
 
-    IDirect3DDevice9(IDirect3D9* direct3D, HWND window, UINT width, UINT height);
+    IDirect3DDevice9(IDirect3D9* direct3D, HWND window, UINT width, UINT height, bool followsWindow);
     ~IDirect3DDevice9() override;
+
+    // The first drawing call of a frame takes the window's client size when the device follows it.
+    void startFrame();
 
     bool isFullClear(const DrawCommand& command) const;
     bool frameIsUnchanged() const;
@@ -134,6 +144,7 @@ private:
 
     IDirect3D9* m_direct3D;
     HWND m_window;
+    bool m_followsWindow;
     UINT m_width;
     UINT m_height;
     bool m_inScene = false;

@@ -92,7 +92,9 @@ HRESULT IDirect3DTexture9::LockRect(UINT level, D3DLOCKED_RECT* lockedRect, cons
         LONG h = static_cast<LONG>(height(level));
         bool inside = rect->left >= 0 && rect->top >= 0 && rect->left < rect->right &&
                       rect->top < rect->bottom && rect->right <= w && rect->bottom <= h;
-        bool aligned = !block || (rect->left % 4 == 0 && rect->top % 4 == 0);
+        // A rectangle starts on a block, or (for a format narrower than a byte) on a whole byte.
+        bool aligned = block ? rect->left % 4 == 0 && rect->top % 4 == 0
+                             : size_t(rect->left) * m_formatInfo->bitsPerPixel % 8 == 0;
         if (!inside || !aligned) {
             return D3DERR_INVALIDCALL;
         }

@@ -50,7 +50,8 @@ const TextureFormatInfo s_table[] = {
     pixel(D3DFMT_A8, "A8", 8, masks(DDPF_ALPHA, 8, 0, 0, 0, 0xFF)),
     pixel(D3DFMT_L8, "L8", 8, masks(DDPF_LUMINANCE, 8, 0xFF, 0, 0, 0)),
     pixel(D3DFMT_A8L8, "A8L8", 16, masks(DDPF_LUMINANCE | DDPF_ALPHAPIXELS, 16, 0xFF, 0, 0, 0xFF00)),
-    // Formats whose size is known but whose pixels the stand-in does not interpret.
+    // Formats whose size is known but whose pixels the stand-in does not interpret. Every code of the
+    // platform's format list has its row, so that an archive sizes the levels of each by its real width.
     opaque(D3DFMT_R3G3B2, "R3G3B2", 8),
     opaque(D3DFMT_A8R3G3B2, "A8R3G3B2", 16),
     opaque(D3DFMT_X4R4G4B4, "X4R4G4B4", 16),
@@ -76,6 +77,32 @@ const TextureFormatInfo s_table[] = {
     opaque(D3DFMT_G32R32F, "G32R32F", 64),
     opaque(D3DFMT_A32B32G32R32F, "A32B32G32R32F", 128),
     opaque(D3DFMT_CxV8U8, "CxV8U8", 16),
+    opaque(D3DFMT_A1, "A1", 1),
+    opaque(D3DFMT_A2B10G10R10_XR_BIAS, "A2B10G10R10_XR_BIAS", 32),
+    // Depth and stencil.
+    opaque(D3DFMT_D16_LOCKABLE, "D16_LOCKABLE", 16),
+    opaque(D3DFMT_D32, "D32", 32),
+    opaque(D3DFMT_D15S1, "D15S1", 16),
+    opaque(D3DFMT_D24S8, "D24S8", 32),
+    opaque(D3DFMT_D24X8, "D24X8", 32),
+    opaque(D3DFMT_D24X4S4, "D24X4S4", 32),
+    opaque(D3DFMT_D16, "D16", 16),
+    opaque(D3DFMT_D32F_LOCKABLE, "D32F_LOCKABLE", 32),
+    opaque(D3DFMT_D24FS8, "D24FS8", 32),
+    opaque(D3DFMT_D32_LOCKABLE, "D32_LOCKABLE", 32),
+    opaque(D3DFMT_S8_LOCKABLE, "S8_LOCKABLE", 8),
+    // Video formats: two pixels share four bytes, sized here as 16 bits a pixel.
+    opaque(D3DFMT_UYVY, "UYVY", 16),
+    opaque(D3DFMT_R8G8_B8G8, "R8G8_B8G8", 16),
+    opaque(D3DFMT_YUY2, "YUY2", 16),
+    opaque(D3DFMT_G8R8_G8B8, "G8R8_G8B8", 16),
+    // Two 32-bit elements a pixel.
+    opaque(D3DFMT_MULTI2_ARGB8, "MULTI2_ARGB8", 64),
+    // Buffer formats: bytes, 16-bit and 32-bit indices.
+    opaque(D3DFMT_VERTEXDATA, "VERTEXDATA", 8),
+    opaque(D3DFMT_INDEX16, "INDEX16", 16),
+    opaque(D3DFMT_INDEX32, "INDEX32", 32),
+    opaque(D3DFMT_BINARYBUFFER, "BINARYBUFFER", 8),
 };
 
 const TextureFormatInfo s_unknown = opaque(D3DFMT_UNKNOWN, "UNKNOWN", 8);

@@ -256,7 +256,8 @@ void WTDFile::readRecord(const ByteReader& body, TextureEntry& entry)
 void WTDFile::readTextureNames(const unsigned char* body)
 {
     const ByteReader reader(body, getTotalSize());
-    for (TextureEntry& entry : m_textures) {
+    for (size_t i = 0; i < m_textures.size(); ++i) {
+        TextureEntry& entry = m_textures[i];
         const uint64_t start = entry.record.namePointer;
         // The first byte is taken whatever it is, then bytes up to a NUL, 64 bytes or the end of the body.
         uint64_t length = reader.available(start, 1);
@@ -269,6 +270,12 @@ void WTDFile::readTextureNames(const unsigned char* body)
                               static_cast<size_t>(length - s_namePrefixLength));
         else
             entry.name.clear();
+        // Cut by the end of the body rather than by its NUL or the length limit: the file is damaged.
+        if (length == limit && limit < kMaxNameBytes)
+            messageLog()->log(LOG_WARNING,
+                              "The name of texture %i runs past the end of the file data and is cut short: %s",
+                              s_logSource, 296, "WTDFile::readTextureNames", static_cast<int>(i),
+                              entry.name.c_str());
     }
 }
 

@@ -81,8 +81,8 @@ public:
     void buildBlockTable(BlockTableItem* items, const uint32_t& physicalStart);
     // Pixel data size of texture index over all its levels (64-bit: see getLevelSize).
     uint64_t getTextureDataSize(uint32_t index);
-    // Places the blocks of one segment and gives its size code; false (code 0) when the segment cannot
-    // be described by a size code or a 28-bit position. Needs no archive: the layout is a pure function.
+    // The segment packer under the archive's names (see SegmentPacker): places the blocks of one
+    // segment and gives its size code; false (code 0) when the segment cannot be described.
     static bool packSegment(BlockTableItem* items, int count, uint32_t start, uint8_t tag, uint32_t& code);
     static int compareBlockSize(const void* a, const void* b);
     static uint32_t nextPowerOfTwo(uint32_t v);

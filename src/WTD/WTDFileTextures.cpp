@@ -32,11 +32,10 @@ void logError(const char* function, int line, const char* format, const std::str
                                    text.c_str());
 }
 
-// A record holds widths and heights as signed 16-bit numbers: 16384 is the largest power of two that
-// fits (and the largest texture the device makes). 0 passes, as the power-of-two rule has it.
-bool isStorableDimension(UINT value)
+// 0 passes, as the power-of-two rule has it.
+bool isPowerOfTwo(UINT value)
 {
-    return value <= D3D_MAX_TEXTURE_DIMENSION && (value & (0u - value)) == value;
+    return (value & (0u - value)) == value;
 }
 
 // The wide form of a path for the D3DX file calls, or null when the path is too long to widen: the
@@ -64,11 +63,22 @@ bool createTextureFromImage(IDirect3DDevice9* device, STDFunctions* functions, c
                  "Unable to get image information for file: ", path);
         return false;
     }
-    if (!isStorableDimension(info.Width) || !isStorableDimension(info.Height)) {
+    if (!isPowerOfTwo(info.Width) || !isPowerOfTwo(info.Height)) {
         MessageLog::getInstance()->log(
             LOG_ERROR, "The texture width: %i and height: %i must be a power of 2, file: %s",
             WTDFile::s_logSource, messages.powerOfTwoLine, messages.function, static_cast<int>(info.Width),
             static_cast<int>(info.Height), path.c_str());
+        return false;
+    }
+    // A record holds widths and heights as signed 16-bit numbers: 16384 is the largest power of two that
+    // fits (and the largest texture the device makes).
+    if (info.Width > D3D_MAX_TEXTURE_DIMENSION || info.Height > D3D_MAX_TEXTURE_DIMENSION) {
+        MessageLog::getInstance()->log(LOG_ERROR,
+                                       "The texture size %i x %i is above the largest an archive can hold "
+                                       "(%i pixels a side), file: %s",
+                                       WTDFile::s_logSource, messages.powerOfTwoLine, messages.function,
+                                       static_cast<int>(info.Width), static_cast<int>(info.Height),
+                                       static_cast<int>(D3D_MAX_TEXTURE_DIMENSION), path.c_str());
         return false;
     }
     if (FAILED(D3DXCreateTextureFromFileW(device, widenPath(functions, path), &texture)) ||

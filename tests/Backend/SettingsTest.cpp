@@ -1,13 +1,20 @@
 #include "Backend/Settings.h"
 #include "Support/LogCapture.h"
+#include "Support/FileSizeLimit.h"
 #include "Support/TempDirTest.h"
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <filesystem>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace
 {
@@ -357,6 +364,28 @@ TEST_F(SettingsTest, ReadOnlyFileLoadsButIsNeverOverwritten)
     EXPECT_FALSE(settings.saveFile("config/other.bcf"));
     struct stat status;
     EXPECT_NE(stat("config/other.bcf", &status), 0);
+}
+
+TEST_F(SettingsTest, SaveThatFailsHalfWayKeepsTheOldFile)
+{
+    writeFile(SETTINGS_PATH, DEFAULT_FILE);
+    Settings settings(SETTINGS_PATH);
+    settings.m_spareString = std::string(8000, 'x');
+    LogCapture::instance().clear();
+
+    // In a child that may write no file beyond 4096 bytes, the new file cannot be written whole.
+    EXPECT_TRUE(passesUnderFileSizeLimit(4096, [&settings] {
+        const bool saved = settings.saveFile();
+        const std::vector<LogCapture::Entry>& entries = LogCapture::instance().entries();
+        return !saved && entries.size() == 1 &&
+               entries[0].line ==
+                   "Settings::saveFile(72) - Save failed, unable to write the settings file: config/varnel.bcf";
+    })) << "the failed save did not report itself";
+    EXPECT_EQ(readFile(SETTINGS_PATH), DEFAULT_FILE);
+    std::set<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator("config"))
+        names.insert(entry.path().filename().string());
+    EXPECT_EQ(names, std::set<std::string>{"varnel.bcf"});
 }
 
 TEST_F(SettingsTest, PercentInPathIsNeverAFormat)

@@ -5,12 +5,17 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <set>
 #include <string>
 #include <vector>
+
+#include <sys/resource.h>
 
 namespace
 {
@@ -242,6 +247,30 @@ TEST_F(MessageLogTest, EverySaveWritesEverythingStoredSoFar)
             "\n\n1 Warning messages\n" + RULE + "Test::c(3) - second\n" + "\n\n1 Error messages\n" + RULE +
             "Test::b(2) - broken: 7\n";
         return log->saveLog("second.txt") && expectEqual(second, fileContents("second.txt"));
+    });
+}
+
+TEST_F(MessageLogTest, SaveThatFailsHalfWayKeepsTheOldFile)
+{
+    expectInFreshLog([] {
+        MessageLog* log = messageLog();
+        if (!log->saveLog("log.txt"))
+            return false;
+        const std::string before = fileContents("log.txt");
+        for (int i = 0; i < 100; ++i)
+            log->log(LOG_INFORMATION, "%s", SOURCE, 1, "Test::fill", std::string(100, 'x').c_str());
+        // No file may grow beyond 4096 bytes now: the new log cannot be written whole.
+        signal(SIGXFSZ, SIG_IGN);
+        const rlimit limits{4096, 4096};
+        setrlimit(RLIMIT_FSIZE, &limits);
+        if (log->saveLog("log.txt"))
+            return false;
+        std::set<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator("."))
+            names.insert(entry.path().filename().string());
+        return expectEqual(before, fileContents("log.txt")) && names == std::set<std::string>{"log.txt"} &&
+            expectEqual("STDFunctions::logFOpenError(416) - Unable to open the file stream: log.txt",
+                        log->getErrorMessages().back());
     });
 }
 

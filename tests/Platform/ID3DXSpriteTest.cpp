@@ -157,6 +157,19 @@ TEST_F(ID3DXSpriteTest, DrawsTheSourceRectangleAtPositionMinusCentreWithSourceAl
     expectRenderSystemLayout();
 }
 
+TEST_F(ID3DXSpriteTest, AfterTheWindowGrowsTheTextureIsDrawnUnscaledInTheWholeWindow)
+{
+    const RECT source{4, 2, 8, 6};
+    m_window.resize(11, 10);
+    drawFrame(m_texture, &source);
+    ASSERT_EQ(m_window.frameWidth(), 11u);
+    m_window.resize(40, 30);
+    drawFrame(m_texture, &source);
+    ASSERT_EQ(m_window.frameWidth(), 40u);
+    ASSERT_EQ(m_window.frameHeight(), 30u);
+    expectRenderSystemLayout();
+}
+
 TEST_F(ID3DXSpriteTest, SourceRectangleIsClippedToTheTexturesRealSize)
 {
     // A record that claims 64 × 32 for an 8 × 6 texture draws the same as the true size.

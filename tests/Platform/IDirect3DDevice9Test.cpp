@@ -113,6 +113,55 @@ TEST_F(IDirect3DDevice9Test, BackBufferTakesTheClientSizeOrTheMemorySize)
     sizedDevice->Release();
 }
 
+TEST_F(IDirect3DDevice9Test, AWindowSizedBackBufferFollowsTheWindowFromTheNextFrame)
+{
+    clearAndPresent(BLUE_GREY);
+    m_window.resize(48, 24);
+    clearAndPresent(0xFF000000u);
+    EXPECT_EQ(m_device->backBufferWidth(), 48u);
+    EXPECT_EQ(m_device->backBufferHeight(), 24u);
+    ASSERT_EQ(m_window.frameWidth(), 48u);
+    ASSERT_EQ(m_window.frameHeight(), 24u);
+    EXPECT_TRUE(std::all_of(m_window.frame().begin(), m_window.frame().end(),
+                            [](D3DCOLOR pixel) { return pixel == 0xFF000000u; }));
+
+    // A frame in the making keeps the size it started with.
+    m_device->Clear(0, nullptr, D3DCLEAR_TARGET, BLUE_GREY, 1.0f, 0);
+    m_window.resize(20, 10);
+    D3DRECT everything{0, 0, 100, 100};
+    m_device->Clear(1, &everything, D3DCLEAR_TARGET, 0xFFFF0000u, 1.0f, 0);
+    m_device->Present(nullptr, nullptr, nullptr, nullptr);
+    ASSERT_EQ(m_window.frameWidth(), 48u);
+    EXPECT_EQ(m_window.pixel(47, 23), 0xFFFF0000u);
+
+    clearAndPresent(BLUE_GREY);
+    EXPECT_EQ(m_window.frameWidth(), 20u);
+    EXPECT_EQ(m_window.frameHeight(), 10u);
+    // A minimised window still has a back buffer.
+    m_window.resize(0, 0);
+    clearAndPresent(BLUE_GREY);
+    EXPECT_EQ(m_window.frameWidth(), 1u);
+    EXPECT_EQ(m_window.frameHeight(), 1u);
+}
+
+TEST_F(IDirect3DDevice9Test, ABackBufferOfAGivenSizeKeepsIt)
+{
+    D3DPRESENT_PARAMETERS parameters = windowedParameters(&m_window);
+    parameters.BackBufferWidth = 8;
+    parameters.BackBufferHeight = 4;
+    IDirect3DDevice9* sizedDevice = nullptr;
+    ASSERT_EQ(m_direct3D->CreateDevice(0, D3DDEVTYPE_HAL, &m_window, D3DCREATE_SOFTWARE_VERTEXPROCESSING,
+                                       &parameters, &sizedDevice),
+              D3D_OK);
+    sizedDevice->setFrameInterval(std::chrono::microseconds(0));
+    m_window.resize(64, 64);
+    sizedDevice->Clear(0, nullptr, D3DCLEAR_TARGET, BLUE_GREY, 1.0f, 0);
+    sizedDevice->Present(nullptr, nullptr, nullptr, nullptr);
+    EXPECT_EQ(m_window.frameWidth(), 8u);
+    EXPECT_EQ(m_window.frameHeight(), 4u);
+    sizedDevice->Release();
+}
+
 TEST_F(IDirect3DDevice9Test, OnlyDevicesWithAWindowArePaced)
 {
     D3DPRESENT_PARAMETERS parameters = windowedParameters(&m_window);

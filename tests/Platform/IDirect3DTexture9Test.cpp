@@ -109,6 +109,16 @@ TEST_F(IDirect3DTexture9Test, LockingRulesAndRevision)
     EXPECT_EQ(static_cast<uint8_t*>(locked.pBits) - blocks->levelData(0), 16 + 8);
     blocks->UnlockRect(0);
     blocks->Release();
+
+    // One bit a pixel: a rectangle must start on a byte, or its address would name the wrong pixels.
+    IDirect3DTexture9* bits = make(16, 2, 1, D3DFMT_A1);
+    RECT insideAByte = {3, 0, 8, 1};
+    EXPECT_TRUE(FAILED(bits->LockRect(0, &locked, &insideAByte, 0)));
+    RECT onAByte = {8, 1, 16, 2};
+    ASSERT_EQ(bits->LockRect(0, &locked, &onAByte, 0), D3D_OK);
+    EXPECT_EQ(static_cast<uint8_t*>(locked.pBits) - bits->levelData(0), 2 + 1);
+    bits->UnlockRect(0);
+    bits->Release();
 }
 
 TEST_F(IDirect3DTexture9Test, OpaqueFormatsKeepTheirBytesSizedByTheirPixels)

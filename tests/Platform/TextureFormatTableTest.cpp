@@ -28,11 +28,14 @@ TEST(TextureFormatTable, RowsAreUniqueAndConsistent)
         EXPECT_TRUE(codes.insert(rows[i].code).second) << rows[i].name;
         if (rows[i].kind == FormatKind::Block) {
             EXPECT_TRUE(rows[i].blockBytes == 8 || rows[i].blockBytes == 16) << rows[i].name;
-        } else {
+        } else if (rows[i].kind == FormatKind::Pixel) {
             EXPECT_EQ(rows[i].bitsPerPixel % 8, 0u) << rows[i].name;
         }
         if (rows[i].kind == FormatKind::Opaque) {
+            // Only A1 is narrower than a byte; the wider opaque formats are whole bytes a pixel.
+            EXPECT_TRUE(rows[i].bitsPerPixel == 1 || rows[i].bitsPerPixel % 8 == 0) << rows[i].name;
             EXPECT_FALSE(rows[i].decodable || rows[i].encodable) << rows[i].name;
+            EXPECT_EQ(rows[i].dds.flags, 0u) << rows[i].name << " is never written as DDS";
         }
     }
 }

@@ -2,6 +2,7 @@
 #include "RSC/RSCFile.h"
 
 #include "Support/LogCapture.h"
+#include "Support/FileSizeLimit.h"
 #include "Support/TempDirTest.h"
 
 #include <gtest/gtest.h>
@@ -69,25 +70,15 @@ TEST_F(RSCFileWriteTest, ClosedStreamWritesNothing)
 TEST_F(RSCFileWriteTest, WriteThatDoesNotReachTheFileIsReported)
 {
     // A child limited to 100 bytes per file: the data write fails although the stream is open.
-    const pid_t child = fork();
-    ASSERT_NE(-1, child);
-    if (child == 0)
-    {
-        signal(SIGXFSZ, SIG_IGN);
-        const rlimit limit{100, 100};
-        setrlimit(RLIMIT_FSIZE, &limit);
+    EXPECT_TRUE(passesUnderFileSizeLimit(100, [] {
         TestContainer container;
         std::fstream stream("limited.bin", std::ios::out | std::ios::binary);
         const std::string data(100000, 'd');
         const uint32_t length = static_cast<uint32_t>(data.size());
         const bool header = container.writeRSCFileHeader(stream);
         const bool body = container.writeRSCFileData(stream, data.data(), length);
-        _exit(header && !body ? 0 : 1);
-    }
-    int status = 0;
-    ASSERT_EQ(child, waitpid(child, &status, 0));
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(0, WEXITSTATUS(status));
+        return header && !body;
+    }));
 }
 
 TEST_F(RSCFileWriteTest, ZlibResultTexts)

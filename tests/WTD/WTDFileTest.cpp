@@ -228,6 +228,8 @@ TEST_F(WTDFileTest, NamesKeepFiftyEightCharactersAndLoseTheirPrefix)
     EXPECT_EQ("ix", file.m_textures[1].name);
     EXPECT_EQ("", file.m_textures[2].name);
     EXPECT_EQ("dir\\x", file.m_textures[3].name);
+    // Cut by the length limit, as names are: no warning.
+    EXPECT_NOTHING_LOGGED(LOG_WARNING);
 }
 
 TEST_F(WTDFileTest, WrongRecordTypeKeepsANewEntry)
@@ -502,11 +504,16 @@ TEST_F(WTDFileTest, RecordRunningPastTheBodyEndIsNotRead)
 TEST_F(WTDFileTest, NamePointersPastTheEndGiveEmptyNames)
 {
     ArchiveBuilder builder;
+    builder.addTexture("kept", 4, 4, kDXT1, 1);
     builder.addTexture("lost", 4, 4, kDXT1, 1).namePointer = 0x5FFFFFFF;
     WTDFile& file = open(builder);
     EXPECT_FALSE(file.hasLoadFailed());
-    EXPECT_EQ("", file.m_textures[0].name);
-    expectPixels(file.m_textures[0], builder.textures[0]);
+    EXPECT_EQ("kept", file.m_textures[0].name);
+    EXPECT_EQ("", file.m_textures[1].name);
+    EXPECT_LOGGED_LINE(LOG_WARNING, "WTDFile::readTextureNames(296) - The name of texture 1 runs past the end "
+                                    "of the file data and is cut short: ");
+    EXPECT_EQ(1u, LogCapture::instance().count(LOG_WARNING));
+    expectPixels(file.m_textures[1], builder.textures[1]);
 }
 
 TEST_F(WTDFileTest, NameWithoutNulStopsAtTheEndOfTheBody)
@@ -529,6 +536,8 @@ TEST_F(WTDFileTest, NameWithoutNulStopsAtTheEndOfTheBody)
     WTDFile& file = openPath("archive.wtd");
     EXPECT_FALSE(file.hasLoadFailed());
     EXPECT_EQ("tail", file.m_textures[0].name);
+    EXPECT_LOGGED_LINE(LOG_WARNING, "WTDFile::readTextureNames(296) - The name of texture 0 runs past the end "
+                                    "of the file data and is cut short: tail");
 }
 
 TEST_F(WTDFileTest, PixelsPastTheEndAreLeftZeroWithAWarning)

@@ -359,9 +359,8 @@ TEST_F(WTDFileTexturesTest, RefusesFilesThatCannotBecomeTexturesAndAddsNothing)
                        "power of 2, file: odd.png");
     // 32768 is a power of two, but neither the device nor a record's signed 16-bit width can hold it.
     EXPECT_FALSE(m_archive->addTexture("wide.png", ""));
-    EXPECT_LOGGED_LINE(LOG_ERROR,
-                       "WTDFile::addTexture(1110) - The texture width: 32768 and height: 2 must be a "
-                       "power of 2, file: wide.png");
+    EXPECT_LOGGED_LINE(LOG_ERROR, "WTDFile::addTexture(1110) - The texture size 32768 x 2 is above the largest "
+                                  "an archive can hold (16384 pixels a side), file: wide.png");
     TestHooks::failNextTextureCreation();
     EXPECT_FALSE(m_archive->addTexture("good.png", ""));
     EXPECT_LOGGED_LINE(LOG_ERROR, "WTDFile::addTexture(1123) - Failed to create texture for file: good.png");
@@ -406,22 +405,26 @@ TEST_F(WTDFileTexturesTest, NeverDescribesMoreLevelsThanTheDimensionsAllow)
     }
 }
 
-TEST_F(WTDFileTexturesTest, SidesAboveTheLimitGetThePowerOfTwoErrorOnAddAndReplace)
+TEST_F(WTDFileTexturesTest, SidesAboveTheLimitGetTheirOwnErrorOnAddAndReplace)
 {
     ASSERT_TRUE(DdsBuilder(D3DFMT_DXT1, 16, 16).write("small.dds"));
     ASSERT_TRUE(DdsBuilder(D3DFMT_DXT1, 4, 32768).write("tall.dds"));
+    ASSERT_TRUE(DdsBuilder(D3DFMT_DXT1, 32768, 4).write("long.dds"));
+    ASSERT_TRUE(DdsBuilder(D3DFMT_DXT1, 40000, 4).write("odd.dds"));
     added("small.dds");
     m_archive->setModified(false);
     const TextureEntry before = m_archive->m_textures[0];
 
     EXPECT_FALSE(m_archive->addTexture("tall.dds", ""));
-    EXPECT_LOGGED_LINE(LOG_ERROR,
-                       "WTDFile::addTexture(1110) - The texture width: 4 and height: 32768 must be a "
-                       "power of 2, file: tall.dds");
-    EXPECT_FALSE(m_archive->replaceTexture("tall.dds", 0));
-    EXPECT_LOGGED_LINE(LOG_ERROR,
-                       "WTDFile::replaceTexture(1192) - The texture width: 4 and height: 32768 must be a "
-                       "power of 2, file: tall.dds");
+    EXPECT_LOGGED_LINE(LOG_ERROR, "WTDFile::addTexture(1110) - The texture size 4 x 32768 is above the largest "
+                                  "an archive can hold (16384 pixels a side), file: tall.dds");
+    EXPECT_FALSE(m_archive->replaceTexture("long.dds", 0));
+    EXPECT_LOGGED_LINE(LOG_ERROR, "WTDFile::replaceTexture(1192) - The texture size 32768 x 4 is above the "
+                                  "largest an archive can hold (16384 pixels a side), file: long.dds");
+    // A side that is no power of two is told so first, however large it is.
+    EXPECT_FALSE(m_archive->addTexture("odd.dds", ""));
+    EXPECT_LOGGED_LINE(LOG_ERROR, "WTDFile::addTexture(1110) - The texture width: 40000 and height: 4 must be "
+                                  "a power of 2, file: odd.dds");
     ASSERT_EQ(m_archive->m_textures.size(), 1u);
     EXPECT_EQ(m_archive->m_textures[0].texture, before.texture);
     EXPECT_EQ(m_archive->m_textures[0].record.height, 16);

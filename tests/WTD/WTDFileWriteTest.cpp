@@ -5,6 +5,7 @@
 #include "Platform/Direct3D.h"
 #include "Common/STDFunctions/LittleEndian.h"
 #include "Support/ArchiveBuilder.h"
+#include "Support/FileSizeLimit.h"
 #include "Support/LogCapture.h"
 #include "Support/TempDirTest.h"
 
@@ -108,22 +109,40 @@ void expectSameRecord(const TextureTOCItem& expected, const TextureTOCItem& actu
 bool saveFailsUnderSizeLimit(WTDFile& file, rlim_t limit, const std::string& expectedLine)
 {
     const std::string path = file.getPath();
-    const pid_t child = fork();
-    if (child == -1)
-        return false;
-    if (child == 0)
-    {
-        signal(SIGXFSZ, SIG_IGN);
-        const rlimit limits{limit, limit};
-        setrlimit(RLIMIT_FSIZE, &limits);
+    return passesUnderFileSizeLimit(limit, [&] {
         LogCapture::instance().clear();
         const bool saved = file.saveFile("", 0);
         const std::vector<LogCapture::Entry>& entries = LogCapture::instance().entries();
         const bool logged = entries.size() == 1 && entries[0].level == LOG_ERROR && entries[0].line == expectedLine;
-        _exit(!saved && logged && file.isModified() && file.getPath() == path ? 0 : 1);
-    }
-    int status = 0;
-    return waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+        return !saved && logged && file.isModified() && file.getPath() == path;
+    });
+}
+
+// The seven levels of a 64 x 16 texture, each of the given byte count, as recognisable patterns.
+std::vector<std::vector<uint8_t>> levelPatterns(const std::vector<size_t>& sizes)
+{
+    std::vector<std::vector<uint8_t>> levels;
+    for (size_t level = 0; level < sizes.size(); ++level)
+        levels.push_back(ArchiveBuilder::pattern(sizes[level], static_cast<uint32_t>(level + 1)));
+    return levels;
+}
+
+// Byte counts of the seven levels of a 64 x 16 texture: the whole pixel data of each level.
+std::vector<size_t> fullLevelSizes(uint32_t bitsPerPixel)
+{
+    std::vector<size_t> sizes;
+    for (uint32_t level = 0; level < 7; ++level)
+        sizes.push_back((std::max(64u >> level, 1u) * bitsPerPixel + 7) / 8 * std::max(16u >> level, 1u));
+    return sizes;
+}
+
+// Byte counts of the seven levels of a 64 x 16 texture by the archive's own size rule.
+std::vector<size_t> storedLevelSizes(uint32_t format)
+{
+    std::vector<size_t> sizes;
+    for (uint32_t level = 0; level < 7; ++level)
+        sizes.push_back(static_cast<size_t>(WTDFile::getLevelSize(format, 64, 16, level)));
+    return sizes;
 }
 
 class WTDFileWriteTest : public TempDirTest
@@ -144,6 +163,37 @@ protected:
         builder.addTexture("sky", 128, 64, D3DFMT_DXT3, 1);
         builder.textures[1].record.reserved18 = 0x1234;  // a field the program does not use survives
         ASSERT_TRUE(builder.writeTo(path));
+    }
+
+    // Writes a 64 x 16 texture of the format with the given levels back to back, opens it, saves it and
+    // opens the save: every level of the last archive holds the bytes it was written with, as far as
+    // its texture holds them.
+    void expectLevelsSurviveASave(uint32_t format, const std::vector<std::vector<uint8_t>>& levels,
+                                  const std::string& what)
+    {
+        ArchiveBuilder builder;
+        ArchiveBuilder::Texture& texture =
+            builder.addTexture("wide", 64, 16, format, static_cast<uint8_t>(levels.size()));
+        texture.pixels.clear();
+        for (const std::vector<uint8_t>& level : levels)
+            texture.pixels.insert(texture.pixels.end(), level.begin(), level.end());
+        ASSERT_TRUE(builder.writeTo("in.wtd")) << what;
+        {
+            WTDFile original("in.wtd", nullptr, WTDFile::s_wholeFile, 0);
+            ASSERT_FALSE(original.hasLoadFailed()) << what;
+            ASSERT_TRUE(original.saveFile("out.wtd", 0)) << what;
+        }
+        WTDFile reread("out.wtd", nullptr, WTDFile::s_wholeFile, 0);
+        ASSERT_EQ(1u, reread.m_textures.size()) << what;
+        const IDirect3DTexture9* held = reread.m_textures[0].texture;
+        ASSERT_NE(nullptr, held) << what;
+        ASSERT_EQ(levels.size(), held->GetLevelCount()) << what;
+        for (UINT level = 0; level < levels.size(); ++level)
+        {
+            const size_t compared = std::min(levels[level].size(), held->levelSize(level));
+            EXPECT_TRUE(std::equal(levels[level].begin(), levels[level].begin() + compared, held->levelData(level)))
+                << what << " level " << level;
+        }
     }
 
     // An archive of count 4 x 4 DXT1 textures with a single level each.
@@ -225,6 +275,42 @@ TEST_F(WTDFileWriteTest, ReadWriteReadKeepsEntriesAndPixelsAndRewritesTheSameBod
     ASSERT_TRUE(reread.saveFile("again.wtd", 0));
     EXPECT_EQ(inflateContainer(readFile("out.wtd")).body, inflateContainer(readFile("again.wtd")).body);
     EXPECT_EQ(readFile("out.wtd"), readFile("again.wtd"));
+}
+
+// Formats wider than a byte a pixel are stored at their full size; DXT levels and the smallest levels of
+// the narrower formats take what the archive's rule gives them. Codes the table does not know keep
+// that rule.
+TEST_F(WTDFileWriteTest, EveryFormatOfTheTableKeepsEveryStoredByteOfSevenLevels)
+{
+    UINT count = 0;
+    const TextureFormatInfo* rows = TextureFormatTable::rows(&count);
+    for (UINT i = 0; i < count; ++i)
+    {
+        const bool wide = rows[i].kind != FormatKind::Block && rows[i].bitsPerPixel > 8;
+        if (wide)
+        {
+            EXPECT_EQ(fullLevelSizes(rows[i].bitsPerPixel), storedLevelSizes(rows[i].code)) << rows[i].name;
+        }
+        expectLevelsSurviveASave(rows[i].code, levelPatterns(storedLevelSizes(rows[i].code)), rows[i].name);
+    }
+    const uint32_t unknown = 0x12345678;
+    EXPECT_EQ(fullLevelSizes(8)[0], storedLevelSizes(unknown)[0]);
+    expectLevelsSurviveASave(unknown, levelPatterns(storedLevelSizes(unknown)), "unknown code");
+}
+
+// Depth, stencil and biased formats were once sized at a byte a pixel: only the first quarter or half
+// of their pixels survived a load, and the next save wrote filler where the rest had been.
+TEST_F(WTDFileWriteTest, DepthStencilAndBiasedFormatsKeepTheirFullLevels)
+{
+    const struct
+    {
+        uint32_t code;
+        uint32_t bitsPerPixel;
+    } formats[] = {{70, 16}, {71, 32}, {73, 16}, {75, 32}, {77, 32}, {79, 32},
+                   {80, 16}, {82, 32}, {83, 32}, {84, 32}, {119, 32}};
+    for (const auto& format : formats)
+        expectLevelsSurviveASave(format.code, levelPatterns(fullLevelSizes(format.bitsPerPixel)),
+                                 "format " + std::to_string(format.code));
 }
 
 TEST_F(WTDFileWriteTest, RecordsTablesAndNamesPointAtEachOther)

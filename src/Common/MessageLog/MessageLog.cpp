@@ -1,9 +1,9 @@
 #include "Common/MessageLog/MessageLog.h"
 
+#include "Common/SafeFile/FileReplacement.h"
 #include "Common/STDFunctions/STDFunctions.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -157,7 +157,8 @@ bool MessageLog::saveLog(const std::string& fileName)
         {"\n\n", "Error", &m_errorMessages},
     };
 
-    // Built in memory and written at once; a failed write or close is reported, never taken for success.
+    // Built in memory and written at once, replacing the file whole; a failed write is reported, never
+    // taken for success.
     std::string contents;
     char heading[64];
     for (const auto& section : sections)
@@ -170,22 +171,17 @@ bool MessageLog::saveLog(const std::string& fileName)
             contents += line + "\n";
     }
 
-    FILE* file = std::fopen(STDFunctions::nativePath(fileName).c_str(), "w");
-    if (file == nullptr)
+    FileReplacement file(STDFunctions::nativePath(fileName));
+    if (!file.isOpen())
     {
-        const errno_t error = errno;
-        STDFunctions::logFOpenError(error, fileName);
+        STDFunctions::logFOpenError(file.error(), fileName);
         log(LOG_ERROR, "File stream is not open: %s", SOURCE_FILE, 228, "MessageLog::saveLog",
             fileName.c_str());
         return false;
     }
-    const bool written = std::fwrite(contents.data(), 1, contents.size(), file) == contents.size();
-    errno_t error = errno;
-    const bool closed = std::fclose(file) == 0;
-    if (written && closed)
+    file.stream().write(contents.data(), static_cast<std::streamsize>(contents.size()));
+    if (file.commit())
         return true;
-    if (written)
-        error = errno;
-    STDFunctions::logFOpenError(error, fileName);
+    STDFunctions::logFOpenError(file.error(), fileName);
     return false;
 }
