@@ -37,6 +37,6 @@ xvfb-run -a -s "-screen 0 1280x1024x24" sh -c '
     sleep 2
     import -window root screen.png
     kill "$editor"
-    convert screen.png -trim +repage "$2/docs/screenshot.png"
+    convert screen.png -trim +repage -strip "$2/docs/screenshot.png"
 ' screenshot "$work" "$root"
 echo "Wrote docs/screenshot.png"
