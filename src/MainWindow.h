@@ -65,7 +65,8 @@ public:
     void resetWindow();
     void saveArchiveList();
     void reopenArchiveList();
-    wxIcon GetIconResource(const wxString& name);
+    // Every window of the editor takes its icon from here.
+    static wxIcon GetIconResource(const wxString& name);
 
     // Lists.
     void updateFileList();

@@ -1,12 +1,28 @@
 #include "MainWindow.h"
 
-// Preferences and About; until they are built each menu item is there and does nothing.
+#include "AboutWindow.h"
+#include "Backend/BackEnd.h"
+#include "OptionWindow.h"
+#include "Prompter.h"
+#include "WindowIds.h"
 
+// The dialog writes every change into the settings as it is made, however it is closed; the File menu
+// then shows a recent-files list that Clear has emptied.
 void MainWindow::showPreferences()
 {
+    if (!isBackEndReady())
+        return;
+    OptionWindow dialog(this, ID_OPTION_WINDOW, _("Settings - Varnel"), wxDefaultPosition, wxSize(400, 300),
+                        wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX | wxTAB_TRAVERSAL);
+    dialog.m_settings = m_backEnd->getSettings();
+    dialog.loadSettings();
+    Prompter::get().showModal(dialog);
+    updateRecentFilesMenu();
 }
 
-void MainWindow::OnMenuAbout(wxCommandEvent& event)
+void MainWindow::OnMenuAbout(wxCommandEvent&)
 {
-    event.Skip();
+    AboutWindow dialog(this, ID_ABOUT_WINDOW, _("About Varnel"), wxDefaultPosition, wxSize(400, 300),
+                       wxDEFAULT_DIALOG_STYLE | wxTAB_TRAVERSAL);
+    Prompter::get().showModal(dialog);
 }
