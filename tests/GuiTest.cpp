@@ -1,7 +1,7 @@
 #include "GuiTest.h"
 
 #include "MainWindow.h"
-#include "Platform/TestHooks.h"
+#include "Support/TestHooks.h"
 #include "WindowIds.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 #include "MainWindowTest.h"
 
-#include "Platform/TestHooks.h"
+#include "Support/TestHooks.h"
 #include "SaveChangesWindow.h"
 #include "Support/LogCapture.h"
 #include "Support/TestDevice.h"

@@ -1,8 +1,8 @@
 #include "MainWindowTest.h"
 
-#include "Platform/TestHooks.h"
 #include "Support/LogCapture.h"
 #include "Support/StderrCapture.h"
+#include "Support/TestHooks.h"
 
 #include <wx/menu.h>
 #include <wx/splitter.h>

@@ -1,9 +1,9 @@
 #include "MainWindowTest.h"
 
 #include "Platform/D3D9Types.h"
-#include "Platform/TestHooks.h"
 #include "Support/ArchiveBuilder.h"
 #include "Support/LogCapture.h"
+#include "Support/TestHooks.h"
 
 #include <wx/menu.h>
 #include <wx/textctrl.h>

@@ -2,7 +2,7 @@
 #include "ModalRun.h"
 
 #include "OptionWindow.h"
-#include "Platform/TestHooks.h"
+#include "Support/TestHooks.h"
 
 #include <wx/button.h>
 #include <wx/checkbox.h>

@@ -2,7 +2,7 @@
 #include "ScriptedPrompter.h"
 
 #include "MainWindow.h"
-#include "Platform/TestHooks.h"
+#include "Support/TestHooks.h"
 #include "VarnelApp.h"
 #include "WindowIds.h"
 

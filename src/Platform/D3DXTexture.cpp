@@ -8,12 +8,12 @@
 
 #include "Common/SafeFile/FileReplacement.h"
 #include "Platform/DdsFile.h"
+#include "Platform/FaultPlan.h"
 #include "Platform/IDirect3DSurface9.h"
 #include "Platform/IDirect3DTexture9.h"
 #include "Platform/ImageFile.h"
 #include "Platform/ImageFilter.h"
 #include "Platform/PixelConverter.h"
-#include "Platform/TestHooks.h"
 #include "Platform/WindowsApi.h"
 
 namespace {
@@ -173,7 +173,7 @@ HRESULT D3DXSaveTextureToFileW(LPCWSTR fileName, D3DXIMAGE_FILEFORMAT fileFormat
     if (fileName == nullptr || texture == nullptr || palette != nullptr || fileFormat != D3DXIFF_DDS) {
         return D3DERR_INVALIDCALL;
     }
-    if (TestHooks::takeSaveTextureFailure()) {
+    if (FaultPlan* plan = FaultPlan::installed(); plan != nullptr && plan->failsSaveTexture()) {
         return E_FAIL;
     }
     const std::string path = fileSystemPath(fileName);

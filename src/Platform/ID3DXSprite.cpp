@@ -5,10 +5,10 @@
 #include <new>
 #include <vector>
 
+#include "Platform/FaultPlan.h"
 #include "Platform/IDirect3DDevice9.h"
 #include "Platform/IDirect3DTexture9.h"
 #include "Platform/PixelConverter.h"
-#include "Platform/TestHooks.h"
 
 namespace {
 
@@ -34,7 +34,7 @@ HRESULT D3DXCreateSprite(IDirect3DDevice9* device, ID3DXSprite** sprite)
     if (device == nullptr) {
         return D3DERR_INVALIDCALL;
     }
-    if (TestHooks::takeCreateSpriteFailure()) {
+    if (FaultPlan* plan = FaultPlan::installed(); plan != nullptr && plan->failsCreateSprite()) {
         return E_OUTOFMEMORY;
     }
     *sprite = new (std::nothrow) ID3DXSprite(device);

@@ -2,9 +2,9 @@
 
 #include <new>
 
+#include "Platform/FaultPlan.h"
 #include "Platform/IDirect3DDevice9.h"
 #include "Platform/PresentTarget.h"
-#include "Platform/TestHooks.h"
 
 namespace {
 
@@ -32,7 +32,10 @@ UINT backBufferSize(UINT asked, HWND window, UINT (PresentTarget::*clientSize)()
 
 IDirect3D9* Direct3DCreate9(UINT sdkVersion)
 {
-    if (sdkVersion != D3D_SDK_VERSION || TestHooks::takeDirect3DCreate9Failure()) {
+    if (sdkVersion != D3D_SDK_VERSION) {
+        return nullptr;
+    }
+    if (FaultPlan* plan = FaultPlan::installed(); plan != nullptr && plan->failsDirect3DCreate9()) {
         return nullptr;
     }
     return new (std::nothrow) IDirect3D9();
@@ -43,7 +46,7 @@ HRESULT IDirect3D9::GetAdapterDisplayMode(UINT adapter, D3DDISPLAYMODE* mode)
     if (adapter != D3DADAPTER_DEFAULT || mode == nullptr) {
         return D3DERR_INVALIDCALL;
     }
-    if (TestHooks::takeGetAdapterDisplayModeFailure()) {
+    if (FaultPlan* plan = FaultPlan::installed(); plan != nullptr && plan->failsGetAdapterDisplayMode()) {
         return D3DERR_NOTAVAILABLE;
     }
     *mode = DISPLAY_MODE;
@@ -73,7 +76,7 @@ HRESULT IDirect3D9::CreateDevice(UINT adapter, D3DDEVTYPE deviceType, HWND focus
     if (width > D3D_MAX_TEXTURE_DIMENSION || height > D3D_MAX_TEXTURE_DIMENSION) {
         return D3DERR_INVALIDCALL;
     }
-    if (TestHooks::takeCreateDeviceFailure()) {
+    if (FaultPlan* plan = FaultPlan::installed(); plan != nullptr && plan->failsCreateDevice()) {
         return D3DERR_NOTAVAILABLE;
     }
     IDirect3DDevice9* created = nullptr;

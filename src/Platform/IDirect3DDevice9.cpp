@@ -4,10 +4,11 @@
 #include <cstring>
 #include <thread>
 
+#include "Platform/FaultPlan.h"
+#include "Platform/FrameObserver.h"
 #include "Platform/IDirect3D9.h"
 #include "Platform/IDirect3DTexture9.h"
 #include "Platform/PresentTarget.h"
-#include "Platform/TestHooks.h"
 
 namespace {
 
@@ -93,7 +94,7 @@ IDirect3DDevice9::~IDirect3DDevice9()
 
 HRESULT IDirect3DDevice9::TestCooperativeLevel()
 {
-    if (TestHooks::takeDeviceLostCall()) {
+    if (FaultPlan* plan = FaultPlan::installed(); plan != nullptr && plan->losesDevice()) {
         m_lost = true;
         return D3DERR_DEVICELOST;
     }
@@ -330,7 +331,9 @@ void IDirect3DDevice9::handOnFrame()
     if (m_window != nullptr) {
         m_window->presentFrame(m_width, m_height, m_frontBuffer.data());
     }
-    TestHooks::recordPresentedFrame(m_width, m_height, m_frontBuffer.data());
+    if (FrameObserver* observer = FrameObserver::installed(); observer != nullptr) {
+        observer->framePresented(m_width, m_height, m_frontBuffer.data());
+    }
 }
 
 void IDirect3DDevice9::waitForNextFrame()

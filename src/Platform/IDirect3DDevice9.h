@@ -66,7 +66,7 @@ struct DrawCommand {
 // and then waits out the rest of the frame interval so that a caller that redraws continuously does not
 // keep a core busy.
 //
-// A lost device (see TestHooks::setDeviceLostCalls) answers D3DERR_DEVICELOST from TestCooperativeLevel
+// A lost device (see FaultPlan::losesDevice) answers D3DERR_DEVICELOST from TestCooperativeLevel
 // and Present while the loss lasts, and D3DERR_DEVICENOTRESET afterwards: like any lost device it
 // needs a reset, which this layer does not offer, so its owner has to create a new one.
 //

@@ -2,8 +2,8 @@
 
 #include <new>
 
+#include "Platform/FaultPlan.h"
 #include "Platform/IDirect3DSurface9.h"
-#include "Platform/TestHooks.h"
 
 namespace {
 
@@ -32,7 +32,7 @@ HRESULT IDirect3DTexture9::create(IDirect3DDevice9* device, UINT width, UINT hei
     if (TextureFormatTable::find(format) == nullptr && !allowOpaque) {
         return D3DERR_INVALIDCALL;
     }
-    if (TestHooks::takeTextureCreationFailure(format)) {
+    if (FaultPlan* plan = FaultPlan::installed(); plan != nullptr && plan->failsTextureCreation(format)) {
         return D3DERR_OUTOFVIDEOMEMORY;
     }
     width = width == 0 ? 1 : width;

@@ -1,11 +1,11 @@
 #include "Backend/BackEnd.h"
 #include "Backend/Settings.h"
-#include "Platform/TestHooks.h"
 #include "Support/ArchiveBuilder.h"
 #include "Support/LogCapture.h"
 #include "Support/MemoryPresentTarget.h"
 #include "Support/TempDirTest.h"
 #include "Support/TestDevice.h"
+#include "Support/TestHooks.h"
 #include "WTD/WTDFile.h"
 
 #include <gtest/gtest.h>

@@ -6,9 +6,9 @@
 
 #include "Platform/DxtCodec.h"
 #include "Platform/ImageFilter.h"
-#include "Platform/TestHooks.h"
 #include "Support/DdsBuilder.h"
 #include "Support/TempDirTest.h"
+#include "Support/TestHooks.h"
 #include "TextureTestSupport.h"
 
 using namespace texture_test;

@@ -8,9 +8,9 @@
 #include <functional>
 
 #include "Platform/DdsFile.h"
-#include "Platform/TestHooks.h"
 #include "Support/DdsBuilder.h"
 #include "Support/TempDirTest.h"
+#include "Support/TestHooks.h"
 #include "TextureTestSupport.h"
 
 using namespace texture_test;

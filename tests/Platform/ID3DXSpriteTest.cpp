@@ -1,7 +1,7 @@
 #include "Platform/Direct3D.h"
 #include "Platform/PixelConverter.h"
-#include "Platform/TestHooks.h"
 #include "Support/MemoryPresentTarget.h"
+#include "Support/TestHooks.h"
 
 #include <gtest/gtest.h>
 

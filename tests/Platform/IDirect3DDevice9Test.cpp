@@ -1,6 +1,6 @@
 #include "Platform/Direct3D.h"
-#include "Platform/TestHooks.h"
 #include "Support/MemoryPresentTarget.h"
+#include "Support/TestHooks.h"
 
 #include <gtest/gtest.h>
 

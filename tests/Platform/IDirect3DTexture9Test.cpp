@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "Platform/Direct3D.h"
-#include "Platform/TestHooks.h"
+#include "Support/TestHooks.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
 #include "RenderSystem/RenderSystem.h"
 
-#include "Platform/TestHooks.h"
 #include "Support/LogCapture.h"
 #include "Support/MemoryPresentTarget.h"
+#include "Support/TestHooks.h"
 
 #include <gtest/gtest.h>
 

@@ -7,11 +7,11 @@
 #include <vector>
 
 #include "Platform/Direct3D.h"
-#include "Platform/TestHooks.h"
 #include "Support/ArchiveBuilder.h"
 #include "Support/LogCapture.h"
 #include "Support/TempDirTest.h"
 #include "Support/TestDevice.h"
+#include "Support/TestHooks.h"
 #include "WTD/BlockTableItem.h"
 #include "WTD/NameHash.h"
 

@@ -6,11 +6,11 @@
 #include "Platform/DdsFile.h"
 #include "Platform/Direct3D.h"
 #include "Platform/PixelConverter.h"
-#include "Platform/TestHooks.h"
 #include "Support/DdsBuilder.h"
 #include "Support/LogCapture.h"
 #include "Support/TempDirTest.h"
 #include "Support/TestDevice.h"
+#include "Support/TestHooks.h"
 
 #include <gtest/gtest.h>
 #include <stb_image_write.h>
