@@ -92,6 +92,9 @@ public:
     void addTextures();
     void extractTextures();
     void extractAllTextures();
+    // The two forms of Extract: one texture under a chosen file name, several into a chosen folder.
+    void extractSingleTexture();
+    void extractMultipleTextures();
     void deleteTextures();
     void replaceTextures();
     void generateMipMaps();
