@@ -150,22 +150,21 @@ void AddTexturesWindow::OnAddClick(wxCommandEvent& event)
     event.Skip();
 }
 
-// A deleted row's follower moves into its index, which the next search (starting after that index)
-// passes over; a later search from the first row finds it.
 void AddTexturesWindow::OnDeleteClick(wxCommandEvent& event)
 {
     if (Prompter::get().messageBox("Are you sure you want to delete the selected items?", "Confirm delete",
                                    wxYES_NO, nullptr) == wxYES)
     {
-        long item = -1;
-        while (m_addList->GetSelectedItemCount() > 0)
-        {
-            item = m_addList->GetNextItem(item, wxLIST_NEXT_ALL, wxLIST_STATE_SELECTED);
-            if (item < 0)
-                continue;
-            m_request->entries.erase(m_request->entries.begin() + item);
-            m_addList->DeleteItem(item);
-        }
+        std::vector<AddTextureEntry>& entries = m_request->entries;
+        int removed = 0;
+        int failed = 0;
+        MainWindow::deleteSelectedRows(
+            m_addList,
+            [&entries](long row) {
+                entries.erase(entries.begin() + row);
+                return true;
+            },
+            removed, failed);
         updateList();
     }
     event.Skip();

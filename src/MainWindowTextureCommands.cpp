@@ -42,6 +42,21 @@ FolderDialogRequest extractFolderRequest(wxWindow* parent, const Settings* setti
 }
 }
 
+long MainWindow::nextSelectedRow(const wxListCtrl* list, long row)
+{
+    if (row >= list->GetItemCount())
+        return -1;
+    return list->GetNextItem(row, wxLIST_NEXT_ALL, wxLIST_STATE_SELECTED);
+}
+
+int MainWindow::countSelectedRows(const wxListCtrl* list)
+{
+    int selected = 0;
+    for (long row = nextSelectedRow(list, -1); row >= 0; row = nextSelectedRow(list, row))
+        ++selected;
+    return selected;
+}
+
 void MainWindow::addTextures()
 {
     OpenFileRecord* record = isBackEndReady() ? m_backEnd->getSelectedFile() : nullptr;
@@ -90,14 +105,14 @@ void MainWindow::addTextures()
 void MainWindow::replaceTextures()
 {
     OpenFileRecord* record = isBackEndReady() ? m_backEnd->getSelectedFile() : nullptr;
-    if (record == nullptr || m_textureList->GetSelectedItemCount() == 0)
+    if (record == nullptr || countSelectedRows(m_textureList) == 0)
         return;
     ReplaceRequest request;
-    const int selected = m_textureList->GetSelectedItemCount();
+    const int selected = countSelectedRows(m_textureList);
     long row = -1;
     for (int i = 0; i < selected; ++i)
     {
-        row = m_textureList->GetNextItem(row, wxLIST_NEXT_ALL, wxLIST_STATE_SELECTED);
+        row = nextSelectedRow(m_textureList, row);
         ReplaceEntry entry;
         entry.textureName = record->m_file->m_textures[static_cast<size_t>(row)].name;
         entry.textureIndex = static_cast<int>(row);
@@ -145,7 +160,7 @@ void MainWindow::extractTextures()
 {
     if (!isBackEndReady() || m_backEnd->getFileCount() == 0)
         return;
-    const int selected = m_textureList->GetSelectedItemCount();
+    const int selected = countSelectedRows(m_textureList);
     if (selected == 1)
         extractSingleTexture();
     else if (selected > 1)
@@ -215,7 +230,7 @@ void MainWindow::extractMultipleTextures()
     }
     const std::string target(folder.utf8_str());
     wxBusyCursor busy;
-    const int selected = m_textureList->GetSelectedItemCount();
+    const int selected = countSelectedRows(m_textureList);
     int ok = 0;
     int failed = 0;
     showProgress(selected);
@@ -223,7 +238,7 @@ void MainWindow::extractMultipleTextures()
     for (int i = 0; i < selected; ++i)
     {
         setProgress(i);
-        row = m_textureList->GetNextItem(row, wxLIST_NEXT_ALL, wxLIST_STATE_SELECTED);
+        row = nextSelectedRow(m_textureList, row);
         if (record->m_file->extractTexture(static_cast<uint32_t>(row), target, ""))
             ++ok;
         else
@@ -269,14 +284,33 @@ void MainWindow::extractAllTextures()
     settings->m_extractDirectory = target;
 }
 
-// A row and its texture go in the same pass, so rows and textures stay in step. A deleted row's
-// follower moves into its index and is passed over by the next search; a later search from the first
-// row finds it.
+// A deleted row's follower moves into its index and is passed over by the next search, which starts
+// after that index; a later search from the first row finds it. Every selected row is thus deleted
+// exactly once.
+void MainWindow::deleteSelectedRows(wxListCtrl* list, const std::function<bool(long)>& deleteItem, int& ok,
+                                    int& failed)
+{
+    const int selected = countSelectedRows(list);
+    long row = -1;
+    for (int done = 0; done < selected;)
+    {
+        row = nextSelectedRow(list, row);
+        if (row < 0)
+            continue;
+        list->DeleteItem(row);
+        if (deleteItem(row))
+            ++ok;
+        else
+            ++failed;
+        ++done;
+    }
+}
+
 void MainWindow::deleteTextures()
 {
     if (!isBackEndReady())
         return;
-    if (m_textureList->GetSelectedItemCount() == 0)
+    if (nextSelectedRow(m_textureList, -1) < 0)
     {
         setStatus("No textures selected");
         return;
@@ -292,22 +326,11 @@ void MainWindow::deleteTextures()
         return;
     }
     wxBusyCursor busy;
-    const int selected = m_textureList->GetSelectedItemCount();
     int ok = 0;
     int failed = 0;
-    long row = -1;
-    for (int done = 0; done < selected;)
-    {
-        row = m_textureList->GetNextItem(row, wxLIST_NEXT_ALL, wxLIST_STATE_SELECTED);
-        if (row < 0)
-            continue;
-        m_textureList->DeleteItem(row);
-        if (record->m_file->deleteTexture(static_cast<uint32_t>(row)))
-            ++ok;
-        else
-            ++failed;
-        ++done;
-    }
+    deleteSelectedRows(
+        m_textureList, [record](long row) { return record->m_file->deleteTexture(static_cast<uint32_t>(row)); }, ok,
+        failed);
     if (failed > 0)
         setStatus(pathToText(m_stdFunctions->createString("Deleted %i textures, %i Failed", ok, failed)));
     else
@@ -326,16 +349,16 @@ void MainWindow::deleteTextures()
 void MainWindow::generateMipMaps()
 {
     OpenFileRecord* record = isBackEndReady() ? m_backEnd->getSelectedFile() : nullptr;
-    if (record == nullptr || m_textureList->GetSelectedItemCount() == 0)
+    if (record == nullptr || countSelectedRows(m_textureList) == 0)
         return;
     wxBusyCursor busy;
-    const int selected = m_textureList->GetSelectedItemCount();
+    const int selected = countSelectedRows(m_textureList);
     int ok = 0;
     int failed = 0;
     long row = -1;
     for (int i = 0; i < selected; ++i)
     {
-        row = m_textureList->GetNextItem(row, wxLIST_NEXT_ALL, wxLIST_STATE_SELECTED);
+        row = nextSelectedRow(m_textureList, row);
         if (record->m_file->generateMipMaps(static_cast<uint32_t>(row)))
             ++ok;
         else
