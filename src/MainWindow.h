@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Common/MessageLog/LogListener.h"
+#include "TextureListCtrl.h"
 
 #include <wx/frame.h>
 
@@ -9,6 +10,7 @@
 #include <map>
 #include <string>
 #include <utility>
+#include <vector>
 
 class BackEnd;
 class RenderPanel;
@@ -170,6 +172,11 @@ private:
     // True when the key was a menu accelerator and its command has run.
     bool fireMenuAccelerator(const wxKeyEvent& key);
     void appendLog(const std::string& message, const wxColour* colour);
+    void writeLogText(const wxString& text, const wxColour* colour);
+    // A long command's many log lines reach the pane in one append: the pane re-measures its whole
+    // text at each append, so line by line a command would slow with the length of the log.
+    void holdLogPane();
+    void releaseLogPane();
     void setStatus(const wxString& text);
     // The status bar's gauge during a long command. No toolkit events are processed inside a command's
     // loop (a restart or a second command could run under it), so each step repaints the gauge itself.
@@ -185,7 +192,7 @@ private:
     wxMenu* m_fileMenu;
     wxSplitterWindow* m_splitterMain;
     wxSplitterWindow* m_splitterFileArea;
-    wxListCtrl* m_textureList;
+    TextureListCtrl* m_textureList;
     wxListCtrl* m_fileList;
     wxSplitterWindow* m_splitterViewerArea;
     RenderPanel* m_renderPanel;
@@ -199,6 +206,9 @@ private:
     wxImageList* m_imageList = nullptr;
     int32_t m_sortColumn = -1;
     bool m_updating = false;
+    // The lines held back while a long command runs, with their colours (null for Information).
+    bool m_logHeld = false;
+    std::vector<std::pair<std::string, const wxColour*>> m_heldLog;
     // The menu accelerators by (modifiers, key code), routed from the frame's key hook because the
     // focused control would otherwise swallow them.
     std::map<std::pair<int, int>, int> m_accelerators;

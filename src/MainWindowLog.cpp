@@ -56,14 +56,48 @@ void MainWindow::error(const std::string& message)
 
 void MainWindow::appendLog(const std::string& message, const wxColour* colour)
 {
+    if (m_logHeld)
+    {
+        m_heldLog.emplace_back(message, colour);
+        return;
+    }
+    writeLogText(logText(message) + "\n", colour);
+    scrollLogToEnd();
+}
+
+void MainWindow::writeLogText(const wxString& text, const wxColour* colour)
+{
     const long start = m_logText->GetLastPosition();
-    m_logText->AppendText(logText(message) + "\n");
+    m_logText->AppendText(text);
     if (colour != nullptr)
     {
         wxRichTextAttr attribute;
         attribute.SetTextColour(*colour);
         m_logText->SetStyle(start, m_logText->GetLastPosition(), attribute);
     }
+}
+
+void MainWindow::holdLogPane()
+{
+    m_logHeld = true;
+}
+
+// Consecutive lines of one colour go in together.
+void MainWindow::releaseLogPane()
+{
+    m_logHeld = false;
+    size_t first = 0;
+    while (first < m_heldLog.size())
+    {
+        const wxColour* colour = m_heldLog[first].second;
+        wxString text;
+        size_t next = first;
+        for (; next < m_heldLog.size() && m_heldLog[next].second == colour; ++next)
+            text += logText(m_heldLog[next].first) + "\n";
+        writeLogText(text, colour);
+        first = next;
+    }
+    m_heldLog.clear();
     scrollLogToEnd();
 }
 

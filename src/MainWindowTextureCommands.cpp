@@ -82,6 +82,7 @@ void MainWindow::addTextures()
     int ok = 0;
     int failed = 0;
     showProgress(static_cast<int>(request.entries.size()));
+    holdLogPane();
     for (size_t i = 0; i < request.entries.size(); ++i)
     {
         setProgress(static_cast<int>(i));
@@ -90,6 +91,7 @@ void MainWindow::addTextures()
         else
             ++failed;
     }
+    releaseLogPane();
     if (failed != 0)
         setStatus(pathToText(
             m_stdFunctions->createString("%i Added ok, %i Failed to be added to the archive", ok, failed)));
@@ -134,6 +136,7 @@ void MainWindow::replaceTextures()
     int skipped = 0;
     int failed = 0;
     showProgress(static_cast<int>(request.entries.size()));
+    holdLogPane();
     for (size_t i = 0; i < request.entries.size(); ++i)
     {
         setProgress(static_cast<int>(i));
@@ -145,6 +148,7 @@ void MainWindow::replaceTextures()
         else
             ++failed;
     }
+    releaseLogPane();
     hideProgress();
     if (failed > 0)
         setStatus(pathToText(m_stdFunctions->createString("Replaced %i textures, %i skipped, %i Failed", replaced,
@@ -234,6 +238,7 @@ void MainWindow::extractMultipleTextures()
     int ok = 0;
     int failed = 0;
     showProgress(selected);
+    holdLogPane();
     long row = -1;
     for (int i = 0; i < selected; ++i)
     {
@@ -244,6 +249,7 @@ void MainWindow::extractMultipleTextures()
         else
             ++failed;
     }
+    releaseLogPane();
     hideProgress();
     setStatus(extractionStatus(m_stdFunctions, ok, failed, folder));
 }
@@ -271,6 +277,7 @@ void MainWindow::extractAllTextures()
     wxBusyCursor busy;
     int ok = 0;
     int failed = 0;
+    holdLogPane();
     for (size_t i = 0; i < record->m_file->m_textures.size(); ++i)
     {
         setProgress(static_cast<int>(i));
@@ -279,6 +286,7 @@ void MainWindow::extractAllTextures()
         else
             ++failed;
     }
+    releaseLogPane();
     hideProgress();
     setStatus(extractionStatus(m_stdFunctions, ok, failed, folder));
     settings->m_extractDirectory = target;
@@ -328,9 +336,11 @@ void MainWindow::deleteTextures()
     wxBusyCursor busy;
     int ok = 0;
     int failed = 0;
+    holdLogPane();
     deleteSelectedRows(
         m_textureList, [record](long row) { return record->m_file->deleteTexture(static_cast<uint32_t>(row)); }, ok,
         failed);
+    releaseLogPane();
     if (failed > 0)
         setStatus(pathToText(m_stdFunctions->createString("Deleted %i textures, %i Failed", ok, failed)));
     else
@@ -356,6 +366,7 @@ void MainWindow::generateMipMaps()
     int ok = 0;
     int failed = 0;
     long row = -1;
+    holdLogPane();
     for (int i = 0; i < selected; ++i)
     {
         row = nextSelectedRow(m_textureList, row);
@@ -364,6 +375,7 @@ void MainWindow::generateMipMaps()
         else
             ++failed;
     }
+    releaseLogPane();
     if (failed > 0)
         setStatus(pathToText(
             m_stdFunctions->createString("Generated MipMaps for %i textures, %i Failed", ok, failed)));
