@@ -12,6 +12,7 @@
 #include <wx/filedlg.h>
 #include <wx/gauge.h>
 #include <wx/listbox.h>
+#include <wx/richtext/richtextctrl.h>
 #include <wx/utils.h>
 
 #include <sys/stat.h>
@@ -589,4 +590,27 @@ TEST_F(TextureCommandsTestWithArchive, GenerateMipMapsDoesNothingWithoutASelecte
     sendMenu(m_window, ID_MENU_GENERATE_MIPMAPS);
     EXPECT_EQ(status(), "Varnel");
     EXPECT_EQ(archive(0)->m_textures[0].record.mipLevelCount, 1);
+}
+
+TEST_F(TextureCommandsTestWithArchive, ALongCommandsLogLinesReachTheLogPaneInOrderWithTheirColours)
+{
+    writeArchive("a.wtd", {"t0", "a:b", "t2"});
+    startWith({"a.wtd"});
+    m_prompter.answerFolder(tempDir());
+    sendMenu(m_window, ID_MENU_EXTRACT_ALL);
+    wxRichTextCtrl* pane = child<wxRichTextCtrl>(m_window, ID_LOG_TEXT);
+    const wxString text = pane->GetValue();
+    const int first = text.Find("Extracted: t0 as: ");
+    const int failure = text.Find("the texture's name cannot be used as a file name: a:b");
+    const int last = text.Find("Extracted: t2 as: ");
+    ASSERT_NE(first, wxNOT_FOUND);
+    ASSERT_NE(failure, wxNOT_FOUND);
+    ASSERT_NE(last, wxNOT_FOUND);
+    EXPECT_LT(first, failure);
+    EXPECT_LT(failure, last);
+    wxRichTextAttr style;
+    ASSERT_TRUE(pane->GetStyle(failure + 2, style));
+    EXPECT_EQ(style.GetTextColour(), *wxRED);
+    ASSERT_TRUE(pane->GetStyle(last + 2, style));
+    EXPECT_NE(style.GetTextColour(), *wxRED);
 }
