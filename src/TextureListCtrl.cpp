@@ -4,6 +4,7 @@ TextureListCtrl::TextureListCtrl(wxWindow* parent, wxWindowID id, const wxPoint&
                                  long style)
     : wxListCtrl(parent, id, pos, size, style | wxLC_VIRTUAL)
 {
+    Bind(wxEVT_LIST_ITEM_FOCUSED, &TextureListCtrl::onItemFocused, this);
 }
 
 void TextureListCtrl::setRows(std::vector<RowTexts> rows)
@@ -26,4 +27,21 @@ wxString TextureListCtrl::OnGetItemText(long item, long column) const
 int TextureListCtrl::OnGetItemImage(long) const
 {
     return -1;
+}
+
+// The list takes the focus before it selects the range, so the row is looked at once the click is done.
+void TextureListCtrl::onItemFocused(wxListEvent& event)
+{
+    event.Skip();
+    const long row = event.GetIndex();
+    CallAfter([this, row] {
+        if (row < 0 || row >= GetItemCount() || GetItemState(row, wxLIST_STATE_SELECTED) == 0 ||
+            GetNextItem(-1, wxLIST_NEXT_ALL, wxLIST_STATE_FOCUSED) != row)
+            return;
+        wxListEvent selected(wxEVT_LIST_ITEM_SELECTED, GetId());
+        selected.SetEventObject(this);
+        selected.m_itemIndex = row;
+        selected.m_item.SetId(row);
+        GetEventHandler()->ProcessEvent(selected);
+    });
 }

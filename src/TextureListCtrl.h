@@ -30,5 +30,10 @@ protected:
     int OnGetItemImage(long item) const override;
 
 private:
+    // A range of rows selected with the mouse or the keyboard is reported for none of its rows; the
+    // row that took the focus is then reported as selected, as a single selected row is, so that the
+    // preview shows the row the user went to.
+    void onItemFocused(wxListEvent& event);
+
     std::vector<RowTexts> m_rows;
 };
