@@ -2,6 +2,7 @@
 
 #include "Backend/BackEnd.h"
 #include "RenderPanel.h"
+#include "TextureListCtrl.h"
 #include "WindowIds.h"
 
 #include <wx/accel.h>
@@ -127,7 +128,7 @@ void MainWindow::CreateControls()
     m_splitterFileArea->SetMinimumPaneSize(MINIMUM_PANE_SIZE);
     m_splitterFileArea->SetName("m_splitterFileArea");
 
-    m_textureList = new wxListCtrl(m_splitterFileArea, ID_TEXTURE_LIST, wxDefaultPosition, wxSize(100, 100),
+    m_textureList = new TextureListCtrl(m_splitterFileArea, ID_TEXTURE_LIST, wxDefaultPosition, wxSize(100, 100),
                                    wxLC_REPORT | wxLC_EDIT_LABELS);
     m_textureList->SetName("m_textureList");
 

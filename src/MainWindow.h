@@ -1,10 +1,12 @@
 #pragma once
 
 #include "Common/MessageLog/LogListener.h"
+#include "TextureListCtrl.h"
 
 #include <wx/frame.h>
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <string>
 #include <utility>
@@ -96,6 +98,18 @@ public:
     void addTextures();
     void extractTextures();
     void extractAllTextures();
+    // The two forms of Extract: one texture under a chosen file name, several into a chosen folder.
+    void extractSingleTexture();
+    void extractMultipleTextures();
+    // The first selected row after row (from the first row when row is -1), or -1; a row past the end,
+    // where a deletion can leave the search, finds none.
+    static long nextSelectedRow(const wxListCtrl* list, long row);
+    // Counted by searching: the toolkit's own count is not updated when a selected row is deleted.
+    static int countSelectedRows(const wxListCtrl* list);
+    // Deletes every selected row together with the item at the same index (deleteItem, whose result is
+    // counted in ok or failed), so that rows and items stay in step.
+    static void deleteSelectedRows(wxListCtrl* list, const std::function<bool(long)>& deleteItem, int& ok,
+                                   int& failed);
     void deleteTextures();
     void replaceTextures();
     void generateMipMaps();
@@ -165,6 +179,11 @@ private:
     // True when the key was a menu accelerator and its command has run.
     bool fireMenuAccelerator(const wxKeyEvent& key);
     void appendLog(const std::string& message, const wxColour* colour);
+    void writeLogText(const wxString& text, const wxColour* colour);
+    // A long command's many log lines reach the pane in one append: the pane re-measures its whole
+    // text at each append, so line by line a command would slow with the length of the log.
+    void holdLogPane();
+    void releaseLogPane();
     void setStatus(const wxString& text);
     // The status bar's gauge during a long command. No toolkit events are processed inside a command's
     // loop (a restart or a second command could run under it), so each step repaints the gauge itself.
@@ -188,7 +207,7 @@ private:
     wxMenu* m_fileMenu;
     wxSplitterWindow* m_splitterMain;
     wxSplitterWindow* m_splitterFileArea;
-    wxListCtrl* m_textureList;
+    TextureListCtrl* m_textureList;
     wxListCtrl* m_fileList;
     wxSplitterWindow* m_splitterViewerArea;
     RenderPanel* m_renderPanel;
@@ -202,6 +221,9 @@ private:
     wxImageList* m_imageList = nullptr;
     int32_t m_sortColumn = -1;
     bool m_updating = false;
+    // The lines held back while a long command runs, with their colours (null for Information).
+    bool m_logHeld = false;
+    std::vector<std::pair<std::string, const wxColour*>> m_heldLog;
     // The menu accelerators by (modifiers, key code), routed from the frame's key hook because the
     // focused control would otherwise swallow them.
     std::map<std::pair<int, int>, int> m_accelerators;

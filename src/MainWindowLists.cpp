@@ -5,6 +5,7 @@
 #include "Common/MessageLog/MessageLog.h"
 #include "Common/STDFunctions/STDFunctions.h"
 #include "WTD/WTDFile.h"
+#include "TextureListCtrl.h"
 #include "WindowIds.h"
 
 #include <wx/listctrl.h>
@@ -80,25 +81,23 @@ void MainWindow::updateTextureList()
     if (m_textureList->GetEditControl() != nullptr)
         m_textureList->EndEditLabel(true);
     m_updating = true;
-    m_textureList->DeleteAllItems();
     const OpenFileRecord* record = m_backEnd->getSelectedFile();
     if (record == nullptr)
     {
+        m_textureList->setRows({});
         m_updating = false;
         return;
     }
     const std::vector<TextureEntry>& textures = record->m_file->m_textures;
+    std::vector<TextureListCtrl::RowTexts> rows(textures.size());
     for (size_t i = 0; i < textures.size(); ++i)
     {
-        const long row = static_cast<long>(i);
         const TextureTOCItem& item = textures[i].record;
-        wxString format;
-        formatToString(format, item.format);
-        m_textureList->InsertItem(row, nameToText(textures[i].name), -1);
-        m_textureList->SetItem(row, 1, format, -1);
-        m_textureList->SetItem(row, 2, pathToText(m_stdFunctions->createString("%i x %i", item.width, item.height)),
-                               -1);
+        rows[i][0] = nameToText(textures[i].name);
+        formatToString(rows[i][1], item.format);
+        rows[i][2] = pathToText(m_stdFunctions->createString("%i x %i", item.width, item.height));
     }
+    m_textureList->setRows(std::move(rows));
     if (!textures.empty())
         selectCurrentRow(m_textureList, static_cast<long>(record->m_selectedTexture));
     m_updating = false;

@@ -56,18 +56,52 @@ void MainWindow::error(const std::string& message)
 
 void MainWindow::appendLog(const std::string& message, const wxColour* colour)
 {
-    // The pane redraws an appended line from that line to the bottom of its view, and a line below the
+    if (m_logHeld)
+    {
+        m_heldLog.emplace_back(message, colour);
+        return;
+    }
+    writeLogText(logText(message) + "\n", colour);
+    scrollLogToEnd();
+}
+
+void MainWindow::writeLogText(const wxString& text, const wxColour* colour)
+{
+    // The pane redraws appended text from its first line to the bottom of its view, and a line below the
     // view gives a rectangle of negative height (the user scrolled back, or the pane shrank). The pane
-    // shows its end after the message anyway.
+    // shows its end after the text anyway.
     scrollLogToEnd();
     const long start = m_logText->GetLastPosition();
-    m_logText->AppendText(logText(message) + "\n");
+    m_logText->AppendText(text);
     if (colour != nullptr)
     {
         wxRichTextAttr attribute;
         attribute.SetTextColour(*colour);
         m_logText->SetStyle(start, m_logText->GetLastPosition(), attribute);
     }
+}
+
+void MainWindow::holdLogPane()
+{
+    m_logHeld = true;
+}
+
+// Consecutive lines of one colour go in together.
+void MainWindow::releaseLogPane()
+{
+    m_logHeld = false;
+    size_t first = 0;
+    while (first < m_heldLog.size())
+    {
+        const wxColour* colour = m_heldLog[first].second;
+        wxString text;
+        size_t next = first;
+        for (; next < m_heldLog.size() && m_heldLog[next].second == colour; ++next)
+            text += logText(m_heldLog[next].first) + "\n";
+        writeLogText(text, colour);
+        first = next;
+    }
+    m_heldLog.clear();
     scrollLogToEnd();
 }
 

@@ -1,28 +1,387 @@
+// The Textures menu's commands: Add, Replace, Extract, Extract All, Delete and Generate MipMaps. Each
+// works on the selected archive through the archive's per-texture operations, counts what they did and
+// reports it in the status text and the log. No toolkit events are processed inside a command's loop:
+// a render-system restart would close and reopen the archive under it.
 #include "MainWindow.h"
 
-// The Textures menu's commands; until they are built each menu item is there and its command leaves
-// everything as it is.
+#include "AddTexturesWindow.h"
+#include "Backend/BackEnd.h"
+#include "Backend/Settings.h"
+#include "Common/MessageLog/MessageLog.h"
+#include "Common/STDFunctions/STDFunctions.h"
+#include "Prompter.h"
+#include "ReplaceWindow.h"
+#include "WTD/WTDFile.h"
+#include "WindowIds.h"
+
+#include <wx/dirdlg.h>
+#include <wx/filedlg.h>
+#include <wx/listctrl.h>
+#include <wx/utils.h>
+
+namespace
+{
+const char* const LOG_SOURCE = ".\\MainWindow";
+
+// Extracting several textures, or all of them, names what failed only when something did.
+wxString extractionStatus(STDFunctions* functions, int ok, int failed, const wxString& folder)
+{
+    if (failed > 0)
+        return MainWindow::pathToText(functions->createString("%i Textures extracted ok, %i failed", ok, failed));
+    return MainWindow::pathToText(functions->createString("%i Textures extracted to: ", ok)) + folder;
+}
+
+FolderDialogRequest extractFolderRequest(wxWindow* parent, const Settings* settings)
+{
+    FolderDialogRequest request;
+    request.parent = parent;
+    request.message = "Select extract destination";
+    request.directory = MainWindow::pathToText(settings->m_extractDirectory);
+    request.style = wxDD_DEFAULT_STYLE;
+    return request;
+}
+}
+
+long MainWindow::nextSelectedRow(const wxListCtrl* list, long row)
+{
+    if (row >= list->GetItemCount())
+        return -1;
+    return list->GetNextItem(row, wxLIST_NEXT_ALL, wxLIST_STATE_SELECTED);
+}
+
+int MainWindow::countSelectedRows(const wxListCtrl* list)
+{
+    int selected = 0;
+    for (long row = nextSelectedRow(list, -1); row >= 0; row = nextSelectedRow(list, row))
+        ++selected;
+    return selected;
+}
 
 void MainWindow::addTextures()
 {
-}
-
-void MainWindow::extractTextures()
-{
-}
-
-void MainWindow::extractAllTextures()
-{
-}
-
-void MainWindow::deleteTextures()
-{
+    OpenFileRecord* record = isBackEndReady() ? m_backEnd->getSelectedFile() : nullptr;
+    if (record == nullptr)
+        return;
+    AddTexturesWindow dialog(this, ID_ADD_TEXTURES_WINDOW, _("Add Textures - Varnel"), wxDefaultPosition,
+                             wxSize(400, 300), wxDEFAULT_DIALOG_STYLE | wxTAB_TRAVERSAL);
+    AddTexturesRequest request;
+    dialog.m_settings = m_backEnd->getSettings();
+    dialog.m_request = &request;
+    Prompter::get().showModal(dialog);
+    if (request.cancelled)
+    {
+        setStatus("Add textures canceled");
+        return;
+    }
+    if (request.entries.empty())
+    {
+        setStatus("No textures to add");
+        return;
+    }
+    wxBusyCursor busy;
+    int ok = 0;
+    int failed = 0;
+    showProgress(static_cast<int>(request.entries.size()));
+    holdLogPane();
+    for (size_t i = 0; i < request.entries.size(); ++i)
+    {
+        setProgress(static_cast<int>(i));
+        if (record->m_file->addTexture(request.entries[i].path, request.entries[i].name))
+            ++ok;
+        else
+            ++failed;
+    }
+    releaseLogPane();
+    if (failed != 0)
+        setStatus(pathToText(
+            m_stdFunctions->createString("%i Added ok, %i Failed to be added to the archive", ok, failed)));
+    else
+        setStatus(pathToText(m_stdFunctions->createString("Added %i textures to the archive", ok)));
+    MessageLog::getInstance()->log(LOG_INFORMATION, "Textures added to the archive, Fail count: %i, OK count: %i",
+                                   LOG_SOURCE, 1496, "MainWindow::addTextures", failed, ok);
+    updateTextureList();
+    refreshFileList();
+    hideProgress();
 }
 
 void MainWindow::replaceTextures()
 {
+    OpenFileRecord* record = isBackEndReady() ? m_backEnd->getSelectedFile() : nullptr;
+    if (record == nullptr || countSelectedRows(m_textureList) == 0)
+        return;
+    ReplaceRequest request;
+    const int selected = countSelectedRows(m_textureList);
+    long row = -1;
+    for (int i = 0; i < selected; ++i)
+    {
+        row = nextSelectedRow(m_textureList, row);
+        ReplaceEntry entry;
+        entry.textureName = record->m_file->m_textures[static_cast<size_t>(row)].name;
+        entry.textureIndex = static_cast<int>(row);
+        request.entries.push_back(entry);
+    }
+    ReplaceWindow dialog(this, ID_REPLACE_WINDOW, _("Replace Textures - Varnel"), wxDefaultPosition,
+                         wxSize(400, 300), wxDEFAULT_DIALOG_STYLE | wxTAB_TRAVERSAL);
+    dialog.m_settings = m_backEnd->getSettings();
+    dialog.m_request = &request;
+    dialog.updateList();
+    Prompter::get().showModal(dialog);
+    if (request.cancelled)
+    {
+        setStatus("Replace textures canceled");
+        return;
+    }
+    wxBusyCursor busy;
+    int replaced = 0;
+    int skipped = 0;
+    int failed = 0;
+    showProgress(static_cast<int>(request.entries.size()));
+    holdLogPane();
+    for (size_t i = 0; i < request.entries.size(); ++i)
+    {
+        setProgress(static_cast<int>(i));
+        const ReplaceEntry& entry = request.entries[i];
+        if (entry.path.empty())
+            ++skipped;
+        else if (record->m_file->replaceTexture(entry.path, static_cast<uint32_t>(entry.textureIndex)))
+            ++replaced;
+        else
+            ++failed;
+    }
+    releaseLogPane();
+    hideProgress();
+    if (failed > 0)
+        setStatus(pathToText(m_stdFunctions->createString("Replaced %i textures, %i skipped, %i Failed", replaced,
+                                                          skipped, failed)));
+    else
+        setStatus(pathToText(m_stdFunctions->createString("Replaced %i textures, %i skipped", replaced, skipped)));
+    MessageLog::getInstance()->log(LOG_INFORMATION, "Textures replaced: %i OK, %i Failed, %i Skipped", LOG_SOURCE,
+                                   1784, "MainWindow::replaceTextures", replaced, failed, skipped);
+    refreshFileList();
+}
+
+void MainWindow::extractTextures()
+{
+    if (!isBackEndReady() || m_backEnd->getFileCount() == 0)
+        return;
+    const int selected = countSelectedRows(m_textureList);
+    if (selected == 1)
+        extractSingleTexture();
+    else if (selected > 1)
+        extractMultipleTextures();
+}
+
+// The texture extracted is the one the preview shows. Its name is proposed only when it can be a file
+// name.
+void MainWindow::extractSingleTexture()
+{
+    OpenFileRecord* record = m_backEnd->getSelectedFile();
+    if (record == nullptr)
+    {
+        MessageLog::getInstance()->log(LOG_ERROR, "No active file to extract from", LOG_SOURCE, 1606,
+                                       "MainWindow::extractSingleTexture");
+        setStatus("No active file to extract from");
+        return;
+    }
+    Settings* settings = m_backEnd->getSettings();
+    const uint32_t index = record->m_selectedTexture;
+    const std::vector<TextureEntry>& textures = record->m_file->m_textures;
+    FileDialogRequest request;
+    request.parent = this;
+    request.message = _("Extract texture");
+    request.directory = pathToText(settings->m_extractDirectory);
+    if (index < textures.size() && WTDFile::isSafeFileName(textures[index].name))
+        request.defaultFile = nameToText(textures[index].name);
+    request.wildcard = _("DirectX Textures (*.dds)|*.dds|All files (*.*)|*.*");
+    request.style = wxFD_SAVE | wxFD_OVERWRITE_PROMPT;
+    wxArrayString paths;
+    if (!Prompter::get().chooseFiles(request, paths) || paths.empty())
+    {
+        setStatus("Extract texture canceled");
+        return;
+    }
+    std::string folder;
+    std::string name;
+    STDFunctions::splitPath(std::string(paths[0].utf8_str()), folder, name);
+    wxBusyCursor busy;
+    if (record->m_file->extractTexture(index, folder, name))
+    {
+        setStatus("Extracted texture as: " + paths[0]);
+        settings->m_extractDirectory = folder;
+    }
+    else
+    {
+        setStatus("Failed to extract texture as: " + paths[0]);
+    }
+}
+
+// Each file is named after its texture; existing files are overwritten without asking.
+void MainWindow::extractMultipleTextures()
+{
+    OpenFileRecord* record = m_backEnd->getSelectedFile();
+    if (record == nullptr)
+    {
+        MessageLog::getInstance()->log(LOG_ERROR, "No active file to extract from", LOG_SOURCE, 1655,
+                                       "MainWindow::extractMultipleTextures");
+        setStatus("No active file to extract from");
+        return;
+    }
+    wxString folder;
+    if (!Prompter::get().chooseFolder(extractFolderRequest(this, m_backEnd->getSettings()), folder))
+    {
+        setStatus("Extract texture canceled");
+        return;
+    }
+    const std::string target(folder.utf8_str());
+    wxBusyCursor busy;
+    const int selected = countSelectedRows(m_textureList);
+    int ok = 0;
+    int failed = 0;
+    showProgress(selected);
+    holdLogPane();
+    long row = -1;
+    for (int i = 0; i < selected; ++i)
+    {
+        setProgress(i);
+        row = nextSelectedRow(m_textureList, row);
+        if (record->m_file->extractTexture(static_cast<uint32_t>(row), target, ""))
+            ++ok;
+        else
+            ++failed;
+    }
+    releaseLogPane();
+    hideProgress();
+    setStatus(extractionStatus(m_stdFunctions, ok, failed, folder));
+}
+
+// The gauge stands while the folder is chosen; the chosen folder is remembered whatever was written.
+void MainWindow::extractAllTextures()
+{
+    if (!isBackEndReady() || m_backEnd->getFileCount() == 0)
+        return;
+    OpenFileRecord* record = m_backEnd->getSelectedFile();
+    if (record == nullptr)
+    {
+        setStatus("No active file");
+        return;
+    }
+    Settings* settings = m_backEnd->getSettings();
+    showProgress(static_cast<int>(record->m_file->m_textures.size()));
+    wxString folder;
+    if (!Prompter::get().chooseFolder(extractFolderRequest(this, settings), folder))
+    {
+        hideProgress();
+        return;
+    }
+    const std::string target(folder.utf8_str());
+    wxBusyCursor busy;
+    int ok = 0;
+    int failed = 0;
+    holdLogPane();
+    for (size_t i = 0; i < record->m_file->m_textures.size(); ++i)
+    {
+        setProgress(static_cast<int>(i));
+        if (record->m_file->extractTexture(static_cast<uint32_t>(i), target, ""))
+            ++ok;
+        else
+            ++failed;
+    }
+    releaseLogPane();
+    hideProgress();
+    setStatus(extractionStatus(m_stdFunctions, ok, failed, folder));
+    settings->m_extractDirectory = target;
+}
+
+// A deleted row's follower moves into its index and is passed over by the next search, which starts
+// after that index; a later search from the first row finds it. Every selected row is thus deleted
+// exactly once.
+void MainWindow::deleteSelectedRows(wxListCtrl* list, const std::function<bool(long)>& deleteItem, int& ok,
+                                    int& failed)
+{
+    const int selected = countSelectedRows(list);
+    long row = -1;
+    for (int done = 0; done < selected;)
+    {
+        row = nextSelectedRow(list, row);
+        if (row < 0)
+            continue;
+        list->DeleteItem(row);
+        if (deleteItem(row))
+            ++ok;
+        else
+            ++failed;
+        ++done;
+    }
+}
+
+void MainWindow::deleteTextures()
+{
+    if (!isBackEndReady())
+        return;
+    if (nextSelectedRow(m_textureList, -1) < 0)
+    {
+        setStatus("No textures selected");
+        return;
+    }
+    OpenFileRecord* record = m_backEnd->getSelectedFile();
+    if (record == nullptr)
+        return;
+    if (m_backEnd->getSettings()->m_confirmDelete &&
+        Prompter::get().messageBox("Are you sure you want to delete the selected textures?", "Confirm Delete",
+                                   wxYES_NO, nullptr) != wxYES)
+    {
+        setStatus("Delete textures canceled");
+        return;
+    }
+    wxBusyCursor busy;
+    int ok = 0;
+    int failed = 0;
+    holdLogPane();
+    deleteSelectedRows(
+        m_textureList, [record](long row) { return record->m_file->deleteTexture(static_cast<uint32_t>(row)); }, ok,
+        failed);
+    releaseLogPane();
+    if (failed > 0)
+        setStatus(pathToText(m_stdFunctions->createString("Deleted %i textures, %i Failed", ok, failed)));
+    else
+        setStatus(pathToText(m_stdFunctions->createString("Deleted %i textures", ok)));
+    MessageLog::getInstance()->log(LOG_INFORMATION, "Deleted textures from file: %i OK, %i Failed", LOG_SOURCE,
+                                   1844, "MainWindow::deleteTextures", ok, failed);
+    updateTextureList();
+    // With no texture left there is no texture 0 to select; the index is only reset.
+    if (record->m_file->m_textures.empty())
+        record->m_selectedTexture = 0;
+    else
+        m_backEnd->setSelectedTexture(0);
+    refreshFileList();
 }
 
 void MainWindow::generateMipMaps()
 {
+    OpenFileRecord* record = isBackEndReady() ? m_backEnd->getSelectedFile() : nullptr;
+    if (record == nullptr || countSelectedRows(m_textureList) == 0)
+        return;
+    wxBusyCursor busy;
+    const int selected = countSelectedRows(m_textureList);
+    int ok = 0;
+    int failed = 0;
+    long row = -1;
+    holdLogPane();
+    for (int i = 0; i < selected; ++i)
+    {
+        row = nextSelectedRow(m_textureList, row);
+        if (record->m_file->generateMipMaps(static_cast<uint32_t>(row)))
+            ++ok;
+        else
+            ++failed;
+    }
+    releaseLogPane();
+    if (failed > 0)
+        setStatus(pathToText(
+            m_stdFunctions->createString("Generated MipMaps for %i textures, %i Failed", ok, failed)));
+    else
+        setStatus(pathToText(m_stdFunctions->createString("Generated MipMaps for %i textures", ok)));
+    refreshFileList();
+    MessageLog::getInstance()->log(LOG_INFORMATION, "Generated MipMaps; %i OK, %i Failed", LOG_SOURCE, 1902,
+                                   "MainWindow::generateMipMaps", ok, failed);
 }

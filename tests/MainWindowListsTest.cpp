@@ -294,3 +294,30 @@ TEST_F(MainWindowTest, RecentLabelsShowFileNamesVerbatim)
     EXPECT_EQ(fileMenu->GetLabelText(ID_MENU_RECENT4), "4. ");
     EXPECT_EQ(fileMenu->GetLabelText(ID_MENU_RECENT5), "5. ");
 }
+
+TEST_F(MainWindowTest, AShiftClickSelectsTheRangeAndThePreviewShowsTheClickedRow)
+{
+    useDisplayAlone();
+    writeArchive("a.wtd", {"t0", "t1", "t2", "t3"});
+    startWith({"a.wtd"});
+    m_window->Raise();
+    pump(200);
+    wxUIActionSimulator simulator;
+    auto click = [&](long row, int modifiers) {
+        wxRect rect;
+        ASSERT_TRUE(textureList()->GetItemRect(row, rect));
+        simulator.MouseMove(textureList()->ClientToScreen(rect.GetPosition() + wxPoint(20, rect.height / 2)));
+        pump(100);
+        if (modifiers & wxMOD_SHIFT)
+            simulator.KeyDown(WXK_SHIFT);
+        simulator.MouseClick();
+        if (modifiers & wxMOD_SHIFT)
+            simulator.KeyUp(WXK_SHIFT);
+        pump(200);
+    };
+    click(3, wxMOD_NONE);
+    ASSERT_EQ(m_window->getBackEnd()->getSelectedFile()->m_selectedTexture, 3u);
+    click(1, wxMOD_SHIFT);
+    EXPECT_EQ(selectedRows(textureList()), (std::vector<long>{1, 2, 3}));
+    EXPECT_EQ(m_window->getBackEnd()->getSelectedFile()->m_selectedTexture, 1u);
+}

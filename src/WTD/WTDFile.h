@@ -68,6 +68,8 @@ public:
     bool deleteTexture(uint32_t index);
     bool extractTexture(uint32_t index, std::string folder, std::string name);
     bool generateMipMaps(uint32_t index);
+    // Whether a texture name can be used as a file name inside a folder without leading out of it.
+    static bool isSafeFileName(const std::string& name);
 
     // Writing.
     bool saveFile(std::string path, uint32_t offset);

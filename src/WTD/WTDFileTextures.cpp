@@ -105,20 +105,6 @@ void describeImage(TextureTOCItem& record, const D3DXIMAGE_INFO& info)
     record.stride = static_cast<uint16_t>(stride);
 }
 
-// A texture's own name becomes a file name inside the chosen folder only when it cannot lead out of
-// it: no separators, no drive colon, no control characters, and not the folder or its parent.
-bool isSafeFileName(const std::string& name)
-{
-    if (name.empty() || name == "." || name == "..")
-        return false;
-    for (unsigned char character : name) {
-        if (character == '/' || character == '\\' || character == ':' || character < 0x20 ||
-            character == 0x7F)
-            return false;
-    }
-    return true;
-}
-
 std::string joinPath(const std::string& folder, const std::string& fileName)
 {
     if (folder.empty())
@@ -186,6 +172,20 @@ bool fillMipChain(IDirect3DTexture9* source, IDirect3DTexture9* target)
     return copyTopLevel(source, target) && SUCCEEDED(D3DXFilterTexture(target, nullptr, 0, D3DX_DEFAULT));
 }
 } // namespace
+
+// A texture's own name becomes a file name inside the chosen folder only when it cannot lead out of
+// it: no separators, no drive colon, no control characters, and not the folder or its parent.
+bool WTDFile::isSafeFileName(const std::string& name)
+{
+    if (name.empty() || name == "." || name == "..")
+        return false;
+    for (unsigned char character : name) {
+        if (character == '/' || character == '\\' || character == ':' || character < 0x20 ||
+            character == 0x7F)
+            return false;
+    }
+    return true;
+}
 
 bool WTDFile::addTexture(std::string path, std::string name)
 {
