@@ -5,7 +5,7 @@
 #include "Common/MessageLog/MessageLog.h"
 #include "Common/SafeFile/FileReplacement.h"
 #include "Common/STDFunctions/STDFunctions.h"
-#include "Platform/WindowsApi.h"
+#include "Platform/System/WindowsApi.h"
 #include "Prompter.h"
 #include "RenderPanel.h"
 #include "WTD/WTDFile.h"

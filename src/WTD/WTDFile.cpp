@@ -8,7 +8,7 @@
 
 #include "Common/MessageLog/MessageLog.h"
 #include "Platform/Direct3D.h"
-#include "RSC/ByteReader.h"
+#include "Common/STDFunctions/ByteReader.h"
 #include "WTD/BlockTableItem.h"
 #include "WTD/NameHash.h"
 
