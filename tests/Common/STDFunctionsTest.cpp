@@ -346,11 +346,8 @@ TEST_F(STDFunctionsTest, LastTokenIsTheLastNonEmptyPiece)
     EXPECT_EQ(" , ", STDFunctions::lastToken(" , ", ','));
 }
 
-TEST_F(STDFunctionsTest, NativePathAndSplitPathServeFileSystemPaths)
+TEST_F(STDFunctionsTest, SplitPathServesFileSystemPaths)
 {
-    EXPECT_EQ("config/varnel.bcf", STDFunctions::nativePath("config\\varnel.bcf"));
-    EXPECT_EQ("/home/u/a.wtd", STDFunctions::nativePath("/home/u/a.wtd"));
-
     const struct
     {
         const char* path;

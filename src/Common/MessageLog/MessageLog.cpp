@@ -1,6 +1,7 @@
 #include "Common/MessageLog/MessageLog.h"
 
 #include "Common/SafeFile/FileReplacement.h"
+#include "Common/STDFunctions/PathSpelling.h"
 #include "Common/STDFunctions/STDFunctions.h"
 
 #include <algorithm>
@@ -171,7 +172,7 @@ bool MessageLog::saveLog(const std::string& fileName)
             contents += line + "\n";
     }
 
-    FileReplacement file(STDFunctions::nativePath(fileName));
+    FileReplacement file(PathSpelling::toFileSystem(fileName));
     if (!file.isOpen())
     {
         STDFunctions::logFOpenError(file.error(), fileName);

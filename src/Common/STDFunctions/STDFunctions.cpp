@@ -1,6 +1,7 @@
 #include "Common/STDFunctions/STDFunctions.h"
 
 #include "Common/MessageLog/MessageLog.h"
+#include "Common/STDFunctions/PathSpelling.h"
 
 #include <cerrno>
 #include <cstdarg>
@@ -166,7 +167,7 @@ bool STDFunctions::pathExists(const std::string& path)
 bool STDFunctions::examinePath(const std::string& path, bool& folder, bool& readOnly)
 {
     struct stat status {};
-    if (path.empty() || stat(nativePath(path).c_str(), &status) != 0)
+    if (path.empty() || stat(PathSpelling::toFileSystem(path).c_str(), &status) != 0)
         return false;
     folder = S_ISDIR(status.st_mode);
     readOnly = (status.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
@@ -264,15 +265,6 @@ std::string STDFunctions::getFileName(const std::string& path, bool stripExtensi
     for (size_t i = 1; i + 1 < pieces.size(); ++i)
         stem += "." + pieces[i];
     return stem;
-}
-
-std::string STDFunctions::nativePath(const std::string& path)
-{
-    std::string native(path);
-    for (char& c : native)
-        if (c == '\\')
-            c = '/';
-    return native;
 }
 
 void STDFunctions::splitPath(const std::string& path, std::string& directory, std::string& fileName)

@@ -1,5 +1,6 @@
 #include "Platform/System/WindowsApi.h"
 
+#include "Common/STDFunctions/PathSpelling.h"
 #include "Common/STDFunctions/STDFunctions.h"
 
 #include <sys/stat.h>
@@ -21,7 +22,7 @@ std::string narrowWidePath(LPCWSTR path)
 
 std::string fileSystemPath(LPCWSTR path)
 {
-    return STDFunctions::nativePath(narrowWidePath(path));
+    return PathSpelling::toFileSystem(narrowWidePath(path));
 }
 
 DWORD GetFileAttributesW(LPCWSTR fileName)
@@ -43,7 +44,7 @@ BOOL CreateDirectoryA(LPCSTR pathName, void* securityAttributes)
     if (pathName == nullptr || *pathName == '\0') {
         return FALSE;
     }
-    return mkdir(STDFunctions::nativePath(pathName).c_str(), 0777) == 0 ? TRUE : FALSE;
+    return mkdir(PathSpelling::toFileSystem(pathName).c_str(), 0777) == 0 ? TRUE : FALSE;
 }
 
 void Sleep(DWORD milliseconds)
