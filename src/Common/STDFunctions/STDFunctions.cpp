@@ -3,7 +3,6 @@
 #include "Common/MessageLog/MessageLog.h"
 #include "Common/STDFunctions/PathSpelling.h"
 
-#include <cerrno>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
@@ -22,26 +21,6 @@ struct ExitRegistration
 {
     ExitRegistration() { std::atexit(&STDFunctions::cleanUpAtExit); }
 } s_exitRegistration;
-
-struct OpenErrorReason
-{
-    int code;
-    const char* reason;
-};
-
-// The reasons by symbolic name: the numbers differ between C runtimes.
-const OpenErrorReason OPEN_ERROR_REASONS[] = {
-    {ENOENT, "No such file or directory"},
-    {EIO, "I/O Error"},
-    {ENOMEM, "Not enough memory"},
-    {EACCES, "Permission denied"},
-    {EBUSY, "Device or resource busy"},
-    {ENFILE, "To many files open in the system"},
-    {ENOSPC, "No space left on the device"},
-    {EROFS, "Read only file"},
-    {ENAMETOOLONG, "Filename to long"},
-};
-const char* const UNKNOWN_OPEN_ERROR = "Unable to open the file stream";
 
 bool isPathSeparator(char c)
 {
@@ -176,12 +155,7 @@ bool STDFunctions::examinePath(const std::string& path, bool& folder, bool& read
 
 void STDFunctions::logFOpenError(const errno_t& error, const std::string& fileName)
 {
-    const char* reason = UNKNOWN_OPEN_ERROR;
-    for (const OpenErrorReason& entry : OPEN_ERROR_REASONS)
-        if (entry.code == error)
-            reason = entry.reason;
-    MessageLog::getInstance()->log(LOG_ERROR, "%s: %s", SOURCE_FILE, 416, "STDFunctions::logFOpenError", reason,
-                                   fileName.c_str());
+    MessageLog::getInstance()->logFileOpenError(error, fileName);
 }
 
 uint32_t STDFunctions::getFileSize(std::istream& stream)
