@@ -105,7 +105,7 @@ bool BackEnd::claimTemporaryPath(const std::string& path, std::string& tempPath)
 {
     std::string folder;
     std::string name;
-    STDFunctions::splitPath(path, folder, name);
+    PathSpelling::splitPath(path, folder, name);
     // "name~1.ext", "name~2.ext", ...: the extension stays last.
     const size_t dot = name.rfind('.');
     const bool hasExtension = dot != std::string::npos && dot > 0;

@@ -21,11 +21,6 @@ struct ExitRegistration
 {
     ExitRegistration() { std::atexit(&STDFunctions::cleanUpAtExit); }
 } s_exitRegistration;
-
-bool isPathSeparator(char c)
-{
-    return c == '/' || c == '\\';
-}
 }
 
 STDFunctions* STDFunctions::s_instance = nullptr;
@@ -239,20 +234,4 @@ std::string STDFunctions::getFileName(const std::string& path, bool stripExtensi
     for (size_t i = 1; i + 1 < pieces.size(); ++i)
         stem += "." + pieces[i];
     return stem;
-}
-
-void STDFunctions::splitPath(const std::string& path, std::string& directory, std::string& fileName)
-{
-    size_t separator = path.size();
-    while (separator > 0 && !isPathSeparator(path[separator - 1]))
-        --separator;
-    if (separator == 0)
-    {
-        directory.clear();
-        fileName = path;
-        return;
-    }
-    // "/a.wtd" lies in "/", not in "".
-    directory = path.substr(0, separator == 1 ? 1 : separator - 1);
-    fileName = path.substr(separator);
 }

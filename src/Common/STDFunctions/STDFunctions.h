@@ -59,11 +59,6 @@ public:
     // The last element of a backslash path, optionally without its extension.
     static std::string getFileName(const std::string& path, bool stripExtension);
 
-    // Splits a file-system path (as file dialogs return it) at its last '/' or '\\'. Without a
-    // separator the folder is empty and the name is the whole path; a separator at the start leaves
-    // that separator as the folder.
-    static void splitPath(const std::string& path, std::string& directory, std::string& fileName);
-
     STDFunctions(const STDFunctions&) = delete;
     STDFunctions& operator=(const STDFunctions&) = delete;
 
