@@ -11,9 +11,9 @@
 #include <vector>
 
 #include "Platform/Direct3D.h"
-#include "Platform/DxtCodec.h"
-#include "Platform/ImageFilter.h"
-#include "Platform/PixelConverter.h"
+#include "Platform/Image/DxtCodec.h"
+#include "Platform/Image/ImageFilter.h"
+#include "Platform/Image/PixelConverter.h"
 
 namespace
 {

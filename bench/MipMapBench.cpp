@@ -5,8 +5,8 @@
 #include "WTD/WTDFile.h"
 
 #include "Platform/Direct3D.h"
-#include "Platform/ImageFilter.h"
-#include "Platform/PixelConverter.h"
+#include "Platform/Image/ImageFilter.h"
+#include "Platform/Image/PixelConverter.h"
 
 #include <benchmark/benchmark.h>
 #include <stb_dxt.h>

@@ -4,7 +4,7 @@
 #include <benchmark/benchmark.h>
 
 #include "Platform/Direct3D.h"
-#include "Platform/PixelConverter.h"
+#include "Platform/Image/PixelConverter.h"
 #include "RenderSystem/RenderSystem.h"
 
 #include <cstdint>

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "Platform/Direct3D.h"
-#include "Platform/PixelConverter.h"
+#include "Platform/Image/PixelConverter.h"
 #include "FuzzFiles.h"
 
 namespace

@@ -1,6 +1,7 @@
 #include "AddTexturesWindow.h"
 
 #include "Backend/Settings.h"
+#include "Common/STDFunctions/PathSpelling.h"
 #include "Common/STDFunctions/STDFunctions.h"
 #include "MainWindow.h"
 #include "Prompter.h"
@@ -124,7 +125,7 @@ void AddTexturesWindow::addFile(const wxString& path)
     entry.path = std::string(path.utf8_str());
     std::string directory;
     std::string fileName;
-    STDFunctions::splitPath(entry.path, directory, fileName);
+    PathSpelling::splitPath(entry.path, directory, fileName);
     if (!MainWindow::textToName(MainWindow::pathToText(fileName), entry.name))
         entry.name = fileName;
     m_request->entries.push_back(entry);

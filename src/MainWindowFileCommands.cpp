@@ -3,7 +3,7 @@
 #include "Backend/BackEnd.h"
 #include "Backend/Settings.h"
 #include "Common/MessageLog/MessageLog.h"
-#include "Common/STDFunctions/STDFunctions.h"
+#include "Common/STDFunctions/PathSpelling.h"
 #include "Prompter.h"
 #include "SaveChangesRequest.h"
 #include "SaveChangesWindow.h"
@@ -46,7 +46,7 @@ std::string folderOf(const std::string& path)
 {
     std::string folder;
     std::string name;
-    STDFunctions::splitPath(path, folder, name);
+    PathSpelling::splitPath(path, folder, name);
     return folder;
 }
 

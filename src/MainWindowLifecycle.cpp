@@ -4,8 +4,9 @@
 #include "Backend/Settings.h"
 #include "Common/MessageLog/MessageLog.h"
 #include "Common/SafeFile/FileReplacement.h"
+#include "Common/STDFunctions/PathSpelling.h"
 #include "Common/STDFunctions/STDFunctions.h"
-#include "Platform/WindowsApi.h"
+#include "Platform/System/WindowsApi.h"
 #include "Prompter.h"
 #include "RenderPanel.h"
 #include "WTD/WTDFile.h"
@@ -249,7 +250,7 @@ void MainWindow::saveArchiveList()
     if (!isBackEndReady())
         return;
     makeConfigFolder();
-    FileReplacement list(STDFunctions::nativePath(ARCHIVE_LIST_PATH));
+    FileReplacement list(PathSpelling::toFileSystem(ARCHIVE_LIST_PATH));
     if (!list.isOpen())
         return;
     // With reopening turned off the list is left empty.
@@ -265,7 +266,7 @@ void MainWindow::reopenArchiveList()
         return;
     makeConfigFolder();
     // Read only: the list is never written here, and a list without write permission must still open.
-    std::ifstream list(STDFunctions::nativePath(ARCHIVE_LIST_PATH));
+    std::ifstream list(PathSpelling::toFileSystem(ARCHIVE_LIST_PATH));
     if (!list.is_open())
         return;
     std::string line;

@@ -3,7 +3,7 @@
 #include "Backend/BackEnd.h"
 #include "Backend/Settings.h"
 #include "Common/MessageLog/MessageLog.h"
-#include "Common/STDFunctions/STDFunctions.h"
+#include "Common/STDFunctions/PathSpelling.h"
 #include "WTD/WTDFile.h"
 #include "TextureListCtrl.h"
 #include "WindowIds.h"
@@ -38,7 +38,7 @@ std::string fileNameOf(const std::string& path)
 {
     std::string directory;
     std::string name;
-    STDFunctions::splitPath(path, directory, name);
+    PathSpelling::splitPath(path, directory, name);
     return name;
 }
 

@@ -1,6 +1,6 @@
 #include "MainWindow.h"
 
-#include "Common/STDFunctions/STDFunctions.h"
+#include "Common/STDFunctions/PathSpelling.h"
 
 #include <wx/image.h>
 #include <wx/imaglist.h>
@@ -29,7 +29,7 @@ wxString logText(const std::string& message)
 // The toolkit reports a file it cannot load.
 wxImage loadListIcon(const char* path)
 {
-    const wxImage image(MainWindow::pathToText(STDFunctions::nativePath(path)), wxBITMAP_TYPE_PNG);
+    const wxImage image(MainWindow::pathToText(PathSpelling::toFileSystem(path)), wxBITMAP_TYPE_PNG);
     if (image.IsOk() && image.GetWidth() == ICON_SIZE && image.GetHeight() == ICON_SIZE)
         return image;
     wxImage blank(ICON_SIZE, ICON_SIZE, true);

@@ -8,6 +8,7 @@
 #include "Backend/BackEnd.h"
 #include "Backend/Settings.h"
 #include "Common/MessageLog/MessageLog.h"
+#include "Common/STDFunctions/PathSpelling.h"
 #include "Common/STDFunctions/STDFunctions.h"
 #include "Prompter.h"
 #include "ReplaceWindow.h"
@@ -202,7 +203,7 @@ void MainWindow::extractSingleTexture()
     }
     std::string folder;
     std::string name;
-    STDFunctions::splitPath(std::string(paths[0].utf8_str()), folder, name);
+    PathSpelling::splitPath(std::string(paths[0].utf8_str()), folder, name);
     wxBusyCursor busy;
     if (record->m_file->extractTexture(index, folder, name))
     {

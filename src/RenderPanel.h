@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Platform/PresentTarget.h"
+#include "Platform/Direct3D/PresentTarget.h"
 
 #include <wx/bitmap.h>
 #include <wx/panel.h>

@@ -1,6 +1,6 @@
 #include "MainWindowTest.h"
 
-#include "Platform/D3D9Types.h"
+#include "Platform/Direct3D/D3D9Types.h"
 #include "Support/ArchiveBuilder.h"
 #include "Support/LogCapture.h"
 

@@ -1,7 +1,7 @@
 #include "TextureCommandsTest.h"
 
 #include "AddTexturesWindow.h"
-#include "Platform/D3D9Types.h"
+#include "Platform/Direct3D/D3D9Types.h"
 #include "Support/TestHooks.h"
 #include "ReplaceWindow.h"
 #include "Support/ArchiveBuilder.h"

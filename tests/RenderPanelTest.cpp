@@ -1,7 +1,7 @@
 #include "GuiTest.h"
 
 #include "MainWindow.h"
-#include "Platform/D3D9Types.h"
+#include "Platform/Direct3D/D3D9Types.h"
 #include "RenderPanel.h"
 #include "Support/ArchiveBuilder.h"
 #include "WindowIds.h"

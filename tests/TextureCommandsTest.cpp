@@ -1,7 +1,7 @@
 #include "TextureCommandsTest.h"
 
 #include "Platform/Direct3D.h"
-#include "Platform/TextureFormatTable.h"
+#include "Platform/Image/TextureFormatTable.h"
 #include "Support/ArchiveBuilder.h"
 #include "Support/DdsBuilder.h"
 

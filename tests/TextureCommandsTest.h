@@ -2,7 +2,7 @@
 
 #include "MainWindowTest.h"
 
-#include "Platform/D3D9Types.h"
+#include "Platform/Direct3D/D3D9Types.h"
 
 #include <cstdint>
 #include <memory>

@@ -1,6 +1,6 @@
 #include "TextureCommandsTest.h"
 
-#include "Platform/D3D9Types.h"
+#include "Platform/Direct3D/D3D9Types.h"
 #include "Support/DdsBuilder.h"
 
 #include <wx/image.h>

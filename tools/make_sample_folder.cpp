@@ -12,7 +12,7 @@
 #include "Common/MessageLog/MessageLog.h"
 #include "Common/STDFunctions/STDFunctions.h"
 #include "Platform/Direct3D.h"
-#include "Platform/PixelConverter.h"
+#include "Platform/Image/PixelConverter.h"
 #include "WTD/WTDFile.h"
 
 #include <cmath>

@@ -2,6 +2,7 @@
 
 #include "Backend/Settings.h"
 #include "Common/MessageLog/MessageLog.h"
+#include "Common/STDFunctions/PathSpelling.h"
 #include "Common/STDFunctions/STDFunctions.h"
 #include "Platform/Direct3D.h"
 #include "RenderSystem/RenderSystem.h"
@@ -20,8 +21,8 @@ bool isSameFile(const std::string& first, const std::string& second)
 {
     struct stat firstStatus;
     struct stat secondStatus;
-    if (stat(STDFunctions::nativePath(first).c_str(), &firstStatus) != 0 ||
-        stat(STDFunctions::nativePath(second).c_str(), &secondStatus) != 0)
+    if (stat(PathSpelling::toFileSystem(first).c_str(), &firstStatus) != 0 ||
+        stat(PathSpelling::toFileSystem(second).c_str(), &secondStatus) != 0)
         return false;
     return firstStatus.st_dev == secondStatus.st_dev && firstStatus.st_ino == secondStatus.st_ino;
 }

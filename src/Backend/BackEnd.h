@@ -2,7 +2,7 @@
 
 #include "Backend/OpenFileRecord.h"
 #include "Backend/ReopenRecord.h"
-#include "Platform/D3D9Types.h"
+#include "Platform/Direct3D/D3D9Types.h"
 
 #include <cstdint>
 #include <string>

@@ -3,6 +3,7 @@
 #include "Backend/ReopenRecord.h"
 #include "Common/MessageLog/MessageLog.h"
 #include "Common/SafeFile/SafeFile.h"
+#include "Common/STDFunctions/PathSpelling.h"
 #include "Common/STDFunctions/STDFunctions.h"
 #include "Platform/Direct3D.h"
 #include "RenderSystem/RenderSystem.h"
@@ -22,7 +23,7 @@ const char* const COPY_FOLDER = "temp/varnel";
 bool isOccupied(const std::string& path)
 {
     struct stat status;
-    return lstat(STDFunctions::nativePath(path).c_str(), &status) == 0;
+    return lstat(PathSpelling::toFileSystem(path).c_str(), &status) == 0;
 }
 
 enum class Claim
@@ -36,7 +37,7 @@ enum class Claim
 // over a file that is this restart's own, never over a user's file or another program's copy.
 Claim claimFile(const std::string& path)
 {
-    if (SafeFile::claim(STDFunctions::nativePath(path)))
+    if (SafeFile::claim(PathSpelling::toFileSystem(path)))
         return Claim::CLAIMED;
     return errno == EEXIST ? Claim::TAKEN : Claim::IMPOSSIBLE;
 }
@@ -104,7 +105,7 @@ bool BackEnd::claimTemporaryPath(const std::string& path, std::string& tempPath)
 {
     std::string folder;
     std::string name;
-    STDFunctions::splitPath(path, folder, name);
+    PathSpelling::splitPath(path, folder, name);
     // "name~1.ext", "name~2.ext", ...: the extension stays last.
     const size_t dot = name.rfind('.');
     const bool hasExtension = dot != std::string::npos && dot > 0;
@@ -203,6 +204,6 @@ void BackEnd::removeTemporaryCopies(const std::vector<ReopenRecord>& records, co
             continue;
         }
         // Each copy's file was created by this restart, so removing it never removes a user's file.
-        std::remove(STDFunctions::nativePath(record.m_tempPath).c_str());
+        std::remove(PathSpelling::toFileSystem(record.m_tempPath).c_str());
     }
 }

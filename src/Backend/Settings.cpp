@@ -3,6 +3,7 @@
 #include "Common/MessageLog/MessageLog.h"
 #include "Common/SafeFile/FileReplacement.h"
 #include "Common/STDFunctions/LittleEndian.h"
+#include "Common/STDFunctions/PathSpelling.h"
 
 #include <cstdint>
 #include <fstream>
@@ -149,7 +150,7 @@ void Settings::setDefaults()
 
 bool Settings::loadFile()
 {
-    std::fstream stream(STDFunctions::nativePath(m_filePath), std::ios::in | std::ios::binary);
+    std::fstream stream(PathSpelling::toFileSystem(m_filePath), std::ios::in | std::ios::binary);
     if (!m_stdFunctions->fileOpenCheck(stream, m_filePath, m_readOnly))
     {
         MessageLog::getInstance()->log(LOG_ERROR, "Load canceled, stream not open: %s", SOURCE_FILE, 91,
@@ -200,7 +201,7 @@ bool Settings::saveFile(std::string path)
         return false;
     }
 
-    FileReplacement file(STDFunctions::nativePath(target));
+    FileReplacement file(PathSpelling::toFileSystem(target));
     if (!file.isOpen())
     {
         MessageLog::getInstance()->log(LOG_ERROR, "Save canceled, stream not open: %s", SOURCE_FILE, 40,

@@ -1,6 +1,6 @@
 #include "WTD/TextureTOCItem.h"
 
-#include "RSC/ByteReader.h"
+#include "Common/STDFunctions/ByteReader.h"
 #include "Common/STDFunctions/LittleEndian.h"
 
 TextureTOCItem::TextureTOCItem()

@@ -8,7 +8,8 @@
 
 #include "Common/MessageLog/MessageLog.h"
 #include "Platform/Direct3D.h"
-#include "RSC/ByteReader.h"
+#include "Common/STDFunctions/ByteReader.h"
+#include "Common/STDFunctions/PathSpelling.h"
 #include "WTD/BlockTableItem.h"
 #include "WTD/NameHash.h"
 
@@ -90,7 +91,7 @@ WTDFile::~WTDFile()
 bool WTDFile::openStream(std::fstream& stream) const
 {
     // A folder or a device opens as a stream here but holds no archive: only regular files are read.
-    const std::string nativePath = STDFunctions::nativePath(m_filePath);
+    const std::string nativePath = PathSpelling::toFileSystem(m_filePath);
     std::error_code error;
     if (!std::filesystem::is_regular_file(nativePath, error))
         return false;

@@ -4,6 +4,7 @@
 #include "WTD/WTDFile.h"
 
 #include "Common/MessageLog/MessageLog.h"
+#include "Common/STDFunctions/PathSpelling.h"
 #include "Common/STDFunctions/STDFunctions.h"
 #include "Platform/Direct3D.h"
 
@@ -203,7 +204,7 @@ bool WTDFile::addTexture(std::string path, std::string name)
     describeImage(entry.record, info);
     if (name.empty()) {
         std::string folder;
-        STDFunctions::splitPath(path, folder, name);
+        PathSpelling::splitPath(path, folder, name);
     }
     entry.name = name;
     m_textures.push_back(entry);

@@ -3,7 +3,7 @@
 #include "Common/MessageLog/MessageLog.h"
 #include "Common/SafeFile/FileReplacement.h"
 #include "Common/SafeFile/SafeFile.h"
-#include "Common/STDFunctions/STDFunctions.h"
+#include "Common/STDFunctions/PathSpelling.h"
 #include "Platform/Direct3D.h"
 #include "Common/STDFunctions/LittleEndian.h"
 #include "WTD/BlockTableItem.h"
@@ -282,7 +282,7 @@ bool WTDFile::replaceFile(const std::string& target, uint32_t offset, const unsi
                           uint64_t compressedLength)
 {
     MessageLog* log = MessageLog::getInstance();
-    FileReplacement file(STDFunctions::nativePath(target));
+    FileReplacement file(PathSpelling::toFileSystem(target));
     if (!file.isOpen())
     {
         log->log(LOG_ERROR, "Save canceled, stream not open: %s", s_logSource, 383, "WTDFile::saveFile",
@@ -321,7 +321,7 @@ bool WTDFile::saveFile(std::string path, uint32_t offset)
         return false;
     }
     // A file that could not be opened for writing: no name, a folder, no write permission.
-    if (!SafeFile::canReplace(SafeFile::resolveTarget(STDFunctions::nativePath(target))))
+    if (!SafeFile::canReplace(SafeFile::resolveTarget(PathSpelling::toFileSystem(target))))
     {
         log->log(LOG_ERROR, "Save canceled, stream not open: %s", s_logSource, 383, "WTDFile::saveFile",
                  target.c_str());

@@ -346,33 +346,6 @@ TEST_F(STDFunctionsTest, LastTokenIsTheLastNonEmptyPiece)
     EXPECT_EQ(" , ", STDFunctions::lastToken(" , ", ','));
 }
 
-TEST_F(STDFunctionsTest, NativePathAndSplitPathServeFileSystemPaths)
-{
-    EXPECT_EQ("config/varnel.bcf", STDFunctions::nativePath("config\\varnel.bcf"));
-    EXPECT_EQ("/home/u/a.wtd", STDFunctions::nativePath("/home/u/a.wtd"));
-
-    const struct
-    {
-        const char* path;
-        const char* directory;
-        const char* fileName;
-    } cases[] = {
-        {"/home/u/Textures/a.wtd", "/home/u/Textures", "a.wtd"},
-        {"temp\\varnel\\b.wtd", "temp\\varnel", "b.wtd"},
-        {"mixed\\dir/c.wtd", "mixed\\dir", "c.wtd"},
-        {"/a.wtd", "/", "a.wtd"},
-        {"plain.wtd", "", "plain.wtd"},
-        {"folder/", "folder", ""},
-    };
-    for (const auto& c : cases)
-    {
-        std::string directory = "stale", fileName = "stale";
-        STDFunctions::splitPath(c.path, directory, fileName);
-        EXPECT_EQ(c.directory, directory) << c.path;
-        EXPECT_EQ(c.fileName, fileName) << c.path;
-    }
-}
-
 // --- Strings -----------------------------------------------------------------------------------------
 
 TEST_F(STDFunctionsTest, SplitStringKeepsInnerEmptyPiecesAndDropsTrailingOnes)

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "Platform/D3D9Types.h"
+#include "Platform/Direct3D/D3D9Types.h"
 
 // Builds small DDS files (legacy 124-byte header) for tests. The constructor makes a consistent file
 // with a known byte pattern in every level; every header field can then be set to any value, and the

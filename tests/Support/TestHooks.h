@@ -8,9 +8,9 @@
 #include <cstdint>
 #include <vector>
 
-#include "Platform/D3D9Types.h"
-#include "Platform/FaultPlan.h"
-#include "Platform/FrameObserver.h"
+#include "Platform/Direct3D/D3D9Types.h"
+#include "Platform/Direct3D/FaultPlan.h"
+#include "Platform/Direct3D/FrameObserver.h"
 
 // A frame as Present hands it on: rows top to bottom, one D3DCOLOR (0xAARRGGBB) per pixel.
 struct PresentedFrame

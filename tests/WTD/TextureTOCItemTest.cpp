@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "RSC/ByteReader.h"
+#include "Common/STDFunctions/ByteReader.h"
 #include "WTD/TextureEntry.h"
 
 namespace

@@ -3,9 +3,9 @@
 // tools and Pillow read back from the files we write.
 #include "WTD/WTDFile.h"
 
-#include "Platform/DdsFile.h"
+#include "Platform/Image/DdsFile.h"
 #include "Platform/Direct3D.h"
-#include "Platform/PixelConverter.h"
+#include "Platform/Image/PixelConverter.h"
 #include "Support/DdsBuilder.h"
 #include "Support/LogCapture.h"
 #include "Support/TempDirTest.h"

@@ -1,9 +1,10 @@
 #include "Common/MessageLog/MessageLog.h"
 
 #include "Common/SafeFile/FileReplacement.h"
-#include "Common/STDFunctions/STDFunctions.h"
+#include "Common/STDFunctions/PathSpelling.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -17,6 +18,30 @@ const size_t RESERVED_LINES = 300;
 const int MAX_LINE_LENGTH = MessageLog::LINE_BUFFER_SIZE - 1;
 // The prefix "(" + ") - " around the line number, counted against the format's length.
 const size_t PREFIX_OVERHEAD = 5;
+
+// A failed open is reported where the string and file helpers report it, for the log file and every
+// other file alike.
+const char* const OPEN_ERROR_SOURCE_FILE = ".\\Common\\STDFunctions\\STDFunctions";
+
+struct OpenErrorReason
+{
+    int code;
+    const char* reason;
+};
+
+// The reasons by symbolic name: the numbers differ between C runtimes.
+const OpenErrorReason OPEN_ERROR_REASONS[] = {
+    {ENOENT, "No such file or directory"},
+    {EIO, "I/O Error"},
+    {ENOMEM, "Not enough memory"},
+    {EACCES, "Permission denied"},
+    {EBUSY, "Device or resource busy"},
+    {ENFILE, "To many files open in the system"},
+    {ENOSPC, "No space left on the device"},
+    {EROFS, "Read only file"},
+    {ENAMETOOLONG, "Filename to long"},
+};
+const char* const UNKNOWN_OPEN_ERROR = "Unable to open the file stream";
 
 // The instance lives until the process ends; register its clean-up before anything can use it.
 struct ExitRegistration
@@ -143,6 +168,15 @@ void MessageLog::autoSave()
     m_autoSaving = false;
 }
 
+void MessageLog::logFileOpenError(int error, const std::string& fileName)
+{
+    const char* reason = UNKNOWN_OPEN_ERROR;
+    for (const OpenErrorReason& entry : OPEN_ERROR_REASONS)
+        if (entry.code == error)
+            reason = entry.reason;
+    log(LOG_ERROR, "%s: %s", OPEN_ERROR_SOURCE_FILE, 416, "STDFunctions::logFOpenError", reason, fileName.c_str());
+}
+
 bool MessageLog::saveLog(const std::string& fileName)
 {
     static const char* const RULE = "--------------------------------------\n";
@@ -171,10 +205,10 @@ bool MessageLog::saveLog(const std::string& fileName)
             contents += line + "\n";
     }
 
-    FileReplacement file(STDFunctions::nativePath(fileName));
+    FileReplacement file(PathSpelling::toFileSystem(fileName));
     if (!file.isOpen())
     {
-        STDFunctions::logFOpenError(file.error(), fileName);
+        logFileOpenError(file.error(), fileName);
         log(LOG_ERROR, "File stream is not open: %s", SOURCE_FILE, 228, "MessageLog::saveLog",
             fileName.c_str());
         return false;
@@ -182,6 +216,6 @@ bool MessageLog::saveLog(const std::string& fileName)
     file.stream().write(contents.data(), static_cast<std::streamsize>(contents.size()));
     if (file.commit())
         return true;
-    STDFunctions::logFOpenError(file.error(), fileName);
+    logFileOpenError(file.error(), fileName);
     return false;
 }

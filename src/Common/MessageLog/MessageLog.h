@@ -31,6 +31,10 @@ public:
     void removeListener(LogListener* listener);
     void setListenerFullMessage(bool fullMessage);
     bool saveLog(const std::string& fileName);
+    // Logs why a file could not be opened, by the error code's symbolic name, as the string and file
+    // helpers have always reported it. It lives here so the log can report its own file without
+    // depending on those helpers, which depend on the log.
+    void logFileOpenError(int error, const std::string& fileName);
 
     // The stored lines of each level, oldest first.
     const std::vector<std::string>& getInformationMessages() const { return m_informationMessages; }

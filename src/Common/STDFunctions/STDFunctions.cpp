@@ -1,8 +1,8 @@
 #include "Common/STDFunctions/STDFunctions.h"
 
 #include "Common/MessageLog/MessageLog.h"
+#include "Common/STDFunctions/PathSpelling.h"
 
-#include <cerrno>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
@@ -21,31 +21,6 @@ struct ExitRegistration
 {
     ExitRegistration() { std::atexit(&STDFunctions::cleanUpAtExit); }
 } s_exitRegistration;
-
-struct OpenErrorReason
-{
-    int code;
-    const char* reason;
-};
-
-// The reasons by symbolic name: the numbers differ between C runtimes.
-const OpenErrorReason OPEN_ERROR_REASONS[] = {
-    {ENOENT, "No such file or directory"},
-    {EIO, "I/O Error"},
-    {ENOMEM, "Not enough memory"},
-    {EACCES, "Permission denied"},
-    {EBUSY, "Device or resource busy"},
-    {ENFILE, "To many files open in the system"},
-    {ENOSPC, "No space left on the device"},
-    {EROFS, "Read only file"},
-    {ENAMETOOLONG, "Filename to long"},
-};
-const char* const UNKNOWN_OPEN_ERROR = "Unable to open the file stream";
-
-bool isPathSeparator(char c)
-{
-    return c == '/' || c == '\\';
-}
 }
 
 STDFunctions* STDFunctions::s_instance = nullptr;
@@ -166,7 +141,7 @@ bool STDFunctions::pathExists(const std::string& path)
 bool STDFunctions::examinePath(const std::string& path, bool& folder, bool& readOnly)
 {
     struct stat status {};
-    if (path.empty() || stat(nativePath(path).c_str(), &status) != 0)
+    if (path.empty() || stat(PathSpelling::toFileSystem(path).c_str(), &status) != 0)
         return false;
     folder = S_ISDIR(status.st_mode);
     readOnly = (status.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
@@ -175,12 +150,7 @@ bool STDFunctions::examinePath(const std::string& path, bool& folder, bool& read
 
 void STDFunctions::logFOpenError(const errno_t& error, const std::string& fileName)
 {
-    const char* reason = UNKNOWN_OPEN_ERROR;
-    for (const OpenErrorReason& entry : OPEN_ERROR_REASONS)
-        if (entry.code == error)
-            reason = entry.reason;
-    MessageLog::getInstance()->log(LOG_ERROR, "%s: %s", SOURCE_FILE, 416, "STDFunctions::logFOpenError", reason,
-                                   fileName.c_str());
+    MessageLog::getInstance()->logFileOpenError(error, fileName);
 }
 
 uint32_t STDFunctions::getFileSize(std::istream& stream)
@@ -264,29 +234,4 @@ std::string STDFunctions::getFileName(const std::string& path, bool stripExtensi
     for (size_t i = 1; i + 1 < pieces.size(); ++i)
         stem += "." + pieces[i];
     return stem;
-}
-
-std::string STDFunctions::nativePath(const std::string& path)
-{
-    std::string native(path);
-    for (char& c : native)
-        if (c == '\\')
-            c = '/';
-    return native;
-}
-
-void STDFunctions::splitPath(const std::string& path, std::string& directory, std::string& fileName)
-{
-    size_t separator = path.size();
-    while (separator > 0 && !isPathSeparator(path[separator - 1]))
-        --separator;
-    if (separator == 0)
-    {
-        directory.clear();
-        fileName = path;
-        return;
-    }
-    // "/a.wtd" lies in "/", not in "".
-    directory = path.substr(0, separator == 1 ? 1 : separator - 1);
-    fileName = path.substr(separator);
 }

@@ -59,14 +59,6 @@ public:
     // The last element of a backslash path, optionally without its extension.
     static std::string getFileName(const std::string& path, bool stripExtension);
 
-    // The system names its files with backslash separators ("config\\varnel.bcf"); this is the same
-    // path with '/' separators, as the file system here needs it. Use it where a file is opened.
-    static std::string nativePath(const std::string& path);
-    // Splits a file-system path (as file dialogs return it) at its last '/' or '\\'. Without a
-    // separator the folder is empty and the name is the whole path; a separator at the start leaves
-    // that separator as the folder.
-    static void splitPath(const std::string& path, std::string& directory, std::string& fileName);
-
     STDFunctions(const STDFunctions&) = delete;
     STDFunctions& operator=(const STDFunctions&) = delete;
 

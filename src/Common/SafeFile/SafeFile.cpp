@@ -1,6 +1,6 @@
 #include "Common/SafeFile/SafeFile.h"
 
-#include "Common/STDFunctions/STDFunctions.h"
+#include "Common/STDFunctions/PathSpelling.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -29,7 +29,7 @@ std::string SafeFile::folderOf(const std::string& path)
 {
     std::string folder;
     std::string name;
-    STDFunctions::splitPath(path, folder, name);
+    PathSpelling::splitPath(path, folder, name);
     return folder.empty() ? "." : folder;
 }
 
