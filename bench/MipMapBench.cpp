@@ -8,11 +8,11 @@
 // (read the picture, encode level 0, build the chain, write): ours through the texture functions of the
 // platform layer against ImageMagick and nvcompress run as a user would run them.
 //
-// Every half reports the PSNR of its level 0 and of its levels 1 and below apart, measured alike for
-// every tool: the file's levels decoded by one decoder, compared with the box-filtered source chain on
-// RGB over the opaque pixels only (a tool may weight colour by alpha, so colour under no alpha counts
-// nothing).
+// Every half reports the quality of its chain as ChainQuality measures it, alike for every tool: the
+// file's levels are decoded by one decoder.
 #include "WTD/WTDFile.h"
+
+#include "ChainQuality.h"
 
 #include "Platform/Direct3D.h"
 #include "Platform/ImageFilter.h"
@@ -44,7 +44,7 @@ const char* const PHOTO_JPEG = "/usr/share/backgrounds/Kleiber_by_Lukas_Baubkus.
 const int PHOTO_LEFT = 1839;
 const int PHOTO_TOP = 709;
 
-typedef std::vector<uint8_t> Pixels; // 8-bit RGBA
+typedef ChainQuality::Pixels Pixels;
 
 std::wstring widen(const std::string& path)
 {
@@ -264,51 +264,6 @@ IDirect3DDevice9* device()
     return made;
 }
 
-// Squared RGB differences over the opaque pixels of one level.
-struct ErrorSum
-{
-    double squares = 0.0;
-    double samples = 0.0;
-
-    void add(const Pixels& level, const Pixels& source)
-    {
-        for (size_t i = 0; i + 3 < source.size() && i + 3 < level.size(); i += 4) {
-            if (source[i + 3] != 255)
-                continue;
-            for (size_t c = 0; c < 3; ++c) {
-                const double difference = double(level[i + c]) - double(source[i + c]);
-                squares += difference * difference;
-            }
-            samples += 3.0;
-        }
-    }
-
-    double psnr() const
-    {
-        if (samples == 0.0)
-            return 0.0;
-        return squares == 0.0 ? 99.0 : 10.0 * std::log10(255.0 * 255.0 * samples / squares);
-    }
-};
-
-// PSNR of level 0 and of levels 1 and below (every opaque pixel of them weighted alike), over the
-// levels both chains have; a level of another size than the source's counts as missing.
-void reportQuality(benchmark::State& state, const std::vector<Pixels>& levels, const std::vector<Pixels>& source)
-{
-    ErrorSum top;
-    ErrorSum below;
-    size_t matching = 0;
-    for (size_t level = 0; level < levels.size() && level < source.size(); ++level) {
-        if (levels[level].size() != source[level].size())
-            break;
-        (level == 0 ? top : below).add(levels[level], source[level]);
-        ++matching;
-    }
-    state.counters["PSNR 0"] = top.psnr();
-    state.counters["PSNR 1+"] = below.psnr();
-    state.counters["levels"] = double(matching);
-}
-
 std::vector<Pixels> decodeChain(IDirect3DTexture9* texture)
 {
     std::vector<Pixels> levels(texture->GetLevelCount());
@@ -323,7 +278,7 @@ bool reportFileQuality(benchmark::State& state, const std::string& path, const P
     IDirect3DTexture9* texture = nullptr;
     if (FAILED(D3DXCreateTextureFromFileW(device(), widen(path).c_str(), &texture)))
         return false;
-    reportQuality(state, decodeChain(texture), picture.chain);
+    ChainQuality::report(state, decodeChain(texture), picture.chain);
     texture->Release();
     return true;
 }
@@ -375,7 +330,7 @@ void generateMipMaps(benchmark::State& state)
             return;
         }
     }
-    reportQuality(state, decodeChain(archive.m_textures[0].texture), picture.chain);
+    ChainQuality::report(state, decodeChain(archive.m_textures[0].texture), picture.chain);
     state.counters["goal"] = 1.3;
 }
 
@@ -418,7 +373,7 @@ void encodeLevelsWithStb(benchmark::State& state)
         PixelConverter::decode(D3DFMT_DXT5, encoded[level].data(), levelSize(level), levelSize(level),
                                levels[level].data());
     }
-    reportQuality(state, levels, picture.chain);
+    ChainQuality::report(state, levels, picture.chain);
 }
 
 // ---- PNG file to DDS file, ours against the tools ----
