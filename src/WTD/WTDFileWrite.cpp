@@ -555,6 +555,8 @@ bool WTDFile::buildContainer(const std::string& target, std::unique_ptr<unsigned
                  "WTDFile::writeFile", zlibErrorToString(Z_MEM_ERROR).c_str());
         return false;
     }
+    adviseHugePages(image.get(), total);
+    adviseHugePages(compressed.get(), total);
     std::memset(image.get(), s_filler, total);
 
     // A texture's record and pixel blocks share their owner, so each list has an index of its own.
