@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <fstream>
 #include <iterator>
+#include <map>
 
 #include <unistd.h>
 
@@ -23,6 +24,7 @@ struct Shape
 const Shape SHAPES[] = {{256, 256, D3DFMT_DXT1},   {256, 256, D3DFMT_DXT5},  {512, 512, D3DFMT_DXT1},
                         {512, 256, D3DFMT_DXT5},   {1024, 512, D3DFMT_DXT1}, {512, 512, D3DFMT_DXT5},
                         {1024, 1024, D3DFMT_DXT1}, {256, 512, D3DFMT_DXT1},  {1024, 1024, D3DFMT_DXT5}};
+const Shape SMALL_SHAPE = {64, 64, D3DFMT_DXT1};
 
 // Texture-like bytes: runs of similar values with noise, so they compress about as real pixels do.
 void fillLevel(uint8_t* bytes, size_t size, uint32_t seed)
@@ -47,22 +49,26 @@ bool fillTexture(IDirect3DTexture9* texture, uint32_t seed)
 }
 } // namespace
 
-BenchArchive* BenchArchive::sharedFor(benchmark::State& state)
+BenchArchive* BenchArchive::sharedFor(benchmark::State& state, Content content, size_t textureCount)
 {
-    static BenchArchive instance;
-    if (!instance.m_ready) {
+    static std::map<std::pair<Content, size_t>, std::unique_ptr<BenchArchive>> instances;
+    std::unique_ptr<BenchArchive>& instance = instances[{content, textureCount}];
+    if (!instance)
+        instance.reset(new BenchArchive(content, textureCount));
+    if (!instance->m_ready) {
         state.SkipWithError("the archive could not be written");
         return nullptr;
     }
-    return &instance;
+    return instance.get();
 }
 
-BenchArchive::BenchArchive() : m_file(std::make_unique<WTDFile>())
+BenchArchive::BenchArchive(Content content, size_t textureCount)
+    : m_textureCount(textureCount), m_file(std::make_unique<WTDFile>())
 {
     char pattern[] = "/tmp/varnel-bench-XXXXXX";
     m_folder = mkdtemp(pattern) ? pattern : "/tmp";
     m_path = m_folder + "/archive.wtd";
-    m_ready = createDevice() && addTextures() && m_file->saveFile(m_path, 0) && readBack();
+    m_ready = createDevice() && addTextures(content) && m_file->saveFile(m_path, 0) && readBack();
 }
 
 BenchArchive::~BenchArchive()
@@ -88,10 +94,11 @@ bool BenchArchive::createDevice()
                                               &parameters, &m_device));
 }
 
-bool BenchArchive::addTextures()
+bool BenchArchive::addTextures(Content content)
 {
-    for (size_t i = 0; i < TEXTURE_COUNT; ++i) {
-        const Shape& shape = SHAPES[i % (sizeof(SHAPES) / sizeof(SHAPES[0]))];
+    for (size_t i = 0; i < m_textureCount; ++i) {
+        const Shape& shape =
+            content == Content::SmallDxt1 ? SMALL_SHAPE : SHAPES[i % (sizeof(SHAPES) / sizeof(SHAPES[0]))];
         TextureEntry entry;
         entry.name = "texture_" + std::to_string(i);
         entry.record.width = shape.width;

@@ -10,6 +10,7 @@
 #include <cstring>
 #include <vector>
 
+#include "ChainQuality.h"
 #include "Platform/Direct3D.h"
 #include "Platform/Image/DxtCodec.h"
 #include "Platform/Image/ImageFilter.h"
@@ -58,20 +59,6 @@ std::vector<std::vector<uint8_t>> makeChain(D3DFORMAT format)
     return levels;
 }
 
-double psnr(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b, bool withAlpha)
-{
-    double sum = 0;
-    size_t count = 0;
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (i % 4 == 3 && !withAlpha)
-            continue;
-        const double d = double(a[i]) - double(b[i]);
-        sum += d * d;
-        ++count;
-    }
-    return sum == 0 ? 99.0 : 10.0 * std::log10(255.0 * 255.0 / (sum / double(count)));
-}
-
 IDirect3DTexture9* emptyTexture(D3DFORMAT format, UINT levels)
 {
     IDirect3DTexture9* texture = nullptr;
@@ -115,9 +102,10 @@ void encodeChain(benchmark::State& state, D3DFORMAT format)
         D3DXFilterTexture(texture, nullptr, 0, D3DX_DEFAULT);
         benchmark::DoNotOptimize(texture->levelData(0));
     }
-    std::vector<uint8_t> back;
-    PixelConverter::decodeLevel(*texture, 0, back);
-    state.counters["PSNR"] = psnr(picture(format), back, format != D3DFMT_DXT1);
+    std::vector<ChainQuality::Pixels> levels(texture->GetLevelCount());
+    for (UINT level = 0; level < levels.size(); ++level)
+        PixelConverter::decodeLevel(*texture, level, levels[level]);
+    ChainQuality::report(state, levels, makeChain(format));
     texture->Release();
 }
 
@@ -149,6 +137,15 @@ void stbChain(benchmark::State& state, D3DFORMAT format)
         }
         benchmark::DoNotOptimize(output.data());
     }
+    std::vector<ChainQuality::Pixels> decoded(levels.size());
+    const uint8_t* level = output.data();
+    for (size_t i = 0; i < levels.size(); ++i) {
+        const UINT size = std::max<UINT>(1, SIZE >> i);
+        decoded[i].resize(size_t(size) * size * 4);
+        PixelConverter::decode(format, level, size, size, decoded[i].data());
+        level += TextureFormatTable::levelSize(format, size, size);
+    }
+    ChainQuality::report(state, decoded, levels);
 }
 
 void decodeDxt1(benchmark::State& state) { decodeLevel(state, D3DFMT_DXT1); }

@@ -84,22 +84,6 @@ int inflateStream(std::istream& stream, uint64_t compressedLength, unsigned char
     return result;
 }
 
-// Bodies run to hundreds of megabytes and are written once, front to back: backing them with huge
-// pages where the system offers them on request saves most of the cost of faulting in a fresh buffer.
-void adviseHugePages(unsigned char* buffer, uint64_t length)
-{
-#ifdef MADV_HUGEPAGE
-    const uintptr_t page = 4096;
-    const uintptr_t start = (reinterpret_cast<uintptr_t>(buffer) + page - 1) & ~(page - 1);
-    const uintptr_t end = (reinterpret_cast<uintptr_t>(buffer) + length) & ~(page - 1);
-    if (end > start + (2u << 20))
-        madvise(reinterpret_cast<void*>(start), end - start, MADV_HUGEPAGE);
-#else
-    (void)buffer;
-    (void)length;
-#endif
-}
-
 void logDataFailure(int zlibResult)
 {
     MessageLog::getInstance()->log(LOG_ERROR, "Decompression of file data failed, zlib error: %s",
@@ -140,6 +124,20 @@ bool RSCFile::readRSCFileHeader(std::fstream& stream)
     m_flags = LittleEndian::loadU32(header + s_flagsOffset);
     decodeSegmentSizes();
     return true;
+}
+
+void RSCFile::adviseHugePages(unsigned char* buffer, uint64_t length)
+{
+#ifdef MADV_HUGEPAGE
+    const uintptr_t page = 4096;
+    const uintptr_t start = (reinterpret_cast<uintptr_t>(buffer) + page - 1) & ~(page - 1);
+    const uintptr_t end = (reinterpret_cast<uintptr_t>(buffer) + length) & ~(page - 1);
+    if (end > start + (2u << 20))
+        madvise(reinterpret_cast<void*>(start), end - start, MADV_HUGEPAGE);
+#else
+    (void)buffer;
+    (void)length;
+#endif
 }
 
 uint64_t RSCFile::decodeSegmentSize(uint32_t code)

@@ -49,6 +49,10 @@ public:
     uint32_t getPhysicalSize() const { return m_physicalSize; }
 
 protected:
+    // Bodies run to hundreds of megabytes and are written once, front to back: backing a fresh buffer
+    // with huge pages where the system offers them on request saves most of the cost of faulting it in.
+    static void adviseHugePages(unsigned char* buffer, uint64_t length);
+
     uint32_t m_magic;
     uint32_t m_resourceType;
     uint32_t m_flags;

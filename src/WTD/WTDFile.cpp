@@ -10,6 +10,7 @@
 #include "Platform/Direct3D.h"
 #include "Common/STDFunctions/ByteReader.h"
 #include "Common/STDFunctions/PathSpelling.h"
+#include "WTD/BlockOffsetIndex.h"
 #include "WTD/BlockTableItem.h"
 #include "WTD/NameHash.h"
 
@@ -401,14 +402,9 @@ int WTDFile::countMipLevels(int16_t width, int16_t height)
     return std::max(halvings(width), halvings(height));
 }
 
-uint32_t WTDFile::findBlockOffset(const void* key, const BlockTableItem* items, int count)
+uint32_t WTDFile::findBlockOffset(const void* key, const BlockOffsetIndex& blocks)
 {
-    if (!key || !items)
-        return 0;
-    for (int i = 0; i < count; ++i)
-        if (items[i].key == key)
-            return items[i].offset;
-    return 0;
+    return blocks.find(key);
 }
 
 bool WTDFile::isValidIndex(const std::vector<TextureEntry>& textures, uint32_t index)

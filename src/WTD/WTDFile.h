@@ -14,6 +14,7 @@
 class ByteReader;
 class IDirect3DDevice9;
 struct BlockTableItem;
+class BlockOffsetIndex;
 
 // One open texture dictionary archive: the container (RSCFile) holding a dictionary body whose
 // textures live as Direct3D textures on the render system's device. Loading, reloading, ordering,
@@ -91,7 +92,9 @@ public:
 
     // Shared helpers of reading and writing.
     static int countMipLevels(int16_t width, int16_t height);
-    static uint32_t findBlockOffset(const void* key, const BlockTableItem* items, int count);
+    // The offset given to the first block of key in the list the index was built on; 0 when key is
+    // null or owns no block there.
+    static uint32_t findBlockOffset(const void* key, const BlockOffsetIndex& blocks);
     static bool isValidIndex(const std::vector<TextureEntry>& textures, uint32_t index);
     // Bytes that mip level `level` of a width x height texture of the format occupies in the body:
     // DXT1 and formats of at most one byte per pixel by the shift rule (no minimum block), wider

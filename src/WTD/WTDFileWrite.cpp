@@ -6,6 +6,7 @@
 #include "Common/STDFunctions/PathSpelling.h"
 #include "Platform/Direct3D.h"
 #include "Common/STDFunctions/LittleEndian.h"
+#include "WTD/BlockOffsetIndex.h"
 #include "WTD/BlockTableItem.h"
 #include "WTD/SegmentPacker.h"
 
@@ -215,17 +216,21 @@ bool WTDFile::buildContainer(const std::string& target, std::unique_ptr<unsigned
                  "WTDFile::writeFile", zlibErrorToString(Z_MEM_ERROR).c_str());
         return false;
     }
+    adviseHugePages(image.get(), total);
+    adviseHugePages(compressed.get(), total);
     std::memset(image.get(), s_filler, total);
 
+    // A texture's record and pixel blocks share their owner, so each list has an index of its own.
+    const BlockOffsetIndex virtualBlocks(items.data(), virtualCount);
+    const BlockOffsetIndex physicalBlocks(physical, count);
     for (TextureEntry& entry : m_textures)
     {
-        entry.record.namePointer = findBlockOffset(&entry.name, items.data(), virtualCount);
-        entry.record.pixelDataPointer = findBlockOffset(&entry, physical, count);
-        entry.recordOffset = findBlockOffset(&entry, items.data(), virtualCount);
+        entry.record.namePointer = findBlockOffset(&entry.name, virtualBlocks);
+        entry.record.pixelDataPointer = findBlockOffset(&entry, physicalBlocks);
+        entry.recordOffset = findBlockOffset(&entry, virtualBlocks);
     }
-    m_header.hashTableOffset = findBlockOffset(&m_header.hashTableOffset, items.data(), virtualCount);
-    m_header.texturePointerTableOffset = findBlockOffset(&m_header.texturePointerTableOffset, items.data(),
-                                                         virtualCount);
+    m_header.hashTableOffset = findBlockOffset(&m_header.hashTableOffset, virtualBlocks);
+    m_header.texturePointerTableOffset = findBlockOffset(&m_header.texturePointerTableOffset, virtualBlocks);
 
     writeWTDHeader(image.get());
     writeHashTable(image.get());

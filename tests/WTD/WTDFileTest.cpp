@@ -12,6 +12,7 @@
 #include "Support/TempDirTest.h"
 #include "Support/TestDevice.h"
 #include "Support/TestHooks.h"
+#include "WTD/BlockOffsetIndex.h"
 #include "WTD/BlockTableItem.h"
 #include "WTD/NameHash.h"
 
@@ -839,11 +840,13 @@ TEST(WTDFileLevelTest, FindBlockOffsetAndValidIndex)
     int owners[2] = {0, 0};
     const BlockTableItem items[3] = {
         {0x50000020, 512, nullptr}, {0x50000220, 4, &owners[0]}, {0x50000230, 4, &owners[0]}};
-    EXPECT_EQ(0x50000220u, WTDFile::findBlockOffset(&owners[0], items, 3));
-    EXPECT_EQ(0u, WTDFile::findBlockOffset(&owners[1], items, 3));
-    EXPECT_EQ(0u, WTDFile::findBlockOffset(nullptr, items, 3));
-    EXPECT_EQ(0u, WTDFile::findBlockOffset(&owners[0], items, 0));
-    EXPECT_EQ(0u, WTDFile::findBlockOffset(&owners[0], items, -1));
+    const BlockOffsetIndex blocks(items, 3);
+    EXPECT_EQ(0x50000220u, WTDFile::findBlockOffset(&owners[0], blocks));
+    EXPECT_EQ(0u, WTDFile::findBlockOffset(&owners[1], blocks));
+    EXPECT_EQ(0u, WTDFile::findBlockOffset(nullptr, blocks));
+    EXPECT_EQ(0u, WTDFile::findBlockOffset(&owners[0], BlockOffsetIndex(items, 0)));
+    EXPECT_EQ(0u, WTDFile::findBlockOffset(&owners[0], BlockOffsetIndex(items, -1)));
+    EXPECT_EQ(0u, WTDFile::findBlockOffset(&owners[0], BlockOffsetIndex(nullptr, 3)));
 
     const std::vector<TextureEntry> entries(2);
     EXPECT_TRUE(WTDFile::isValidIndex(entries, 1));

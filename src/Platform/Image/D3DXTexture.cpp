@@ -7,13 +7,14 @@
 #include <vector>
 
 #include "Common/SafeFile/FileReplacement.h"
-#include "Platform/Image/DdsFile.h"
 #include "Platform/Direct3D/FaultPlan.h"
 #include "Platform/Direct3D/IDirect3DSurface9.h"
 #include "Platform/Direct3D/IDirect3DTexture9.h"
+#include "Platform/Image/DdsFile.h"
 #include "Platform/Image/ImageFile.h"
 #include "Platform/Image/ImageFilter.h"
 #include "Platform/Image/PixelConverter.h"
+#include "Platform/Image/TextureFormatTable.h"
 #include "Platform/System/WindowsApi.h"
 
 namespace {
@@ -124,6 +125,41 @@ HRESULT loadSurface(IDirect3DSurface9& destination, const RECT* destRect, IDirec
     return D3D_OK;
 }
 
+// Source rows are decoded this many at a time: a multiple of the 4 rows of a block, and few enough
+// for the strip to stay in the cache.
+constexpr UINT s_stripRows = 32;
+
+// The level below `level`, halved from the level's stored bytes a strip of rows at a time, so that the
+// decoded level never exists whole: for a 2048 x 2048 level that would be 16 MB written and read back
+// to make 4 MB. The result equals decoding the whole level and halving it.
+void halveLevel(const IDirect3DTexture9& texture, UINT level, std::vector<uint8_t>& below)
+{
+    const D3DFORMAT format = texture.format();
+    const UINT width = texture.width(level);
+    const UINT height = texture.height(level);
+    const UINT belowWidth = std::max<UINT>(1, width / 2);
+    const UINT belowHeight = std::max<UINT>(1, height / 2);
+    const UINT rowsPerStoredRow = TextureFormatTable::isBlockFormat(format) ? 4 : 1;
+    const size_t storedPitch = TextureFormatTable::pitch(format, width);
+    below.resize(size_t(belowWidth) * belowHeight * 4);
+    std::vector<uint8_t> strip;
+    std::vector<uint8_t> halved;
+    for (UINT top = 0; top < height; top += s_stripRows) {
+        // A last row without a partner below it is left out, as halving the whole level leaves it out;
+        // a level of one row pairs it with itself.
+        const UINT rows = std::min(s_stripRows, height - top);
+        const UINT pairedRows = height == 1 ? 1 : rows - rows % 2;
+        if (pairedRows == 0) {
+            break;
+        }
+        strip.resize(size_t(width) * pairedRows * 4);
+        PixelConverter::decode(format, texture.levelData(level) + top / rowsPerStoredRow * storedPitch, width,
+                               pairedRows, strip.data());
+        ImageFilter::halve(strip.data(), width, pairedRows, halved);
+        std::copy(halved.begin(), halved.end(), below.begin() + std::ptrdiff_t(top / 2) * belowWidth * 4);
+    }
+}
+
 } // namespace
 
 HRESULT D3DXCreateTexture(LPDIRECT3DDEVICE9 device, UINT width, UINT height, UINT mipLevels, DWORD usage,
@@ -215,11 +251,16 @@ HRESULT D3DXFilterTexture(LPDIRECT3DTEXTURE9 texture, const PALETTEENTRY* palett
         return D3DERR_INVALIDCALL;
     }
     try {
+        // Each level is encoded once from the pixels it was halved to, so no loss accumulates down the
+        // chain.
         std::vector<uint8_t> above;
         std::vector<uint8_t> below;
-        PixelConverter::decodeLevel(*texture, srcLevel, above);
         for (UINT level = srcLevel + 1; level < texture->GetLevelCount(); ++level) {
-            ImageFilter::halve(above.data(), texture->width(level - 1), texture->height(level - 1), below);
+            if (level == srcLevel + 1) {
+                halveLevel(*texture, srcLevel, below);
+            } else {
+                ImageFilter::halve(above.data(), texture->width(level - 1), texture->height(level - 1), below);
+            }
             PixelConverter::encodeLevel(*texture, level, below.data());
             above.swap(below);
         }

@@ -16,7 +16,7 @@ inline uint32_t packRgba(uint32_t r, uint32_t g, uint32_t b, uint32_t a)
 
 
 // The four colours of a colour block as packed RGBA (alpha 255, or 0 for the transparent code).
-void colourPalette(const uint8_t* block, bool allowTransparent, uint32_t palette[4])
+inline void colourPalette(const uint8_t* block, bool allowTransparent, uint32_t palette[4])
 {
     uint16_t c0 = LittleEndian::loadU16(block);
     uint16_t c1 = LittleEndian::loadU16(block + 2);

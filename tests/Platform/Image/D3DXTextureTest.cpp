@@ -319,6 +319,38 @@ TEST_F(D3DXTextureTest, LoadSurfaceConvertsBetweenEveryPairOfFormats)
     }
 }
 
+// Levels taller than the rows the filter decodes at once, of odd heights and of block formats whose
+// lower levels are less than a block high: every level is what halving the whole decoded level 0 and
+// encoding each level once gives.
+TEST_F(D3DXTextureTest, FilterTextureOfTallAndOddLevelsEqualsHalvingTheWholeLevel)
+{
+    struct Case {
+        UINT width;
+        UINT height;
+        D3DFORMAT format;
+    };
+    const Case cases[] = {{8, 100, D3DFMT_DXT5}, {12, 100, D3DFMT_DXT1}, {7, 37, D3DFMT_A8R8G8B8},
+                          {64, 65, D3DFMT_A8R8G8B8}, {3, 1, D3DFMT_A8R8G8B8}, {16, 256, D3DFMT_DXT3}};
+    for (const Case& c : cases) {
+        const std::vector<uint8_t> picture = makePicture(c.width, c.height, true);
+        IDirect3DTexture9* texture = textureFrom(picture, c.width, c.height, c.format, 0);
+        ASSERT_NE(texture, nullptr);
+        ASSERT_EQ(D3DXFilterTexture(texture, nullptr, 0, D3DX_DEFAULT), D3D_OK);
+        std::vector<uint8_t> expected = decoded(*texture, 0);
+        std::vector<uint8_t> next;
+        for (UINT level = 1; level < texture->GetLevelCount(); ++level) {
+            ImageFilter::halve(expected.data(), texture->width(level - 1), texture->height(level - 1), next);
+            expected.swap(next);
+            std::vector<uint8_t> stored(texture->levelSize(level));
+            PixelConverter::encode(c.format, expected.data(), texture->width(level), texture->height(level),
+                                   stored.data());
+            EXPECT_TRUE(std::equal(stored.begin(), stored.end(), texture->levelData(level)))
+                << c.width << "x" << c.height << " format " << c.format << " level " << level;
+        }
+        texture->Release();
+    }
+}
+
 TEST_F(D3DXTextureTest, FilterTextureBuildsEveryLevelFromTheOneAbove)
 {
     const std::vector<uint8_t> picture = makePicture(32, 16, true);
