@@ -2,7 +2,7 @@
 // and the log pane updated as for a user) against writing the same DDS bytes to as many files: the
 // command should add little beyond the writing itself (target: at most 1.5 times).
 #include "BenchWindow.h"
-#include "InterleavedRounds.h"
+#include "PairedFigure.h"
 
 #include "Backend/BackEnd.h"
 #include "MainWindow.h"
@@ -85,11 +85,11 @@ struct Extraction
     std::vector<std::vector<char>> files;
 };
 
-InterleavedRounds::Work makeWork()
+PairedFigure::Work makeWork()
 {
     auto shared = std::make_shared<Extraction>();
     shared->bench = BenchWindow::shared();
-    InterleavedRounds::Work work;
+    PairedFigure::Work work;
     const auto fail = [] { return false; };
     if (shared->bench == nullptr || !makeArchive(*shared->bench, shared->bench->folder() + "/extract.wtd"))
         return {fail, fail, fail};
@@ -131,8 +131,7 @@ InterleavedRounds::Work makeWork()
 
 const bool registered = [] {
     const std::string row = "Extract All, 1000 textures 256x256 DXT1/DXT5/A8R8G8B8";
-    InterleavedRounds::registerHalf(row, true, makeWork);
-    InterleavedRounds::registerHalf(row, false, makeWork);
+    PairedFigure::registerRow(row, 1.5, makeWork);
     return true;
 }();
 } // namespace

@@ -2,7 +2,7 @@
 // painted) against loading that archive from disk: showing the textures must not take longer than
 // reading them.
 #include "BenchWindow.h"
-#include "InterleavedRounds.h"
+#include "PairedFigure.h"
 
 #include "Backend/BackEnd.h"
 #include "MainWindow.h"
@@ -48,7 +48,7 @@ struct ListWork
     std::unique_ptr<WTDFile> loaded;
 };
 
-std::function<InterleavedRounds::Work()> makeWork(size_t count)
+std::function<PairedFigure::Work()> makeWork(size_t count)
 {
     return [count] {
         auto shared = std::make_shared<ListWork>();
@@ -56,12 +56,12 @@ std::function<InterleavedRounds::Work()> makeWork(size_t count)
         shared->count = count;
         const auto fail = [] { return false; };
         if (shared->bench == nullptr)
-            return InterleavedRounds::Work{fail, fail, fail};
+            return PairedFigure::Work{fail, fail, fail};
         shared->path = shared->bench->folder() + "/list-" + std::to_string(count) + ".wtd";
         if (!makeArchive(*shared->bench, shared->path, count))
-            return InterleavedRounds::Work{fail, fail, fail};
+            return PairedFigure::Work{fail, fail, fail};
         shared->fileIndex = shared->bench->window()->getBackEnd()->getSelectedFileIndex();
-        InterleavedRounds::Work work;
+        PairedFigure::Work work;
         work.setUp = [shared] {
             shared->loaded.reset();
             BenchWindow::pump();
@@ -88,8 +88,7 @@ std::function<InterleavedRounds::Work()> makeWork(size_t count)
 const bool registered = [] {
     for (size_t count : {1000, 10000, 32767}) {
         const std::string row = "texture list rebuild vs load, " + std::to_string(count) + " textures";
-        InterleavedRounds::registerHalf(row, true, makeWork(count));
-        InterleavedRounds::registerHalf(row, false, makeWork(count));
+        PairedFigure::registerRow(row, 1.0, makeWork(count));
     }
     return true;
 }();
