@@ -108,12 +108,12 @@ public:
 
     float at(UINT x, UINT y) const
     {
-        const float fx = float(x) / m_spacing;
-        const float fy = float(y) / m_spacing;
+        const float fx = float(x) / float(m_spacing);
+        const float fy = float(y) / float(m_spacing);
         const UINT cx = UINT(fx);
         const UINT cy = UINT(fy);
-        const float tx = smooth(fx - cx);
-        const float ty = smooth(fy - cy);
+        const float tx = smooth(fx - float(cx));
+        const float ty = smooth(fy - float(cy));
         const float top = lerp(value(cx, cy), value(cx + 1, cy), tx);
         const float bottom = lerp(value(cx, cy + 1), value(cx + 1, cy + 1), tx);
         return lerp(top, bottom, ty);

@@ -48,7 +48,7 @@ void inflateWithUncompress(benchmark::State& state)
             state.SkipWithError("uncompress failed");
         benchmark::DoNotOptimize(output.data());
     }
-    state.counters["MB/s"] = benchmark::Counter(static_cast<double>(input.bodySize) * state.iterations() / 1e6,
+    state.counters["MB/s"] = benchmark::Counter(static_cast<double>(input.bodySize) * static_cast<double>(state.iterations()) / 1e6,
                                                 benchmark::Counter::kIsRate);
 }
 

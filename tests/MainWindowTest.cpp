@@ -169,7 +169,7 @@ TEST_F(MainWindowTest, BuildsTheWindowTreeWithItsIdentifiersNamesAndStyles)
         {
             if (expected.style & bit)
             {
-                EXPECT_TRUE(window->HasFlag(bit)) << window->GetName() << " lacks style bit " << std::hex << bit;
+                EXPECT_TRUE(window->HasFlag(static_cast<int>(bit))) << window->GetName() << " lacks style bit " << std::hex << bit;
             }
         }
     }

@@ -363,10 +363,10 @@ TEST(SegmentPackerTest, RandomListsAreSoundAndMatchTheOriginalWhereverItWasSound
                 size = dxtChainSize(4 << (random() % 8), 4 << (random() % 8), random() % 2 == 0);
                 break;
             case 1:
-                size = random() % 200000;
+                size = static_cast<uint32_t>(random() % 200000);
                 break;
             case 2:
-                size = random() % 600;
+                size = static_cast<uint32_t>(random() % 600);
                 break;
             default:
                 size = (random() % 2 == 0) ? 0 : 80;

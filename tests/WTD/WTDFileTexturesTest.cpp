@@ -165,7 +165,7 @@ double psnr(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b)
         squares += (double(a[i]) - b[i]) * (double(a[i]) - b[i]);
     if (squares == 0.0)
         return 99.0;
-    return 10.0 * std::log10(255.0 * 255.0 * a.size() / squares);
+    return 10.0 * std::log10(255.0 * 255.0 * static_cast<double>(a.size()) / squares);
 }
 
 int largestDifference(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b)
@@ -794,7 +794,7 @@ TEST_F(WTDFileTexturesTest, AFailedGenerationKeepsTheOldTextureAndRecord)
     // The stand-in keeps G16R16 as opaque bytes: such a texture is created, but its top level can be
     // neither filtered (same size: the level is copied, the filter fails) nor converted (a record
     // larger than the texture: the copy fails).
-    for (int16_t recordSize : {16, 32}) {
+    for (int16_t recordSize : {int16_t{16}, int16_t{32}}) {
         TextureEntry opaque;
         opaque.name = "opaque" + std::to_string(recordSize);
         opaque.record.width = recordSize;

@@ -21,10 +21,10 @@ const UINT TEXTURE_HEIGHT = 6;
 D3DCOLOR expectedOver(D3DCOLOR texel, D3DCOLOR pixel, D3DCOLOR tint = NO_TINT)
 {
     auto channel = [](D3DCOLOR color, int shift) { return double((color >> shift) & 0xFF); };
-    const double alpha = std::lround(channel(texel, 24) * channel(tint, 24) / 255.0) / 255.0;
+    const double alpha = std::round(channel(texel, 24) * channel(tint, 24) / 255.0) / 255.0;
     D3DCOLOR result = 0xFF000000u;
     for (int shift = 0; shift < 24; shift += 8) {
-        const double source = std::lround(channel(texel, shift) * channel(tint, shift) / 255.0);
+        const double source = std::round(channel(texel, shift) * channel(tint, shift) / 255.0);
         result |= D3DCOLOR(std::lround(source * alpha + channel(pixel, shift) * (1.0 - alpha))) << shift;
     }
     return result;
