@@ -178,16 +178,14 @@ public:
         if (m_textures.empty())
             m_textures.emplace_back();
         TextureEntry& entry = m_textures[0];
-        if (entry.texture)
-            entry.texture->Release();
-        entry.texture = nullptr;
+        entry.texture.reset();
         entry.record.width = int16_t(SIZE);
         entry.record.height = int16_t(SIZE);
         entry.record.format = D3DFMT_DXT5;
         entry.record.mipLevelCount = 1;
         D3DLOCKED_RECT locked = {};
         if (FAILED(D3DXCreateTexture(m_device, SIZE, SIZE, 1, 0, D3DFMT_DXT5, D3DPOOL_MANAGED,
-                                     &entry.texture)) ||
+                                     entry.texture.put())) ||
             FAILED(entry.texture->LockRect(0, &locked, nullptr, 0)))
             return false;
         std::memcpy(locked.pBits, topLevel.data(), topLevel.size());
@@ -213,7 +211,7 @@ void generateMipMaps(benchmark::State& state)
             return;
         }
     }
-    state.counters["PSNR"] = chainPsnr(decodeChain(archive.m_textures[0].texture), input.chain);
+    state.counters["PSNR"] = chainPsnr(decodeChain(archive.m_textures[0].texture.get()), input.chain);
 }
 
 // stb_dxt alone on the levels a chain generation must produce (1 to 11), from the ideally filtered

@@ -159,7 +159,7 @@ void MainWindow::closeFiles()
             return;
         }
         const uint32_t index = static_cast<uint32_t>(item);
-        const bool keep = index < m_backEnd->getFileCount() && contains(kept, m_backEnd->m_files[index]->m_file);
+        const bool keep = index < m_backEnd->getFileCount() && contains(kept, m_backEnd->m_files[index]->m_file.get());
         // Deselected in every case: a row that stays is then searched past, and the list's count of
         // selected rows does not follow the deletion of a selected one.
         m_fileList->SetItemState(item, 0, wxLIST_STATE_SELECTED);
@@ -205,7 +205,7 @@ int MainWindow::closeArchivesExcept(const std::vector<const WTDFile*>& kept)
     int closed = 0;
     for (uint32_t index = m_backEnd->getFileCount(); index-- > 0;)
     {
-        if (!contains(kept, m_backEnd->m_files[index]->m_file) && m_backEnd->closeFile(index))
+        if (!contains(kept, m_backEnd->m_files[index]->m_file.get()) && m_backEnd->closeFile(index))
             ++closed;
     }
     return closed;
@@ -225,7 +225,7 @@ void MainWindow::saveFile()
     OpenFileRecord* record = isBackEndReady() ? m_backEnd->getSelectedFile() : nullptr;
     if (record == nullptr)
         return;
-    WTDFile* file = record->m_file;
+    WTDFile* file = record->m_file.get();
     setStatus("Saving files please wait....");
     m_statusText->Update();
     bool saved = false;
@@ -253,12 +253,12 @@ void MainWindow::saveFileAs()
     OpenFileRecord* record = m_backEnd->getSelectedFile();
     if (record == nullptr)
         return;
-    WTDFile* file = record->m_file;
+    WTDFile* file = record->m_file.get();
     const std::string path = textToPath(paths[0]);
     settings->m_saveDirectory = folderOf(path);
     // Two archives on one file would overwrite each other's saves.
     const uint32_t holder = m_backEnd->findOpenFile(path);
-    if (holder != NO_SELECTION && m_backEnd->m_files[holder] != record)
+    if (holder != NO_SELECTION && m_backEnd->m_files[holder].get() != record)
     {
         MessageLog::getInstance()->log(LOG_ERROR, "Save as canceled, the file is already open as another archive: %s",
                                        SOURCE_FILE, 1250, "MainWindow::saveFileAs",
@@ -281,7 +281,7 @@ void MainWindow::reloadFile()
     OpenFileRecord* record = isBackEndReady() ? m_backEnd->getSelectedFile() : nullptr;
     if (record == nullptr)
         return;
-    WTDFile* file = record->m_file;
+    WTDFile* file = record->m_file.get();
     bool reloaded = false;
     {
         wxBusyCursor busy;
@@ -359,7 +359,7 @@ bool MainWindow::offerSaveChanges(std::vector<const WTDFile*>& kept)
     SaveChangesRequest request;
     for (size_t i = 0; i < m_backEnd->m_files.size(); ++i)
     {
-        const WTDFile* file = m_backEnd->m_files[i]->m_file;
+        const WTDFile* file = m_backEnd->m_files[i]->m_file.get();
         if (!file->isModified())
             continue;
         SaveChangesEntry entry;
@@ -416,14 +416,14 @@ bool MainWindow::offerSaveChanges(std::vector<const WTDFile*>& kept)
 // path. Only archives open now are ever returned, so no save reaches a deleted one.
 WTDFile* MainWindow::findArchive(const SaveChangesEntry& entry) const
 {
-    const std::vector<OpenFileRecord*>& files = m_backEnd->m_files;
+    const std::vector<std::unique_ptr<OpenFileRecord>>& files = m_backEnd->m_files;
     const size_t index = static_cast<size_t>(entry.fileIndex);
     if (index < files.size() && files[index]->m_file->getPath() == entry.path)
-        return files[index]->m_file;
-    for (OpenFileRecord* record : files)
+        return files[index]->m_file.get();
+    for (const std::unique_ptr<OpenFileRecord>& record : files)
     {
         if (record->m_file->getPath() == entry.path)
-            return record->m_file;
+            return record->m_file.get();
     }
     return nullptr;
 }

@@ -254,7 +254,7 @@ void MainWindow::saveArchiveList()
         return;
     // With reopening turned off the list is left empty.
     if (m_backEnd->getSettings()->m_autoOpenLastFiles)
-        for (const OpenFileRecord* record : m_backEnd->m_files)
+        for (const std::unique_ptr<OpenFileRecord>& record : m_backEnd->m_files)
             list.stream() << record->m_file->getPath() << '\n';
     list.commit();
 }

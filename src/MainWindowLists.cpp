@@ -60,7 +60,7 @@ void MainWindow::updateFileList()
     m_fileList->DeleteAllItems();
     for (size_t i = 0; i < m_backEnd->m_files.size(); ++i)
     {
-        const WTDFile* file = m_backEnd->m_files[i]->m_file;
+        const WTDFile* file = m_backEnd->m_files[i]->m_file.get();
         wxString label = pathToText(fileNameOf(file->getPath()));
         if (file->isModified())
             label += "*";

@@ -5,6 +5,7 @@
 #include "Platform/D3D9Types.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -64,10 +65,9 @@ public:
     void addRecentFile();
 
     // The open archives in opening order; row i of the file list is entry i.
-    std::vector<OpenFileRecord*> m_files;
+    std::vector<std::unique_ptr<OpenFileRecord>> m_files;
 
 private:
-    void deleteAllRecords();
     // The restart's steps. A copy goes to "temp/varnel/<file name>", or to "<name>~N<extension>" there
     // when something already stands at that name; the name is claimed by creating the file. False when
     // no name can be created at all.
@@ -84,9 +84,9 @@ private:
     static void removeTemporaryCopies(const std::vector<ReopenRecord>& records, const std::vector<bool>& isOpen);
 
     HWND m_renderTarget;
-    RenderSystem* m_renderSystem;
+    std::unique_ptr<RenderSystem> m_renderSystem;
     STDFunctions* m_stdFunctions;
-    Settings* m_settings;
+    std::unique_ptr<Settings> m_settings;
     uint32_t m_selectedFileIndex;
     bool m_renderSystemOK;
 };

@@ -135,7 +135,7 @@ TEST_F(BackEndTest, OpensArchiveUnderThePathAsGivenAndSelectsIt)
     EXPECT_EQ(file(0).getPath(), "Dir/Grass.wtd");
     EXPECT_EQ(textureNames(0), (std::vector<std::string>{"grass", "dirt"}));
     EXPECT_EQ(backEnd.getSelectedFileIndex(), 0u);
-    EXPECT_EQ(backEnd.getSelectedFile(), backEnd.m_files[0]);
+    EXPECT_EQ(backEnd.getSelectedFile(), backEnd.m_files[0].get());
     EXPECT_EQ(backEnd.m_files[0]->m_selectedTexture, 0u);
     EXPECT_EQ(recentFiles()[0], "Dir/Grass.wtd");
 }
