@@ -254,8 +254,8 @@ void MainWindow::saveArchiveList()
         return;
     // With reopening turned off the list is left empty.
     if (m_backEnd->getSettings()->m_autoOpenLastFiles)
-        for (const std::unique_ptr<OpenFileRecord>& record : m_backEnd->m_files)
-            list.stream() << record->m_file->getPath() << '\n';
+        for (uint32_t i = 0; i < m_backEnd->getFileCount(); ++i)
+            list.stream() << m_backEnd->getFile(i)->getPath() << '\n';
     list.commit();
 }
 

@@ -198,6 +198,56 @@ void BackEnd::selectLastFile()
     m_selectedFileIndex = m_files.empty() ? NO_SELECTION : getFileCount() - 1;
 }
 
+WTDFile* BackEnd::getFile(uint32_t index) const
+{
+    return index < getFileCount() ? m_files[index]->m_file.get() : nullptr;
+}
+
+WTDFile* BackEnd::getSelectedArchive() const
+{
+    return getFile(m_selectedFileIndex);
+}
+
+std::string BackEnd::getFileName(uint32_t index) const
+{
+    const WTDFile* file = getFile(index);
+    if (file == nullptr)
+        return std::string();
+    // The path as the file dialogs give it here ('/') or as the system writes it ('\\').
+    std::string folder;
+    std::string name;
+    STDFunctions::splitPath(file->getPath(), folder, name);
+    return name;
+}
+
+uint32_t BackEnd::getTextureCount(uint32_t index) const
+{
+    const WTDFile* file = getFile(index);
+    return file == nullptr ? 0 : static_cast<uint32_t>(file->m_textures.size());
+}
+
+bool BackEnd::getTextureRow(uint32_t index, TextureRow& row) const
+{
+    const WTDFile* file = getSelectedArchive();
+    if (file == nullptr || index >= file->m_textures.size())
+        return false;
+    const TextureEntry& entry = file->m_textures[index];
+    row.name = entry.name;
+    row.format = entry.record.format;
+    row.dimensions = m_stdFunctions->createString("%i x %i", entry.record.width, entry.record.height);
+    return true;
+}
+
+bool BackEnd::renameTexture(uint32_t index, const std::string& name)
+{
+    WTDFile* file = getSelectedArchive();
+    if (file == nullptr || index >= file->m_textures.size())
+        return false;
+    file->m_textures[index].name = name;
+    file->setModified(true);
+    return true;
+}
+
 Settings* BackEnd::getSettings() const
 {
     return m_settings.get();

@@ -2,6 +2,7 @@
 
 #include "Backend/OpenFileRecord.h"
 #include "Backend/ReopenRecord.h"
+#include "Backend/TextureRow.h"
 #include "Platform/D3D9Types.h"
 
 #include <cstdint>
@@ -59,6 +60,20 @@ public:
     OpenFileRecord* getSelectedFile() const;
     bool setSelectedTexture(const uint32_t& index);
     void selectLastFile();
+
+    // What the lists show, asked by row. The lists ask about rows that may just have gone: an index
+    // without an archive or texture answers null, an empty name, 0 or false, and logs nothing.
+    // The archive of a file-list row, and the selected one.
+    WTDFile* getFile(uint32_t index) const;
+    WTDFile* getSelectedArchive() const;
+    // The file name of the archive's path (extension kept), which labels its row.
+    std::string getFileName(uint32_t index) const;
+    uint32_t getTextureCount(uint32_t index) const;
+    // The texts of a texture-list row: texture index of the selected archive.
+    bool getTextureRow(uint32_t index, TextureRow& row) const;
+    // Gives texture index of the selected archive the name exactly as given (no other check: names may
+    // be empty or repeat) and marks the archive changed.
+    bool renameTexture(uint32_t index, const std::string& name);
 
     Settings* getSettings() const;
     // Puts the path of the archive opened last at the head of the recent files.
