@@ -41,14 +41,13 @@ void MainWindow::startUp()
     setupImageLists();
     MessageLog::getInstance()->addListener(this);
     m_stdFunctions = STDFunctions::getInstance();
-    m_backEnd = new BackEnd(m_renderPanel);
+    m_backEnd = std::make_unique<BackEnd>(m_renderPanel);
     applySettings();
     m_backEnd->initialize();
     m_sortColumn = -1;
     if (!m_backEnd->isRenderSystemOK())
     {
-        delete m_backEnd;
-        m_backEnd = nullptr;
+        m_backEnd.reset();
         Prompter::get().messageBox("Varnel backend failed to start, unable to continue.\nApplication must now close",
                                    "Failure to start", wxOK, nullptr);
         Close(false);
@@ -223,11 +222,7 @@ void MainWindow::OnClose(wxCloseEvent& event)
 MainWindow::~MainWindow()
 {
     saveArchiveList();
-    if (m_backEnd != nullptr)
-    {
-        delete m_backEnd;
-        m_backEnd = nullptr;
-    }
+    m_backEnd.reset();
     STDFunctions::release();
     MessageLog::getInstance()->saveLog("log.txt");
     // The lists only borrow the image list; they must not keep a pointer to a deleted one.
