@@ -213,7 +213,7 @@ std::string BackEnd::getFileName(uint32_t index) const
     const WTDFile* file = getFile(index);
     if (file == nullptr)
         return std::string();
-    // The path as the file dialogs give it here ('/') or as the system writes it ('\\').
+    // splitPath takes both the file dialogs' '/' and the system's '\\' as separators.
     std::string folder;
     std::string name;
     STDFunctions::splitPath(file->getPath(), folder, name);
