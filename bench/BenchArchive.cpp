@@ -6,6 +6,7 @@
 #include <fstream>
 #include <iterator>
 #include <map>
+#include <utility>
 
 #include <unistd.h>
 
@@ -106,11 +107,11 @@ bool BenchArchive::addTextures(Content content)
         entry.record.format = shape.format;
         entry.record.mipLevelCount = static_cast<uint8_t>(WTDFile::countMipLevels(shape.width, shape.height));
         if (FAILED(D3DXCreateTexture(m_device, shape.width, shape.height, entry.record.mipLevelCount, 0,
-                                     shape.format, D3DPOOL_MANAGED, &entry.texture)))
+                                     shape.format, D3DPOOL_MANAGED, entry.texture.put())))
             return false;
         // Owned by the archive from here, so that it is released whatever happens next.
-        m_file->m_textures.push_back(entry);
-        if (!fillTexture(entry.texture, static_cast<uint32_t>(i)))
+        m_file->m_textures.push_back(std::move(entry));
+        if (!fillTexture(m_file->m_textures.back().texture.get(), static_cast<uint32_t>(i)))
             return false;
     }
     return true;

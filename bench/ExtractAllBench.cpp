@@ -13,6 +13,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace
@@ -43,7 +44,7 @@ bool makeArchive(BenchWindow& bench, const std::string& path)
 {
     if (!WTDFile().saveFile(path, 0) || !bench.open(path))
         return false;
-    WTDFile* file = bench.window()->getBackEnd()->getSelectedFile()->m_file;
+    WTDFile* file = bench.window()->getBackEnd()->getSelectedFile()->m_file.get();
     for (size_t i = 0; i < TEXTURE_COUNT; ++i) {
         TextureEntry entry;
         entry.name = "texture_" + std::to_string(i) + ".dds";
@@ -52,10 +53,10 @@ bool makeArchive(BenchWindow& bench, const std::string& path)
         entry.record.format = FORMATS[i % 3];
         entry.record.mipLevelCount = 9;
         if (FAILED(D3DXCreateTexture(file->getDevice(), 256, 256, 9, 0, FORMATS[i % 3], D3DPOOL_MANAGED,
-                                     &entry.texture)))
+                                     entry.texture.put())))
             return false;
-        file->m_textures.push_back(entry);
-        fillTexture(entry.texture, static_cast<uint32_t>(i));
+        file->m_textures.push_back(std::move(entry));
+        fillTexture(file->m_textures.back().texture.get(), static_cast<uint32_t>(i));
     }
     return file->saveFile("", 0);
 }

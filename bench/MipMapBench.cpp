@@ -296,15 +296,14 @@ public:
         if (m_textures.empty())
             m_textures.emplace_back();
         TextureEntry& entry = m_textures[0];
-        if (entry.texture)
-            entry.texture->Release();
-        entry.texture = nullptr;
+        entry.texture.reset();
         entry.record.width = int16_t(SIZE);
         entry.record.height = int16_t(SIZE);
         entry.record.format = D3DFMT_DXT5;
         entry.record.mipLevelCount = 1;
         D3DLOCKED_RECT locked = {};
-        if (FAILED(D3DXCreateTexture(m_device, SIZE, SIZE, 1, 0, D3DFMT_DXT5, D3DPOOL_MANAGED, &entry.texture)) ||
+        if (FAILED(D3DXCreateTexture(m_device, SIZE, SIZE, 1, 0, D3DFMT_DXT5, D3DPOOL_MANAGED,
+                                     entry.texture.put())) ||
             FAILED(entry.texture->LockRect(0, &locked, nullptr, 0)))
             return false;
         std::memcpy(locked.pBits, topLevel.data(), topLevel.size());
@@ -330,7 +329,7 @@ void generateMipMaps(benchmark::State& state)
             return;
         }
     }
-    ChainQuality::report(state, decodeChain(archive.m_textures[0].texture), picture.chain);
+    ChainQuality::report(state, decodeChain(archive.m_textures[0].texture.get()), picture.chain);
     state.counters["goal"] = 1.3;
 }
 

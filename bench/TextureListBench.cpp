@@ -14,6 +14,7 @@
 
 #include <memory>
 #include <string>
+#include <utility>
 
 namespace
 {
@@ -23,7 +24,7 @@ bool makeArchive(BenchWindow& bench, const std::string& path, size_t count)
 {
     if (!WTDFile().saveFile(path, 0) || !bench.open(path))
         return false;
-    WTDFile* file = bench.window()->getBackEnd()->getSelectedFile()->m_file;
+    WTDFile* file = bench.window()->getBackEnd()->getSelectedFile()->m_file.get();
     for (size_t i = 0; i < count; ++i) {
         TextureEntry entry;
         entry.name = "texture_" + std::to_string(i);
@@ -32,9 +33,9 @@ bool makeArchive(BenchWindow& bench, const std::string& path, size_t count)
         entry.record.format = i % 2 == 0 ? D3DFMT_DXT1 : D3DFMT_DXT5;
         entry.record.mipLevelCount = 5;
         if (FAILED(D3DXCreateTexture(file->getDevice(), 16, 16, 5, 0, static_cast<D3DFORMAT>(entry.record.format),
-                                     D3DPOOL_MANAGED, &entry.texture)))
+                                     D3DPOOL_MANAGED, entry.texture.put())))
             return false;
-        file->m_textures.push_back(entry);
+        file->m_textures.push_back(std::move(entry));
     }
     return file->saveFile("", 0);
 }

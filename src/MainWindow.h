@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -48,7 +49,7 @@ public:
     void setupListColumns();
     bool isBackEndReady() const;
     // The back end, for the commands' tests; null after a failed start.
-    BackEnd* getBackEnd() const { return m_backEnd; }
+    BackEnd* getBackEnd() const { return m_backEnd.get(); }
 
     // Log pane.
     void information(const std::string& message) override;
@@ -216,7 +217,7 @@ private:
     wxStatusBar* m_statusBar;
     wxStaticText* m_statusText;
     wxGauge* m_progressBar;
-    BackEnd* m_backEnd = nullptr;
+    std::unique_ptr<BackEnd> m_backEnd;
     STDFunctions* m_stdFunctions = nullptr;
     wxImageList* m_imageList = nullptr;
     int32_t m_sortColumn = -1;

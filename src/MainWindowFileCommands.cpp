@@ -159,7 +159,7 @@ void MainWindow::closeFiles()
             return;
         }
         const uint32_t index = static_cast<uint32_t>(item);
-        const bool keep = index < m_backEnd->getFileCount() && contains(kept, m_backEnd->m_files[index]->m_file);
+        const bool keep = index < m_backEnd->getFileCount() && contains(kept, m_backEnd->getFile(index));
         // Deselected in every case: a row that stays is then searched past, and the list's count of
         // selected rows does not follow the deletion of a selected one.
         m_fileList->SetItemState(item, 0, wxLIST_STATE_SELECTED);
@@ -205,7 +205,7 @@ int MainWindow::closeArchivesExcept(const std::vector<const WTDFile*>& kept)
     int closed = 0;
     for (uint32_t index = m_backEnd->getFileCount(); index-- > 0;)
     {
-        if (!contains(kept, m_backEnd->m_files[index]->m_file) && m_backEnd->closeFile(index))
+        if (!contains(kept, m_backEnd->getFile(index)) && m_backEnd->closeFile(index))
             ++closed;
     }
     return closed;
@@ -222,10 +222,9 @@ void MainWindow::setClosedStatus(int closed, int stayed)
 
 void MainWindow::saveFile()
 {
-    OpenFileRecord* record = isBackEndReady() ? m_backEnd->getSelectedFile() : nullptr;
-    if (record == nullptr)
+    WTDFile* file = isBackEndReady() ? m_backEnd->getSelectedArchive() : nullptr;
+    if (file == nullptr)
         return;
-    WTDFile* file = record->m_file;
     setStatus("Saving files please wait....");
     m_statusText->Update();
     bool saved = false;
@@ -241,7 +240,7 @@ void MainWindow::saveFile()
 
 void MainWindow::saveFileAs()
 {
-    if (!isBackEndReady() || m_backEnd->getSelectedFile() == nullptr)
+    if (!isBackEndReady() || m_backEnd->getSelectedArchive() == nullptr)
         return;
     Settings* settings = m_backEnd->getSettings();
     wxArrayString paths;
@@ -250,19 +249,18 @@ void MainWindow::saveFileAs()
                                      paths) ||
         paths.empty())
         return;
-    OpenFileRecord* record = m_backEnd->getSelectedFile();
-    if (record == nullptr)
+    WTDFile* file = m_backEnd->getSelectedArchive();
+    if (file == nullptr)
         return;
-    WTDFile* file = record->m_file;
     const std::string path = textToPath(paths[0]);
     settings->m_saveDirectory = folderOf(path);
     // Two archives on one file would overwrite each other's saves.
     const uint32_t holder = m_backEnd->findOpenFile(path);
-    if (holder != NO_SELECTION && m_backEnd->m_files[holder] != record)
+    if (holder != NO_SELECTION && m_backEnd->getFile(holder) != file)
     {
         MessageLog::getInstance()->log(LOG_ERROR, "Save as canceled, the file is already open as another archive: %s",
                                        SOURCE_FILE, 1250, "MainWindow::saveFileAs",
-                                       m_backEnd->m_files[holder]->m_file->getPath().c_str());
+                                       m_backEnd->getFile(holder)->getPath().c_str());
         setStatus("Failed to save file as: " + pathToText(file->getPath()));
         return;
     }
@@ -281,7 +279,7 @@ void MainWindow::reloadFile()
     OpenFileRecord* record = isBackEndReady() ? m_backEnd->getSelectedFile() : nullptr;
     if (record == nullptr)
         return;
-    WTDFile* file = record->m_file;
+    WTDFile* file = record->m_file.get();
     bool reloaded = false;
     {
         wxBusyCursor busy;
@@ -290,7 +288,7 @@ void MainWindow::reloadFile()
     // Reloaded, the archive is its file again; failed to load, it holds nothing that could be saved.
     if (reloaded || file->hasLoadFailed())
         file->setModified(false);
-    if (record->m_selectedTexture >= file->m_textures.size())
+    if (record->m_selectedTexture >= m_backEnd->getTextureCount(m_backEnd->getSelectedFileIndex()))
         record->m_selectedTexture = 0;
     setStatus((reloaded ? "REloaded file: " : "Failed to REload file: ") + pathToText(file->getPath()));
     refreshFileList();
@@ -327,10 +325,10 @@ bool MainWindow::askSaveChanges(uint32_t index, std::vector<const WTDFile*>& kep
 {
     if (index >= m_backEnd->getFileCount())
         return true;
-    if (!m_backEnd->m_files[index]->m_file->isModified())
+    if (!m_backEnd->getFile(index)->isModified())
         return true;
     SaveChangesEntry entry;
-    entry.path = m_backEnd->m_files[index]->m_file->getPath();
+    entry.path = m_backEnd->getFile(index)->getPath();
     entry.fileIndex = static_cast<int>(index);
     const int answer = Prompter::get().messageBox("Save changes to: " + pathToText(entry.path), "Save changes?",
                                                   wxYES_NO, nullptr);
@@ -357,9 +355,9 @@ bool MainWindow::askSaveChanges(uint32_t index, std::vector<const WTDFile*>& kep
 bool MainWindow::offerSaveChanges(std::vector<const WTDFile*>& kept)
 {
     SaveChangesRequest request;
-    for (size_t i = 0; i < m_backEnd->m_files.size(); ++i)
+    for (uint32_t i = 0; i < m_backEnd->getFileCount(); ++i)
     {
-        const WTDFile* file = m_backEnd->m_files[i]->m_file;
+        const WTDFile* file = m_backEnd->getFile(i);
         if (!file->isModified())
             continue;
         SaveChangesEntry entry;
@@ -416,14 +414,13 @@ bool MainWindow::offerSaveChanges(std::vector<const WTDFile*>& kept)
 // path. Only archives open now are ever returned, so no save reaches a deleted one.
 WTDFile* MainWindow::findArchive(const SaveChangesEntry& entry) const
 {
-    const std::vector<OpenFileRecord*>& files = m_backEnd->m_files;
-    const size_t index = static_cast<size_t>(entry.fileIndex);
-    if (index < files.size() && files[index]->m_file->getPath() == entry.path)
-        return files[index]->m_file;
-    for (OpenFileRecord* record : files)
+    WTDFile* atIndex = m_backEnd->getFile(static_cast<uint32_t>(entry.fileIndex));
+    if (atIndex != nullptr && atIndex->getPath() == entry.path)
+        return atIndex;
+    for (uint32_t i = 0; i < m_backEnd->getFileCount(); ++i)
     {
-        if (record->m_file->getPath() == entry.path)
-            return record->m_file;
+        if (m_backEnd->getFile(i)->getPath() == entry.path)
+            return m_backEnd->getFile(i);
     }
     return nullptr;
 }

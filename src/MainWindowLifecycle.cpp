@@ -42,14 +42,13 @@ void MainWindow::startUp()
     setupImageLists();
     MessageLog::getInstance()->addListener(this);
     m_stdFunctions = STDFunctions::getInstance();
-    m_backEnd = new BackEnd(m_renderPanel);
+    m_backEnd = std::make_unique<BackEnd>(m_renderPanel);
     applySettings();
     m_backEnd->initialize();
     m_sortColumn = -1;
     if (!m_backEnd->isRenderSystemOK())
     {
-        delete m_backEnd;
-        m_backEnd = nullptr;
+        m_backEnd.reset();
         Prompter::get().messageBox("Varnel backend failed to start, unable to continue.\nApplication must now close",
                                    "Failure to start", wxOK, nullptr);
         Close(false);
@@ -224,11 +223,7 @@ void MainWindow::OnClose(wxCloseEvent& event)
 MainWindow::~MainWindow()
 {
     saveArchiveList();
-    if (m_backEnd != nullptr)
-    {
-        delete m_backEnd;
-        m_backEnd = nullptr;
-    }
+    m_backEnd.reset();
     STDFunctions::release();
     MessageLog::getInstance()->saveLog("log.txt");
     // The lists only borrow the image list; they must not keep a pointer to a deleted one.
@@ -255,8 +250,8 @@ void MainWindow::saveArchiveList()
         return;
     // With reopening turned off the list is left empty.
     if (m_backEnd->getSettings()->m_autoOpenLastFiles)
-        for (const OpenFileRecord* record : m_backEnd->m_files)
-            list.stream() << record->m_file->getPath() << '\n';
+        for (uint32_t i = 0; i < m_backEnd->getFileCount(); ++i)
+            list.stream() << m_backEnd->getFile(i)->getPath() << '\n';
     list.commit();
 }
 

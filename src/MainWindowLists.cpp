@@ -58,16 +58,15 @@ void MainWindow::updateFileList()
         return;
     m_updating = true;
     m_fileList->DeleteAllItems();
-    for (size_t i = 0; i < m_backEnd->m_files.size(); ++i)
+    for (uint32_t i = 0; i < m_backEnd->getFileCount(); ++i)
     {
-        const WTDFile* file = m_backEnd->m_files[i]->m_file;
-        wxString label = pathToText(fileNameOf(file->getPath()));
-        if (file->isModified())
+        wxString label = pathToText(m_backEnd->getFileName(i));
+        if (m_backEnd->getFile(i)->isModified())
             label += "*";
         const long row = static_cast<long>(i);
         m_fileList->InsertItem(row, label, FILE_ICON);
-        m_fileList->SetItem(row, 1,
-                            pathToText(m_stdFunctions->createString("%i", static_cast<int>(file->m_textures.size()))));
+        const int textureCount = static_cast<int>(m_backEnd->getTextureCount(i));
+        m_fileList->SetItem(row, 1, pathToText(m_stdFunctions->createString("%i", textureCount)));
     }
     m_updating = false;
 }
@@ -88,17 +87,17 @@ void MainWindow::updateTextureList()
         m_updating = false;
         return;
     }
-    const std::vector<TextureEntry>& textures = record->m_file->m_textures;
-    std::vector<TextureListCtrl::RowTexts> rows(textures.size());
-    for (size_t i = 0; i < textures.size(); ++i)
+    const uint32_t count = m_backEnd->getTextureCount(m_backEnd->getSelectedFileIndex());
+    std::vector<TextureListCtrl::RowTexts> rows(count);
+    TextureRow texture;
+    for (uint32_t i = 0; i < count && m_backEnd->getTextureRow(i, texture); ++i)
     {
-        const TextureTOCItem& item = textures[i].record;
-        rows[i][0] = nameToText(textures[i].name);
-        formatToString(rows[i][1], item.format);
-        rows[i][2] = pathToText(m_stdFunctions->createString("%i x %i", item.width, item.height));
+        rows[i][0] = nameToText(texture.name);
+        formatToString(rows[i][1], texture.format);
+        rows[i][2] = pathToText(texture.dimensions);
     }
     m_textureList->setRows(std::move(rows));
-    if (!textures.empty())
+    if (count > 0)
         selectCurrentRow(m_textureList, static_cast<long>(record->m_selectedTexture));
     m_updating = false;
 }
@@ -251,10 +250,10 @@ void MainWindow::sortTexturesByColumn(int column)
         m_sortColumn = column;
     }
     const uint32_t key = column >= 0 && column <= 2 ? static_cast<uint32_t>(column) : 0;
-    OpenFileRecord* record = m_backEnd->getSelectedFile();
-    if (record == nullptr)
+    WTDFile* file = m_backEnd->getSelectedArchive();
+    if (file == nullptr)
         return;
-    record->m_file->sortTextures(key, keepOrder);
+    file->sortTextures(key, keepOrder);
     updateTextureList();
     refreshFileList();
 }
@@ -272,11 +271,10 @@ void MainWindow::OnTextureListEndLabelEdit(wxListEvent& event)
 // under the editor) or a name the archive cannot store (names are single bytes) is refused.
 bool MainWindow::renameTexture(long row, const wxString& label)
 {
-    OpenFileRecord* record = isBackEndReady() ? m_backEnd->getSelectedFile() : nullptr;
-    if (record == nullptr)
+    if (!isBackEndReady() || m_backEnd->getSelectedArchive() == nullptr)
         return false;
-    std::vector<TextureEntry>& textures = record->m_file->m_textures;
-    if (row < 0 || static_cast<size_t>(row) >= textures.size() || row >= m_textureList->GetItemCount())
+    const uint32_t count = m_backEnd->getTextureCount(m_backEnd->getSelectedFileIndex());
+    if (row < 0 || static_cast<uint32_t>(row) >= count || row >= m_textureList->GetItemCount())
         return false;
     std::string name;
     if (!textToName(label, name))
@@ -286,8 +284,7 @@ bool MainWindow::renameTexture(long row, const wxString& label)
     }
     m_textureList->Refresh(true);
     const wxString oldName = m_textureList->GetItemText(row);
-    textures[static_cast<size_t>(row)].name = name;
-    record->m_file->setModified(true);
+    m_backEnd->renameTexture(static_cast<uint32_t>(row), name);
     setStatus("Renamed '" + oldName + "' to '" + nameToText(name) + "'");
     refreshFileList();
     return true;

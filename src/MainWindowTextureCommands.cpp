@@ -60,8 +60,8 @@ int MainWindow::countSelectedRows(const wxListCtrl* list)
 
 void MainWindow::addTextures()
 {
-    OpenFileRecord* record = isBackEndReady() ? m_backEnd->getSelectedFile() : nullptr;
-    if (record == nullptr)
+    WTDFile* file = isBackEndReady() ? m_backEnd->getSelectedArchive() : nullptr;
+    if (file == nullptr)
         return;
     AddTexturesWindow dialog(this, ID_ADD_TEXTURES_WINDOW, _("Add Textures - Varnel"), wxDefaultPosition,
                              wxSize(400, 300), wxDEFAULT_DIALOG_STYLE | wxTAB_TRAVERSAL);
@@ -87,7 +87,7 @@ void MainWindow::addTextures()
     for (size_t i = 0; i < request.entries.size(); ++i)
     {
         setProgress(static_cast<int>(i));
-        if (record->m_file->addTexture(request.entries[i].path, request.entries[i].name))
+        if (file->addTexture(request.entries[i].path, request.entries[i].name))
             ++ok;
         else
             ++failed;
@@ -107,8 +107,8 @@ void MainWindow::addTextures()
 
 void MainWindow::replaceTextures()
 {
-    OpenFileRecord* record = isBackEndReady() ? m_backEnd->getSelectedFile() : nullptr;
-    if (record == nullptr || countSelectedRows(m_textureList) == 0)
+    WTDFile* file = isBackEndReady() ? m_backEnd->getSelectedArchive() : nullptr;
+    if (file == nullptr || countSelectedRows(m_textureList) == 0)
         return;
     ReplaceRequest request;
     const int selected = countSelectedRows(m_textureList);
@@ -117,7 +117,9 @@ void MainWindow::replaceTextures()
     {
         row = nextSelectedRow(m_textureList, row);
         ReplaceEntry entry;
-        entry.textureName = record->m_file->m_textures[static_cast<size_t>(row)].name;
+        TextureRow texture;
+        m_backEnd->getTextureRow(static_cast<uint32_t>(row), texture);
+        entry.textureName = texture.name;
         entry.textureIndex = static_cast<int>(row);
         request.entries.push_back(entry);
     }
@@ -144,7 +146,7 @@ void MainWindow::replaceTextures()
         const ReplaceEntry& entry = request.entries[i];
         if (entry.path.empty())
             ++skipped;
-        else if (record->m_file->replaceTexture(entry.path, static_cast<uint32_t>(entry.textureIndex)))
+        else if (file->replaceTexture(entry.path, static_cast<uint32_t>(entry.textureIndex)))
             ++replaced;
         else
             ++failed;
@@ -186,13 +188,13 @@ void MainWindow::extractSingleTexture()
     }
     Settings* settings = m_backEnd->getSettings();
     const uint32_t index = record->m_selectedTexture;
-    const std::vector<TextureEntry>& textures = record->m_file->m_textures;
+    TextureRow texture;
     FileDialogRequest request;
     request.parent = this;
     request.message = _("Extract texture");
     request.directory = pathToText(settings->m_extractDirectory);
-    if (index < textures.size() && WTDFile::isSafeFileName(textures[index].name))
-        request.defaultFile = nameToText(textures[index].name);
+    if (m_backEnd->getTextureRow(index, texture) && WTDFile::isSafeFileName(texture.name))
+        request.defaultFile = nameToText(texture.name);
     request.wildcard = _("DirectX Textures (*.dds)|*.dds|All files (*.*)|*.*");
     request.style = wxFD_SAVE | wxFD_OVERWRITE_PROMPT;
     wxArrayString paths;
@@ -219,8 +221,8 @@ void MainWindow::extractSingleTexture()
 // Each file is named after its texture; existing files are overwritten without asking.
 void MainWindow::extractMultipleTextures()
 {
-    OpenFileRecord* record = m_backEnd->getSelectedFile();
-    if (record == nullptr)
+    WTDFile* file = m_backEnd->getSelectedArchive();
+    if (file == nullptr)
     {
         MessageLog::getInstance()->log(LOG_ERROR, "No active file to extract from", LOG_SOURCE, 1655,
                                        "MainWindow::extractMultipleTextures");
@@ -245,7 +247,7 @@ void MainWindow::extractMultipleTextures()
     {
         setProgress(i);
         row = nextSelectedRow(m_textureList, row);
-        if (record->m_file->extractTexture(static_cast<uint32_t>(row), target, ""))
+        if (file->extractTexture(static_cast<uint32_t>(row), target, ""))
             ++ok;
         else
             ++failed;
@@ -260,14 +262,15 @@ void MainWindow::extractAllTextures()
 {
     if (!isBackEndReady() || m_backEnd->getFileCount() == 0)
         return;
-    OpenFileRecord* record = m_backEnd->getSelectedFile();
-    if (record == nullptr)
+    WTDFile* file = m_backEnd->getSelectedArchive();
+    if (file == nullptr)
     {
         setStatus("No active file");
         return;
     }
     Settings* settings = m_backEnd->getSettings();
-    showProgress(static_cast<int>(record->m_file->m_textures.size()));
+    const uint32_t fileIndex = m_backEnd->getSelectedFileIndex();
+    showProgress(static_cast<int>(m_backEnd->getTextureCount(fileIndex)));
     wxString folder;
     if (!Prompter::get().chooseFolder(extractFolderRequest(this, settings), folder))
     {
@@ -279,10 +282,10 @@ void MainWindow::extractAllTextures()
     int ok = 0;
     int failed = 0;
     holdLogPane();
-    for (size_t i = 0; i < record->m_file->m_textures.size(); ++i)
+    for (uint32_t i = 0; i < m_backEnd->getTextureCount(fileIndex); ++i)
     {
         setProgress(static_cast<int>(i));
-        if (record->m_file->extractTexture(static_cast<uint32_t>(i), target, ""))
+        if (file->extractTexture(i, target, ""))
             ++ok;
         else
             ++failed;
@@ -350,7 +353,7 @@ void MainWindow::deleteTextures()
                                    1844, "MainWindow::deleteTextures", ok, failed);
     updateTextureList();
     // With no texture left there is no texture 0 to select; the index is only reset.
-    if (record->m_file->m_textures.empty())
+    if (m_backEnd->getTextureCount(m_backEnd->getSelectedFileIndex()) == 0)
         record->m_selectedTexture = 0;
     else
         m_backEnd->setSelectedTexture(0);
@@ -359,8 +362,8 @@ void MainWindow::deleteTextures()
 
 void MainWindow::generateMipMaps()
 {
-    OpenFileRecord* record = isBackEndReady() ? m_backEnd->getSelectedFile() : nullptr;
-    if (record == nullptr || countSelectedRows(m_textureList) == 0)
+    WTDFile* file = isBackEndReady() ? m_backEnd->getSelectedArchive() : nullptr;
+    if (file == nullptr || countSelectedRows(m_textureList) == 0)
         return;
     wxBusyCursor busy;
     const int selected = countSelectedRows(m_textureList);
@@ -371,7 +374,7 @@ void MainWindow::generateMipMaps()
     for (int i = 0; i < selected; ++i)
     {
         row = nextSelectedRow(m_textureList, row);
-        if (record->m_file->generateMipMaps(static_cast<uint32_t>(row)))
+        if (file->generateMipMaps(static_cast<uint32_t>(row)))
             ++ok;
         else
             ++failed;

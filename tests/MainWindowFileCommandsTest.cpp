@@ -47,7 +47,7 @@ protected:
     std::vector<std::string> openPaths()
     {
         std::vector<std::string> paths;
-        for (const OpenFileRecord* record : m_window->getBackEnd()->m_files)
+        for (const std::unique_ptr<OpenFileRecord>& record : m_window->getBackEnd()->m_files)
             paths.push_back(record->m_file->getPath());
         return paths;
     }

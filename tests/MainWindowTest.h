@@ -53,7 +53,7 @@ protected:
     wxListCtrl* fileList() { return child<wxListCtrl>(m_window, ID_FILE_LIST); }
     wxString status() { return child<wxStaticText>(m_window, ID_STATUS_TEXT)->GetLabel(); }
     Settings* settings() { return m_window->getBackEnd()->getSettings(); }
-    WTDFile* archive(size_t index) { return m_window->getBackEnd()->m_files.at(index)->m_file; }
+    WTDFile* archive(size_t index) { return m_window->getBackEnd()->m_files.at(index)->m_file.get(); }
 
     ScriptedPrompter m_prompter;
 };

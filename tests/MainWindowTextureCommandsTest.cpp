@@ -349,7 +349,7 @@ TEST_F(TextureCommandsTestWithArchive, ExtractOneWritesTheSelectedTextureWhereTh
     EXPECT_EQ(extracted->m_textures[0].record.format, original.record.format);
     ASSERT_EQ(extracted->m_textures[0].record.mipLevelCount, 5);
     for (uint32_t level = 0; level < 5; ++level)
-        EXPECT_EQ(levelBytes(extracted->m_textures[0].texture, level), levelBytes(original.texture, level)) << level;
+        EXPECT_EQ(levelBytes(extracted->m_textures[0].texture.get(), level), levelBytes(original.texture.get(), level)) << level;
 
     // The next dialog starts where the last file went.
     m_prompter.answerCancel();

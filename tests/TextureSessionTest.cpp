@@ -35,7 +35,7 @@ protected:
         std::vector<std::vector<uint8_t>> levels;
         for (uint32_t level = 0; level < entry.record.mipLevelCount; ++level)
         {
-            std::vector<uint8_t> bytes = levelBytes(entry.texture, level);
+            std::vector<uint8_t> bytes = levelBytes(entry.texture.get(), level);
             bytes.resize(static_cast<size_t>(
                 WTDFile::getLevelSize(entry.record.format, entry.record.width, entry.record.height, level)));
             levels.push_back(bytes);
@@ -109,7 +109,7 @@ TEST_F(TextureSessionTest, AddMipMapRenameSaveReopenExtractReplaceSaveReload)
         EXPECT_EQ(storedLevels(got), storedLevels(want)) << input.name;
         if (input.dds)
         {
-            EXPECT_EQ(levelBytes(got.texture, 0), (input.file == "rock.dds" ? rock : glow).level(0)) << input.name;
+            EXPECT_EQ(levelBytes(got.texture.get(), 0), (input.file == "rock.dds" ? rock : glow).level(0)) << input.name;
         }
     }
 
@@ -128,7 +128,7 @@ TEST_F(TextureSessionTest, AddMipMapRenameSaveReopenExtractReplaceSaveReload)
     ASSERT_EQ(status(), "Replaced 1 textures, 0 skipped");
     EXPECT_EQ(row(rockRow), (std::vector<std::string>{"rock.dds", "DXT5", "128 x 64"}));
 
-    WTDFile* file = m_window->getBackEnd()->getSelectedFile()->m_file;
+    WTDFile* file = m_window->getBackEnd()->getSelectedFile()->m_file.get();
     ASSERT_TRUE(file->saveFile("", 0));
     std::map<std::string, std::vector<std::vector<uint8_t>>> saved;
     for (const TextureEntry& entry : file->m_textures)

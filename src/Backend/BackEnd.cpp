@@ -9,6 +9,7 @@
 #include "WTD/WTDFile.h"
 
 #include <sys/stat.h>
+#include <utility>
 
 namespace
 {
@@ -29,36 +30,32 @@ bool isSameFile(const std::string& first, const std::string& second)
 } // namespace
 
 BackEnd::BackEnd(HWND renderTarget)
-    : m_renderTarget(renderTarget), m_renderSystem(nullptr), m_stdFunctions(STDFunctions::getInstance()),
-      m_settings(nullptr), m_selectedFileIndex(NO_SELECTION), m_renderSystemOK(true)
+    : m_renderTarget(renderTarget), m_renderSystem(), m_stdFunctions(STDFunctions::getInstance()), m_settings(),
+      m_selectedFileIndex(NO_SELECTION), m_renderSystemOK(true)
 {
-    m_settings = new Settings(SETTINGS_PATH);
+    m_settings = std::make_unique<Settings>(SETTINGS_PATH);
 }
 
 BackEnd::~BackEnd()
 {
     // Every archive's textures must go before the device they were created on.
-    deleteAllRecords();
+    m_files.clear();
     if (m_renderSystemOK)
     {
         if (m_renderSystem != nullptr && m_renderSystem->isInitialized())
             m_renderSystem->shutDown();
-        delete m_renderSystem;
-        m_renderSystem = nullptr;
+        m_renderSystem.reset();
         if (!STDFunctions::pathExists(std::string(SETTINGS_FOLDER) + "/"))
             CreateDirectoryA(SETTINGS_FOLDER, nullptr);
         m_settings->saveFile();
-        delete m_settings;
-        m_settings = nullptr;
+        m_settings.reset();
         MessageLog::getInstance()->log(LOG_INFORMATION, "Backend system shutdown", SOURCE_FILE, 49,
                                        "BackEnd::~BackEnd");
     }
-    else
-    {
-        // The render system never worked (or died) in this run: its settings are not worth keeping.
-        delete m_renderSystem;
-        delete m_settings;
-    }
+    // Otherwise the render system never worked (or died) in this run: its settings are not worth
+    // keeping. Both go before the helpers they use are given back.
+    m_renderSystem.reset();
+    m_settings.reset();
     STDFunctions::release();
     m_renderSystemOK = false;
 }
@@ -101,14 +98,11 @@ bool BackEnd::openFile(std::string path, bool addToRecent)
         return false;
     }
 
-    OpenFileRecord* record = new OpenFileRecord();
-    record->m_file = new WTDFile(path, *m_renderSystem->getDevice(), WTDFile::s_wholeFile, 0);
+    std::unique_ptr<OpenFileRecord> record = std::make_unique<OpenFileRecord>();
+    record->m_file = std::make_unique<WTDFile>(path, *m_renderSystem->getDevice(), WTDFile::s_wholeFile, 0);
     if (record->m_file->hasLoadFailed())
-    {
-        delete record;
         return false;
-    }
-    m_files.push_back(record);
+    m_files.push_back(std::move(record));
     if (m_selectedFileIndex == NO_SELECTION)
         m_selectedFileIndex = 0;
     if (addToRecent)
@@ -135,7 +129,6 @@ bool BackEnd::closeFile(uint32_t index)
                                        static_cast<int>(getFileCount()));
         return false;
     }
-    delete m_files[index];
     m_files.erase(m_files.begin() + index);
     // The same number now names the archive that followed the closed one.
     if (m_files.empty())
@@ -148,7 +141,7 @@ bool BackEnd::closeFile(uint32_t index)
 void BackEnd::closeAllFiles()
 {
     const uint32_t count = getFileCount();
-    deleteAllRecords();
+    m_files.clear();
     m_selectedFileIndex = NO_SELECTION;
     MessageLog::getInstance()->log(LOG_INFORMATION, "Closed %i files", SOURCE_FILE, 224, "BackEnd::closeAllFiles",
                                    static_cast<int>(count));
@@ -181,7 +174,7 @@ OpenFileRecord* BackEnd::getSelectedFile() const
 {
     if (m_selectedFileIndex == NO_SELECTION || m_selectedFileIndex >= getFileCount())
         return nullptr;
-    return m_files[m_selectedFileIndex];
+    return m_files[m_selectedFileIndex].get();
 }
 
 bool BackEnd::setSelectedTexture(const uint32_t& index)
@@ -206,9 +199,59 @@ void BackEnd::selectLastFile()
     m_selectedFileIndex = m_files.empty() ? NO_SELECTION : getFileCount() - 1;
 }
 
+WTDFile* BackEnd::getFile(uint32_t index) const
+{
+    return index < getFileCount() ? m_files[index]->m_file.get() : nullptr;
+}
+
+WTDFile* BackEnd::getSelectedArchive() const
+{
+    return getFile(m_selectedFileIndex);
+}
+
+std::string BackEnd::getFileName(uint32_t index) const
+{
+    const WTDFile* file = getFile(index);
+    if (file == nullptr)
+        return std::string();
+    // splitPath takes both the file dialogs' '/' and the system's '\\' as separators.
+    std::string folder;
+    std::string name;
+    PathSpelling::splitPath(file->getPath(), folder, name);
+    return name;
+}
+
+uint32_t BackEnd::getTextureCount(uint32_t index) const
+{
+    const WTDFile* file = getFile(index);
+    return file == nullptr ? 0 : static_cast<uint32_t>(file->m_textures.size());
+}
+
+bool BackEnd::getTextureRow(uint32_t index, TextureRow& row) const
+{
+    const WTDFile* file = getSelectedArchive();
+    if (file == nullptr || index >= file->m_textures.size())
+        return false;
+    const TextureEntry& entry = file->m_textures[index];
+    row.name = entry.name;
+    row.format = entry.record.format;
+    row.dimensions = m_stdFunctions->createString("%i x %i", entry.record.width, entry.record.height);
+    return true;
+}
+
+bool BackEnd::renameTexture(uint32_t index, const std::string& name)
+{
+    WTDFile* file = getSelectedArchive();
+    if (file == nullptr || index >= file->m_textures.size())
+        return false;
+    file->m_textures[index].name = name;
+    file->setModified(true);
+    return true;
+}
+
 Settings* BackEnd::getSettings() const
 {
-    return m_settings;
+    return m_settings.get();
 }
 
 void BackEnd::addRecentFile()
@@ -230,11 +273,4 @@ void BackEnd::addRecentFile()
     for (int i = position; i > 0; --i)
         recent[i] = recent[i - 1];
     recent[0] = path;
-}
-
-void BackEnd::deleteAllRecords()
-{
-    for (OpenFileRecord* record : m_files)
-        delete record;
-    m_files.clear();
 }

@@ -2,9 +2,11 @@
 
 #include "Backend/OpenFileRecord.h"
 #include "Backend/ReopenRecord.h"
+#include "Backend/TextureRow.h"
 #include "Platform/Direct3D/D3D9Types.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -59,15 +61,28 @@ public:
     bool setSelectedTexture(const uint32_t& index);
     void selectLastFile();
 
+    // What the lists show, asked by row. The lists ask about rows that may just have gone: an index
+    // without an archive or texture answers null, an empty name, 0 or false, and logs nothing.
+    // The archive of a file-list row, and the selected one.
+    WTDFile* getFile(uint32_t index) const;
+    WTDFile* getSelectedArchive() const;
+    // The file name of the archive's path (extension kept), which labels its row.
+    std::string getFileName(uint32_t index) const;
+    uint32_t getTextureCount(uint32_t index) const;
+    // The texts of a texture-list row: texture index of the selected archive.
+    bool getTextureRow(uint32_t index, TextureRow& row) const;
+    // Gives texture index of the selected archive the name exactly as given (no other check: names may
+    // be empty or repeat) and marks the archive changed.
+    bool renameTexture(uint32_t index, const std::string& name);
+
     Settings* getSettings() const;
     // Puts the path of the archive opened last at the head of the recent files.
     void addRecentFile();
 
     // The open archives in opening order; row i of the file list is entry i.
-    std::vector<OpenFileRecord*> m_files;
+    std::vector<std::unique_ptr<OpenFileRecord>> m_files;
 
 private:
-    void deleteAllRecords();
     // The restart's steps. A copy goes to "temp/varnel/<file name>", or to "<name>~N<extension>" there
     // when something already stands at that name; the name is claimed by creating the file. False when
     // no name can be created at all.
@@ -84,9 +99,9 @@ private:
     static void removeTemporaryCopies(const std::vector<ReopenRecord>& records, const std::vector<bool>& isOpen);
 
     HWND m_renderTarget;
-    RenderSystem* m_renderSystem;
+    std::unique_ptr<RenderSystem> m_renderSystem;
     STDFunctions* m_stdFunctions;
-    Settings* m_settings;
+    std::unique_ptr<Settings> m_settings;
     uint32_t m_selectedFileIndex;
     bool m_renderSystemOK;
 };

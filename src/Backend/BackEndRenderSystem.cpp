@@ -56,8 +56,8 @@ bool BackEnd::startRenderSystem()
     // A null window has no client area: the device then picks its own size and renders into memory.
     RECT client = {0, 0, 0, 0};
     GetClientRect(m_renderTarget, &client);
-    m_renderSystem = new RenderSystem(m_renderTarget, static_cast<float>(client.bottom - client.top),
-                                      static_cast<float>(client.right - client.left));
+    m_renderSystem = std::make_unique<RenderSystem>(m_renderTarget, static_cast<float>(client.bottom - client.top),
+                                                    static_cast<float>(client.right - client.left));
     if (!m_renderSystem->isInitialized())
         MessageLog::getInstance()->log(LOG_ERROR, "Backend render system failed to init", SOURCE_FILE, 87,
                                        "BackEnd::startRenderSystem");
@@ -80,8 +80,7 @@ bool BackEnd::restartRenderSystem()
     closeAllFiles();
     if (m_renderSystem != nullptr)
         m_renderSystem->shutDown();
-    delete m_renderSystem;
-    m_renderSystem = nullptr;
+    m_renderSystem.reset();
 
     const bool started = startRenderSystem();
     std::vector<bool> reopened(records.size(), false);
@@ -123,9 +122,9 @@ bool BackEnd::claimTemporaryPath(const std::string& path, std::string& tempPath)
 
 bool BackEnd::writeTemporaryCopies(std::vector<ReopenRecord>& records)
 {
-    for (OpenFileRecord* open : m_files)
+    for (const std::unique_ptr<OpenFileRecord>& open : m_files)
     {
-        WTDFile* file = open->m_file;
+        WTDFile* file = open->m_file.get();
         ReopenRecord record;
         record.m_originalPath = file->getPath();
         record.m_fileOffset = file->getFileOffset();

@@ -2,12 +2,8 @@
 
 #include "WTD/WTDFile.h"
 
-OpenFileRecord::OpenFileRecord() : m_file(nullptr), m_selectedTexture(0)
+OpenFileRecord::OpenFileRecord() : m_file(), m_selectedTexture(0)
 {
 }
 
-OpenFileRecord::~OpenFileRecord()
-{
-    delete m_file;
-    m_file = nullptr;
-}
+OpenFileRecord::~OpenFileRecord() = default;

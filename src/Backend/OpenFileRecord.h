@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 class WTDFile;
 
@@ -16,7 +17,7 @@ public:
     OpenFileRecord(const OpenFileRecord&) = delete;
     OpenFileRecord& operator=(const OpenFileRecord&) = delete;
 
-    WTDFile* m_file;
+    std::unique_ptr<WTDFile> m_file;
     // Only BackEnd::setSelectedTexture stores an index here, and only one below the texture count at
     // that moment; the count can shrink afterwards, so readers check it again.
     uint32_t m_selectedTexture;

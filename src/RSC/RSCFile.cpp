@@ -4,6 +4,7 @@
 #include <cstring>
 #include <memory>
 #include <new>
+#include <utility>
 
 #include <sys/mman.h>
 #include <zlib.h>
@@ -161,9 +162,10 @@ uint64_t RSCFile::getTotalSize() const
     return static_cast<uint64_t>(m_virtualSize) + m_physicalSize;
 }
 
-bool RSCFile::readRSCFileData(std::istream& stream, unsigned char*& body, const uint32_t& containerSize)
+bool RSCFile::readRSCFileData(std::istream& stream, std::unique_ptr<unsigned char[]>& body,
+                              const uint32_t& containerSize)
 {
-    body = nullptr;
+    body.reset();
     if (containerSize < s_headerSize) {
         logDataFailure(Z_DATA_ERROR);
         return false;
@@ -192,6 +194,6 @@ bool RSCFile::readRSCFileData(std::istream& stream, unsigned char*& body, const 
     // A stream that ends early leaves the rest of the body zero.
     if (inflatedLength < bodyLength)
         std::memset(inflated.get() + inflatedLength, 0, bodyLength - inflatedLength);
-    body = inflated.release();
+    body = std::move(inflated);
     return true;
 }

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <fstream>
 #include <istream>
+#include <memory>
 #include <string>
 
 // The resource container around an archive body: a 12-byte header (magic, resource type, flags word
@@ -30,8 +31,9 @@ public:
     // Length of the inflated body. 64-bit: two segments of up to 2047 << 23 bytes do not fit 32 bits.
     uint64_t getTotalSize() const;
     // Reads the compressed stream after the header and inflates it into a new buffer of getTotalSize()
-    // bytes, handed over through body (free it with delete[]).
-    bool readRSCFileData(std::istream& stream, unsigned char*& body, const uint32_t& containerSize);
+    // bytes, handed over through body (empty on failure).
+    bool readRSCFileData(std::istream& stream, std::unique_ptr<unsigned char[]>& body,
+                         const uint32_t& containerSize);
 
     bool writeRSCFileHeader(std::fstream& stream);
     bool writeRSCFileData(std::fstream& stream, const char* data, const uint32_t& length);

@@ -12,21 +12,11 @@ const float FIELD_OF_VIEW = 0.785398185f;
 const float NEAR_PLANE = 0.1f;
 const float FAR_PLANE = 1000.0f;
 
-// Drop one reference and forget the object, so nothing can use or release it again.
-template <typename Object>
-void releaseAndClear(Object*& object)
-{
-    if (object != nullptr) {
-        object->Release();
-        object = nullptr;
-    }
-}
-
 } // namespace
 
 RenderSystem::RenderSystem(HWND window, float height, float width)
-    : m_windowHandle(window), m_height(height), m_width(width), m_direct3D(nullptr), m_device(nullptr),
-      m_presentParameters(), m_clearColor(CLEAR_COLOR), m_clientRect(), m_sprite(nullptr),
+    : m_windowHandle(window), m_height(height), m_width(width), m_direct3D(), m_device(),
+      m_presentParameters(), m_clearColor(CLEAR_COLOR), m_clientRect(), m_sprite(),
       m_spritePosition(), m_spriteCenter(), m_sourceRect(), m_spriteCreated(true), m_initialized(false)
 {
     if (initialize()) {
@@ -42,8 +32,8 @@ RenderSystem::~RenderSystem()
 
 bool RenderSystem::initialize()
 {
-    m_direct3D = Direct3DCreate9(D3D_SDK_VERSION);
-    if (m_direct3D == nullptr) {
+    m_direct3D = ComPtr<IDirect3D9>(Direct3DCreate9(D3D_SDK_VERSION));
+    if (!m_direct3D) {
         MessageLog::getInstance()->log(LOG_ERROR, "Unable to access Direct3D", SOURCE, 104,
                                        "RenderSystem::initialize");
         return false;
@@ -53,7 +43,7 @@ bool RenderSystem::initialize()
     if (FAILED(m_direct3D->GetAdapterDisplayMode(D3DADAPTER_DEFAULT, &displayMode))) {
         MessageLog::getInstance()->log(LOG_ERROR, "Unable to get display mode information", SOURCE, 114,
                                        "RenderSystem::initialize");
-        releaseAndClear(m_direct3D);
+        m_direct3D.reset();
         return false;
     }
 
@@ -75,11 +65,11 @@ bool RenderSystem::initialize()
     m_presentParameters.PresentationInterval = D3DPRESENT_INTERVAL_DEFAULT;
 
     if (FAILED(m_direct3D->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, m_windowHandle,
-                                        D3DCREATE_SOFTWARE_VERTEXPROCESSING, &m_presentParameters, &m_device))) {
+                                        D3DCREATE_SOFTWARE_VERTEXPROCESSING, &m_presentParameters, m_device.put()))) {
         MessageLog::getInstance()->log(LOG_ERROR, "Failed to create 3D Device", SOURCE, 148,
                                        "RenderSystem::initialize");
-        m_device = nullptr;
-        releaseAndClear(m_direct3D);
+        m_device.reset();
+        m_direct3D.reset();
         return false;
     }
 
@@ -93,10 +83,10 @@ bool RenderSystem::initialize()
     m_clientRect.left += 4;
     m_clientRect.top += 2;
 
-    if (FAILED(D3DXCreateSprite(m_device, &m_sprite))) {
+    if (FAILED(D3DXCreateSprite(m_device.get(), m_sprite.put()))) {
         MessageLog::getInstance()->log(LOG_ERROR, "Failed to create sprite", SOURCE, 185,
                                        "RenderSystem::initialize");
-        m_sprite = nullptr;
+        m_sprite.reset();
         m_spriteCreated = false;
     }
 
@@ -161,11 +151,11 @@ bool RenderSystem::renderFrame(const SpriteSource* source)
 bool RenderSystem::shutDown()
 {
     if (m_initialized) {
-        releaseAndClear(m_direct3D);
-        releaseAndClear(m_device);
-        if (m_spriteCreated) {
-            releaseAndClear(m_sprite);
-        }
+        // In this order: the Direct3D object, the device, then the sprite (never created when
+        // m_spriteCreated is clear, so its holder is empty then).
+        m_direct3D.reset();
+        m_device.reset();
+        m_sprite.reset();
         m_initialized = false;
         MessageLog::getInstance()->log(LOG_INFORMATION, "Render system shutdown", SOURCE, 89,
                                        "RenderSystem::shutDown");
@@ -173,9 +163,9 @@ bool RenderSystem::shutDown()
     return true;
 }
 
-IDirect3DDevice9** RenderSystem::getDevice()
+IDirect3DDevice9* const* RenderSystem::getDevice() const
 {
-    return &m_device;
+    return m_device.address();
 }
 
 bool RenderSystem::isInitialized() const

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "Platform/Direct3D/ComPtr.h"
 #include "Platform/Direct3D.h"
 
 // Owns the Direct3D device of the render panel and draws the preview: once per call of render it
@@ -12,7 +13,7 @@
 //
 // render takes a texture entry, but the archives lie above this layer, so their TextureEntry is not
 // known here: render is a template over any entry type with the fields `texture`
-// (IDirect3DTexture9*) and `record.width`, `record.height` (signed 16-bit). The back end calls it
+// (ComPtr<IDirect3DTexture9>) and `record.width`, `record.height` (signed 16-bit). The back end calls it
 // exactly as `render(&entry)` or `render(nullptr)`; renderTexture is the same frame given the three
 // values directly.
 class RenderSystem
@@ -32,7 +33,7 @@ public:
         if (entry == nullptr) {
             return renderFrame(nullptr);
         }
-        const SpriteSource source{entry->texture, entry->record.width, entry->record.height};
+        const SpriteSource source{entry->texture.get(), entry->record.width, entry->record.height};
         return renderFrame(&source);
     }
     bool render(std::nullptr_t) { return renderFrame(nullptr); }
@@ -42,7 +43,7 @@ public:
     // Releases the Direct3D objects; always true. Does nothing when not initialised.
     bool shutDown();
     // The address of the device pointer (null once shut down).
-    IDirect3DDevice9** getDevice();
+    IDirect3DDevice9* const* getDevice() const;
     bool isInitialized() const;
 
 private:
@@ -60,12 +61,12 @@ private:
     HWND m_windowHandle;
     float m_height;
     float m_width;
-    IDirect3D9* m_direct3D;
-    IDirect3DDevice9* m_device;
+    ComPtr<IDirect3D9> m_direct3D;
+    ComPtr<IDirect3DDevice9> m_device;
     D3DPRESENT_PARAMETERS m_presentParameters;
     D3DCOLOR m_clearColor;
     RECT m_clientRect;
-    ID3DXSprite* m_sprite;
+    ComPtr<ID3DXSprite> m_sprite;
     D3DXVECTOR3 m_spritePosition;
     D3DXVECTOR3 m_spriteCenter;
     RECT m_sourceRect;

@@ -1,3 +1,3 @@
 #include "WTD/TextureEntry.h"
 
-TextureEntry::TextureEntry() : texture(nullptr), record(), recordOffset(0), name(), nameHash(0) {}
+TextureEntry::TextureEntry() : texture(), record(), recordOffset(0), name(), nameHash(0) {}

@@ -3,15 +3,15 @@
 #include <cstdint>
 #include <string>
 
+#include "Platform/Direct3D/ComPtr.h"
+#include "Platform/Direct3D/IDirect3DTexture9.h"
 #include "WTD/TextureTOCItem.h"
 
-class IDirect3DTexture9;
-
-// One texture of an archive. A plain value: copying it copies the texture pointer without a reference,
-// and destroying it releases nothing. The WTDFile holding the entry owns the texture and releases it.
+// One texture of an archive. The entry owns its texture: it releases it when it is destroyed or given
+// another one, and it can be moved but not copied, so no two entries ever release one texture.
 struct TextureEntry
 {
-    IDirect3DTexture9* texture; // null until one is created
+    ComPtr<IDirect3DTexture9> texture; // empty until one is created
     TextureTOCItem record;
     uint32_t recordOffset; // body offset after reading; tagged pointer while writing
     std::string name;      // without the "pack:/" prefix

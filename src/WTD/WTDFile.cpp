@@ -84,10 +84,8 @@ WTDFile::WTDFile(std::string path, IDirect3DDevice9* device, uint32_t fileSize, 
 
 WTDFile::WTDFile() : RSCFile(), DraveFile(), m_textures(), m_header(), m_device(nullptr) {}
 
-WTDFile::~WTDFile()
-{
-    releaseTextures();
-}
+// The entries release their textures; the device they were made on is not ours.
+WTDFile::~WTDFile() = default;
 
 bool WTDFile::openStream(std::fstream& stream) const
 {
@@ -100,15 +98,6 @@ bool WTDFile::openStream(std::fstream& stream) const
     return stream.is_open();
 }
 
-void WTDFile::releaseTextures()
-{
-    for (TextureEntry& entry : m_textures) {
-        if (entry.texture)
-            entry.texture->Release();
-        entry.texture = nullptr;
-    }
-}
-
 bool WTDFile::loadFile(std::fstream& stream)
 {
     if (!readRSCFileHeader(stream)) {
@@ -117,14 +106,13 @@ bool WTDFile::loadFile(std::fstream& stream)
         m_loadFailed = true;
         return false;
     }
-    unsigned char* data = nullptr;
-    if (!readRSCFileData(stream, data, m_fileSize)) {
+    std::unique_ptr<unsigned char[]> body;
+    if (!readRSCFileData(stream, body, m_fileSize)) {
         messageLog()->log(LOG_ERROR, "Unable to load WTD File, unable to load file data", s_logSource, 112,
                           "WTDFile::loadFile");
         m_loadFailed = true;
         return false;
     }
-    const std::unique_ptr<unsigned char[]> body(data);
     if (!loadWTDHeader(body.get())) {
         messageLog()->log(LOG_ERROR, "Unable to load WTD File, invalid header", s_logSource, 104,
                           "WTDFile::loadFile");
@@ -291,7 +279,7 @@ void WTDFile::loadTextures(const unsigned char* body)
     for (uint32_t i = 0; i < m_textures.size(); ++i) {
         TextureEntry& entry = m_textures[i];
         const TextureTOCItem& record = entry.record;
-        entry.texture = nullptr;
+        entry.texture.reset();
         const uint64_t memory = textureMemorySize(record);
         if (memory > memoryLeft) {
             messageLog()->log(
@@ -301,9 +289,9 @@ void WTDFile::loadTextures(const unsigned char* body)
         }
         const HRESULT result = D3DXCreateTexture(
             m_device, static_cast<UINT>(record.width), static_cast<UINT>(record.height), record.mipLevelCount,
-            0, static_cast<D3DFORMAT>(record.format), D3DPOOL_MANAGED, &entry.texture);
+            0, static_cast<D3DFORMAT>(record.format), D3DPOOL_MANAGED, entry.texture.put());
         if (FAILED(result) || !entry.texture) {
-            entry.texture = nullptr;
+            entry.texture.reset();
             messageLog()->log(LOG_ERROR, "Failed to create texture %i: %s", s_logSource, 331,
                               "WTDFile::loadTextures", static_cast<int>(i), entry.name.c_str());
             continue;
@@ -377,7 +365,6 @@ bool WTDFile::reloadFile()
     const uint32_t fileLength = STDFunctions::getFileSize(stream);
     m_fileSize = fileLength > m_fileOffset ? fileLength - m_fileOffset : 0;
 
-    releaseTextures();
     m_textures.clear();
     // The header is not reset: a load that fails before the dictionary header is read leaves the
     // previous one, and the message below then names the previous count.

@@ -115,7 +115,6 @@ protected:
 
 private:
     bool openStream(std::fstream& stream) const;
-    void releaseTextures();
     void readRecord(const ByteReader& body, TextureEntry& entry);
     void copyLevels(const ByteReader& body, uint32_t index);
     // Saving: the whole container is laid out and compressed in memory before any file is opened.

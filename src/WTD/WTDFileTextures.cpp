@@ -6,11 +6,13 @@
 #include "Common/MessageLog/MessageLog.h"
 #include "Common/STDFunctions/PathSpelling.h"
 #include "Common/STDFunctions/STDFunctions.h"
+#include "Platform/Direct3D/ComPtr.h"
 #include "Platform/Direct3D.h"
 
 #include <cstdint>
 #include <cstring>
 #include <string>
+#include <utility>
 
 namespace
 {
@@ -51,9 +53,9 @@ const wchar_t* widenPath(STDFunctions* functions, const std::string& path)
 // file. Nothing of the archive is touched here, so a failure leaves it exactly as it was.
 bool createTextureFromImage(IDirect3DDevice9* device, STDFunctions* functions, const std::string& path,
                             const ImageFileMessages& messages, D3DXIMAGE_INFO& info,
-                            IDirect3DTexture9*& texture)
+                            ComPtr<IDirect3DTexture9>& texture)
 {
-    texture = nullptr;
+    texture.reset();
     // A path too long to widen would be looked up as "-": it names no file of the user's.
     if (path.size() >= static_cast<size_t>(STDFunctions::BUFFER_SIZE) || !STDFunctions::pathExists(path)) {
         logError(messages.function, messages.invalidPathLine, "Invalid file path: ", path);
@@ -82,9 +84,8 @@ bool createTextureFromImage(IDirect3DDevice9* device, STDFunctions* functions, c
                                        static_cast<int>(D3D_MAX_TEXTURE_DIMENSION), path.c_str());
         return false;
     }
-    if (FAILED(D3DXCreateTextureFromFileW(device, widenPath(functions, path), &texture)) ||
-        texture == nullptr) {
-        texture = nullptr;
+    if (FAILED(D3DXCreateTextureFromFileW(device, widenPath(functions, path), texture.put())) || !texture) {
+        texture.reset();
         logError(messages.function, messages.createLine, "Failed to create texture for file: ", path);
         return false;
     }
@@ -154,17 +155,12 @@ bool copyTopLevel(IDirect3DTexture9* source, IDirect3DTexture9* target)
         return false;
     if (from.Format == to.Format && from.Width == to.Width && from.Height == to.Height)
         return copyLevelBytes(source, target, from);
-    IDirect3DSurface9* sourceSurface = nullptr;
-    IDirect3DSurface9* targetSurface = nullptr;
-    const bool copied = SUCCEEDED(source->GetSurfaceLevel(0, &sourceSurface)) &&
-                        SUCCEEDED(target->GetSurfaceLevel(0, &targetSurface)) &&
-                        SUCCEEDED(D3DXLoadSurfaceFromSurface(targetSurface, nullptr, nullptr, sourceSurface,
-                                                             nullptr, nullptr, D3DX_DEFAULT, 0));
-    if (sourceSurface)
-        sourceSurface->Release();
-    if (targetSurface)
-        targetSurface->Release();
-    return copied;
+    ComPtr<IDirect3DSurface9> sourceSurface;
+    ComPtr<IDirect3DSurface9> targetSurface;
+    return SUCCEEDED(source->GetSurfaceLevel(0, sourceSurface.put())) &&
+           SUCCEEDED(target->GetSurfaceLevel(0, targetSurface.put())) &&
+           SUCCEEDED(D3DXLoadSurfaceFromSurface(targetSurface.get(), nullptr, nullptr, sourceSurface.get(), nullptr,
+                                                nullptr, D3DX_DEFAULT, 0));
 }
 
 // Fills a new texture's levels from the old texture's level 0: level 0 copied, the rest filtered down.
@@ -207,9 +203,9 @@ bool WTDFile::addTexture(std::string path, std::string name)
         PathSpelling::splitPath(path, folder, name);
     }
     entry.name = name;
-    m_textures.push_back(entry);
+    m_textures.push_back(std::move(entry));
     MessageLog::getInstance()->log(LOG_INFORMATION, "Added new texture: %s to file: %s", WTDFile::s_logSource,
-                                   1150, "WTDFile::addTexture", entry.name.c_str(), m_filePath.c_str());
+                                   1150, "WTDFile::addTexture", m_textures.back().name.c_str(), m_filePath.c_str());
     m_modified = true;
     return true;
 }
@@ -223,13 +219,11 @@ bool WTDFile::replaceTexture(std::string path, uint32_t index)
     }
     // The old picture goes only once the new one exists, so a failure keeps the texture as it was.
     D3DXIMAGE_INFO info = {};
-    IDirect3DTexture9* texture = nullptr;
+    ComPtr<IDirect3DTexture9> texture;
     if (!createTextureFromImage(m_device, m_stdFunctions, path, REPLACE_MESSAGES, info, texture))
         return false;
     TextureEntry& entry = m_textures[index];
-    if (entry.texture)
-        entry.texture->Release();
-    entry.texture = texture;
+    entry.texture = std::move(texture);
     describeImage(entry.record, info);
     MessageLog::getInstance()->log(LOG_INFORMATION, "Replaced the texture: %s with file: %s",
                                    WTDFile::s_logSource, 1231, "WTDFile::replaceTexture", entry.name.c_str(),
@@ -249,8 +243,6 @@ bool WTDFile::deleteTexture(uint32_t index)
     MessageLog::getInstance()->log(LOG_INFORMATION, "Deleted the texture %s at position: %i",
                                    WTDFile::s_logSource, 1263, "WTDFile::deleteTexture", entry.name.c_str(),
                                    static_cast<int>(index));
-    if (entry.texture)
-        entry.texture->Release();
     m_textures.erase(m_textures.begin() + index);
     m_modified = true;
     return true;
@@ -271,7 +263,7 @@ bool WTDFile::extractTexture(uint32_t index, std::string folder, std::string nam
     const std::string target = joinPath(folder, name.empty() ? entry.name : name);
     const wchar_t* wideTarget = widenPath(m_stdFunctions, target);
     if (!entry.texture || !wideTarget ||
-        FAILED(D3DXSaveTextureToFileW(wideTarget, D3DXIFF_DDS, entry.texture, nullptr))) {
+        FAILED(D3DXSaveTextureToFileW(wideTarget, D3DXIFF_DDS, entry.texture.get(), nullptr))) {
         MessageLog::getInstance()->log(LOG_ERROR, "Failed to extract: %s as: %s", WTDFile::s_logSource, 1071,
                                        "WTDFile::extractTexture", entry.name.c_str(), target.c_str());
         return false;
@@ -292,24 +284,22 @@ bool WTDFile::generateMipMaps(uint32_t index)
     const int levels = countMipLevels(entry.record.width, entry.record.height);
     // The new chain replaces the old texture only when every level of it was made: a failed copy or
     // filter would otherwise be saved as black levels.
-    IDirect3DTexture9* texture = nullptr;
+    ComPtr<IDirect3DTexture9> texture;
     const bool made = entry.texture && m_device && levels > 0 &&
                       SUCCEEDED(m_device->CreateTexture(
                           static_cast<UINT>(entry.record.width), static_cast<UINT>(entry.record.height),
                           static_cast<UINT>(levels), 0, static_cast<D3DFORMAT>(entry.record.format),
-                          D3DPOOL_MANAGED, &texture, nullptr)) &&
-                      texture && fillMipChain(entry.texture, texture);
+                          D3DPOOL_MANAGED, texture.put(), nullptr)) &&
+                      texture && fillMipChain(entry.texture.get(), texture.get());
     if (!made) {
-        if (texture)
-            texture->Release();
+        texture.reset();
         MessageLog::getInstance()->log(LOG_ERROR,
                                        "Failed to create texture for MipMap generation on texture %i: %s",
                                        WTDFile::s_logSource, 1301, "WTDFile::generateMipMaps",
                                        static_cast<int>(index), entry.name.c_str());
         return false;
     }
-    entry.texture->Release();
-    entry.texture = texture;
+    entry.texture = std::move(texture);
     entry.record.mipLevelCount = static_cast<uint8_t>(levels);
     MessageLog::getInstance()->log(LOG_INFORMATION, "Generated %i MipMap levels for texture %i: %s",
                                    WTDFile::s_logSource, 1318, "WTDFile::generateMipMaps", levels,

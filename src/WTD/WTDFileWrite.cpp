@@ -166,7 +166,7 @@ void WTDFile::writeTextureData(uint8_t* image, const uint32_t& declaredVirtualSi
         for (uint32_t level = 0; level < record.mipLevelCount; ++level)
         {
             const uint64_t size = getLevelSize(record.format, record.width, record.height, level);
-            copyLevel(entry.texture, level, destination, size);
+            copyLevel(entry.texture.get(), level, destination, size);
             destination += size;
         }
     }

@@ -135,7 +135,7 @@ TEST_F(BackEndTest, OpensArchiveUnderThePathAsGivenAndSelectsIt)
     EXPECT_EQ(file(0).getPath(), "Dir/Grass.wtd");
     EXPECT_EQ(textureNames(0), (std::vector<std::string>{"grass", "dirt"}));
     EXPECT_EQ(backEnd.getSelectedFileIndex(), 0u);
-    EXPECT_EQ(backEnd.getSelectedFile(), backEnd.m_files[0]);
+    EXPECT_EQ(backEnd.getSelectedFile(), backEnd.m_files[0].get());
     EXPECT_EQ(backEnd.m_files[0]->m_selectedTexture, 0u);
     EXPECT_EQ(recentFiles()[0], "Dir/Grass.wtd");
 }
@@ -285,6 +285,78 @@ TEST_F(BackEndTest, RefusedIndicesChangeNothing)
     EXPECT_FALSE(backEnd.setSelectedTexture(0));
     EXPECT_LOGGED(LOG_ERROR, "Index 0 is outside the texture list size: 0");
     EXPECT_EQ(backEnd.getFileCount(), 2u);
+}
+
+// ---- What the lists show ----
+
+TEST_F(BackEndTest, ListsAskForEachArchiveByRow)
+{
+    writeArchive("Dir/Grass.wtd", {"grass", "dirt", "rock"});
+    writeArchive("empty.wtd", {});
+    BackEnd& backEnd = start();
+    EXPECT_EQ(backEnd.getSelectedArchive(), nullptr);
+    EXPECT_EQ(backEnd.getFile(0), nullptr);
+    EXPECT_EQ(backEnd.getFileName(0), "");
+    EXPECT_EQ(backEnd.getTextureCount(NO_SELECTION), 0u);
+
+    ASSERT_TRUE(backEnd.openFile("Dir/Grass.wtd", true));
+    ASSERT_TRUE(backEnd.openFile("empty.wtd", true));
+    EXPECT_EQ(backEnd.getFile(0), &file(0));
+    EXPECT_EQ(backEnd.getFile(1), &file(1));
+    EXPECT_EQ(backEnd.getFile(2), nullptr);
+    EXPECT_EQ(backEnd.getSelectedArchive(), &file(0));
+    EXPECT_EQ(backEnd.getFileName(0), "Grass.wtd");
+    EXPECT_EQ(backEnd.getFileName(1), "empty.wtd");
+    EXPECT_EQ(backEnd.getTextureCount(0), 3u);
+    EXPECT_EQ(backEnd.getTextureCount(1), 0u);
+    backEnd.selectLastFile();
+    EXPECT_EQ(backEnd.getSelectedArchive(), &file(1));
+    EXPECT_EQ(LogCapture::instance().count(LOG_ERROR), 0u);
+}
+
+TEST_F(BackEndTest, TextureRowsShowNameFormatCodeAndDimensions)
+{
+    ArchiveBuilder builder;
+    builder.addTexture("wall", 256, 128, D3DFMT_DXT1, 1);
+    builder.addTexture("sky", 16, 64, D3DFMT_DXT5, 1);
+    ASSERT_TRUE(builder.writeTo("a.wtd"));
+    BackEnd& backEnd = start();
+    TextureRow row;
+    EXPECT_FALSE(backEnd.getTextureRow(0, row));
+
+    ASSERT_TRUE(backEnd.openFile("a.wtd", true));
+    ASSERT_TRUE(backEnd.getTextureRow(0, row));
+    EXPECT_EQ(row.name, "wall");
+    EXPECT_EQ(row.format, static_cast<uint32_t>(D3DFMT_DXT1));
+    EXPECT_EQ(row.dimensions, "256 x 128");
+    ASSERT_TRUE(backEnd.getTextureRow(1, row));
+    EXPECT_EQ(row.name, "sky");
+    EXPECT_EQ(row.format, static_cast<uint32_t>(D3DFMT_DXT5));
+    EXPECT_EQ(row.dimensions, "16 x 64");
+    EXPECT_FALSE(backEnd.getTextureRow(2, row));
+    EXPECT_EQ(LogCapture::instance().count(LOG_ERROR), 0u);
+}
+
+TEST_F(BackEndTest, RenamingTakesTheNameAsGivenAndMarksTheArchiveChanged)
+{
+    writeArchive("a.wtd", {"wall", "floor"});
+    writeArchive("b.wtd", {"sky"});
+    BackEnd& backEnd = start();
+    EXPECT_FALSE(backEnd.renameTexture(0, "x"));
+
+    ASSERT_TRUE(backEnd.openFile("a.wtd", true));
+    ASSERT_TRUE(backEnd.openFile("b.wtd", true));
+    EXPECT_FALSE(backEnd.renameTexture(2, "x"));
+    EXPECT_FALSE(file(0).isModified());
+
+    EXPECT_TRUE(backEnd.renameTexture(0, "floor"));
+    EXPECT_TRUE(backEnd.renameTexture(1, ""));
+    EXPECT_EQ(textureNames(0), (std::vector<std::string>{"floor", ""}));
+    EXPECT_TRUE(file(0).isModified());
+    // Only the selected archive is renamed in.
+    EXPECT_EQ(textureNames(1), (std::vector<std::string>{"sky"}));
+    EXPECT_FALSE(file(1).isModified());
+    EXPECT_EQ(LogCapture::instance().count(LOG_ERROR), 0u);
 }
 
 TEST_F(BackEndTest, CloseAllCountsWhatItClosed)

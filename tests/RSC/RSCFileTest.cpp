@@ -48,13 +48,12 @@ protected:
         std::fstream stream("container.wtd", std::ios::in | std::ios::binary);
         if (!m_file.readRSCFileHeader(stream))
             return false;
-        unsigned char* data = nullptr;
+        std::unique_ptr<unsigned char[]> data;
         const uint32_t size = static_cast<uint32_t>(bytes.size());
         const bool read = m_file.readRSCFileData(stream, data, size);
-        std::unique_ptr<unsigned char[]> owned(data);
         EXPECT_EQ(read, data != nullptr);
         if (data)
-            body.assign(data, data + m_file.getTotalSize());
+            body.assign(data.get(), data.get() + m_file.getTotalSize());
         return read;
     }
 
@@ -184,7 +183,7 @@ TEST_F(RSCFileTest, ContainerShorterThanItsHeaderIsADataError)
 {
     ASSERT_TRUE(readHeader(std::string("RSC\x05\x08\x00\x00\x00\x01\x00\x00\x00", 12)));
     std::fstream stream("header.bin", std::ios::in | std::ios::binary);
-    unsigned char* body = reinterpret_cast<unsigned char*>(this);
+    std::unique_ptr<unsigned char[]> body = std::make_unique<unsigned char[]>(1);
     EXPECT_FALSE(m_file.readRSCFileData(stream, body, 11));
     EXPECT_EQ(nullptr, body);
     EXPECT_LOGGED(LOG_ERROR, kDataError);

@@ -16,7 +16,7 @@ const D3DCOLOR BLUE_GREY = 0xFF5987B2u;
 
 // The fields of an archive's texture entry that the render system reads.
 struct Entry {
-    IDirect3DTexture9* texture = nullptr;
+    ComPtr<IDirect3DTexture9> texture;
     struct {
         int16_t width = 0;
         int16_t height = 0;
@@ -152,7 +152,7 @@ TEST_F(RenderSystemTest, DrawsTheEntryUnscaledWithoutItsFirstColumnsAndRows)
 {
     RenderSystem* renderSystem = start();
     Entry entry;
-    entry.texture = makeTexture(*renderSystem->getDevice(), 64, 32);
+    entry.texture = ComPtr<IDirect3DTexture9>(makeTexture(*renderSystem->getDevice(), 64, 32));
     entry.record.width = 64;
     entry.record.height = 32;
     ASSERT_TRUE(renderSystem->render(&entry));
@@ -167,7 +167,7 @@ TEST_F(RenderSystemTest, DrawsTheEntryUnscaledWithoutItsFirstColumnsAndRows)
     }
     EXPECT_EQ(m_window.pixel(10, 10), texelAt(5, 3)); // the drawn part's (1, 1)
 
-    entry.texture->Release();
+    entry.texture.reset();
     delete renderSystem;
 }
 

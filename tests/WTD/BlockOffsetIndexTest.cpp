@@ -7,6 +7,7 @@
 
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace
@@ -35,7 +36,7 @@ public:
             entry.record.height = 64;
             entry.record.format = s_formatDXT1;
             entry.record.mipLevelCount = 7;
-            m_textures.push_back(entry);
+            m_textures.push_back(std::move(entry));
         }
     }
     const void* hashTableKey() const { return &m_header.hashTableOffset; }

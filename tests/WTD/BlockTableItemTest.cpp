@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
 #include <vector>
 
 namespace
@@ -28,8 +29,11 @@ TEST(BlockTableItemTest, BlockTableListsEveryPieceWithItsOwner)
     entry.record.height = 256;
     entry.record.format = WTDFile::s_formatDXT1;
     entry.record.mipLevelCount = 9;
-    file.m_textures.push_back(entry);
-    file.m_textures.push_back(entry);
+    file.m_textures.resize(2);
+    for (TextureEntry& copy : file.m_textures) {
+        copy.name = entry.name;
+        copy.record = entry.record;
+    }
     file.m_textures[1].name = "longer name";
     file.m_textures[1].record.mipLevelCount = 1;
 
@@ -61,7 +65,7 @@ TEST(BlockTableItemTest, TextureDataSizeCountsEveryLevelAndRefusesUnknownIndices
     entry.record.height = 4;
     entry.record.format = WTDFile::s_formatDXT1;
     entry.record.mipLevelCount = 3;  // 8, 2 and 0 bytes: no minimum block
-    file.m_textures.push_back(entry);
+    file.m_textures.push_back(std::move(entry));
     EXPECT_EQ(10u, file.getTextureDataSize(0));
 
     LogCapture::instance().clear();

@@ -25,7 +25,7 @@ TEST(TextureTOCItemTest, NewRecordValues)
     EXPECT_EQ(0u, item.pixelDataPointer);
 
     const TextureEntry entry;
-    EXPECT_EQ(nullptr, entry.texture);
+    EXPECT_EQ(nullptr, entry.texture.get());
     EXPECT_EQ(0u, entry.recordOffset);
     EXPECT_TRUE(entry.name.empty());
     EXPECT_EQ(0u, entry.nameHash);

@@ -4,6 +4,7 @@
 #include <fstream>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "Platform/Direct3D.h"
@@ -94,10 +95,10 @@ protected:
     // Every level of the entry's texture holds the stored bytes of the texture.
     void expectPixels(const TextureEntry& entry, const ArchiveBuilder::Texture& stored)
     {
-        ASSERT_NE(nullptr, entry.texture);
+        ASSERT_NE(nullptr, entry.texture.get());
         const std::vector<std::vector<uint8_t>> levels = storedLevels(stored);
         for (UINT level = 0; level < levels.size(); ++level) {
-            std::vector<uint8_t> held = levelBytes(entry.texture, level);
+            std::vector<uint8_t> held = levelBytes(entry.texture.get(), level);
             ASSERT_GE(held.size(), levels[level].size()) << "level " << level;
             held.resize(levels[level].size());
             EXPECT_EQ(levels[level], held) << "level " << level;
@@ -248,7 +249,7 @@ TEST_F(WTDFileTest, WrongRecordTypeKeepsANewEntry)
     EXPECT_EQ(0, bad.record.height);
     EXPECT_EQ(1u, bad.record.mipLevelCount);
     EXPECT_EQ(0u, bad.record.pixelDataPointer);
-    EXPECT_NE(nullptr, bad.texture);
+    EXPECT_NE(nullptr, bad.texture.get());
     expectPixels(file.m_textures[1], builder.textures[1]);
 }
 
@@ -274,7 +275,7 @@ TEST_F(WTDFileTest, TextureThatCannotBeCreatedStaysWithoutTexture)
     EXPECT_FALSE(file.hasLoadFailed());
     EXPECT_LOGGED_LINE(LOG_ERROR, "WTDFile::loadTextures(331) - Failed to create texture 1: second");
     ASSERT_EQ(2u, file.m_textures.size());
-    EXPECT_EQ(nullptr, file.m_textures[1].texture);
+    EXPECT_EQ(nullptr, file.m_textures[1].texture.get());
     expectPixels(file.m_textures[0], builder.textures[0]);
 }
 
@@ -283,9 +284,9 @@ TEST_F(WTDFileTest, ZeroLevelsMakeAFullChainWithNothingCopied)
     ArchiveBuilder builder;
     builder.addTexture("none", 8, 8, kDXT1, 0);
     WTDFile& file = open(builder);
-    ASSERT_NE(nullptr, file.m_textures[0].texture);
+    ASSERT_NE(nullptr, file.m_textures[0].texture.get());
     EXPECT_EQ(4u, file.m_textures[0].texture->GetLevelCount());
-    EXPECT_EQ(std::vector<uint8_t>(32, 0), levelBytes(file.m_textures[0].texture, 0));
+    EXPECT_EQ(std::vector<uint8_t>(32, 0), levelBytes(file.m_textures[0].texture.get(), 0));
 }
 
 TEST_F(WTDFileTest, WideFormatsAreStoredAtFullSize)
@@ -295,7 +296,7 @@ TEST_F(WTDFileTest, WideFormatsAreStoredAtFullSize)
     EXPECT_EQ((4 * 2 + 2 * 1 + 1 * 1) * 4u, texture.pixels.size());
     WTDFile& file = open(builder);
     expectPixels(file.m_textures[0], builder.textures[0]);
-    EXPECT_EQ(levelBytes(file.m_textures[0].texture, 2),
+    EXPECT_EQ(levelBytes(file.m_textures[0].texture.get(), 2),
               std::vector<uint8_t>(texture.pixels.end() - 4, texture.pixels.end()));
 }
 
@@ -334,9 +335,9 @@ TEST_F(WTDFileTest, DestroyingTheArchiveReleasesEveryTextureOnce)
     WTDFile& file = open(builder);
     std::vector<IDirect3DTexture9*> textures;
     for (const TextureEntry& entry : file.m_textures) {
-        ASSERT_NE(nullptr, entry.texture);
+        ASSERT_NE(nullptr, entry.texture.get());
         entry.texture->AddRef();
-        textures.push_back(entry.texture);
+        textures.push_back(entry.texture.get());
     }
     m_file.reset();
     for (IDirect3DTexture9* texture : textures)
@@ -556,11 +557,11 @@ TEST_F(WTDFileTest, PixelsPastTheEndAreLeftZeroWithAWarning)
                        "WTDFile::loadTextures(331) - Pixel data of 1 mip levels of texture 0 runs past "
                        "the end of the file data, the missing part is left black: cut");
     EXPECT_LOGGED_CONTAINS(LOG_WARNING, "texture 1 runs past the end of the file data");
-    const std::vector<uint8_t> first = levelBytes(file.m_textures[0].texture, 0);
+    const std::vector<uint8_t> first = levelBytes(file.m_textures[0].texture.get(), 0);
     ASSERT_EQ(128u, first.size());
     // The physical segment of 256 bytes: its last 16 bytes are the start of the pixels, the rest is zero.
     EXPECT_EQ(std::vector<uint8_t>(112, 0), std::vector<uint8_t>(first.begin() + 16, first.end()));
-    EXPECT_EQ(std::vector<uint8_t>(8, 0), levelBytes(file.m_textures[1].texture, 0));
+    EXPECT_EQ(std::vector<uint8_t>(8, 0), levelBytes(file.m_textures[1].texture.get(), 0));
 }
 
 TEST_F(WTDFileTest, NegativeDimensionsCreateNoTexture)
@@ -572,7 +573,7 @@ TEST_F(WTDFileTest, NegativeDimensionsCreateNoTexture)
     WTDFile& file = open(builder);
     EXPECT_FALSE(file.hasLoadFailed());
     EXPECT_LOGGED(LOG_ERROR, "Failed to create texture 0: neg");
-    EXPECT_EQ(nullptr, file.m_textures[0].texture);
+    EXPECT_EQ(nullptr, file.m_textures[0].texture.get());
     expectPixels(file.m_textures[1], builder.textures[1]);
 }
 
@@ -583,11 +584,11 @@ TEST_F(WTDFileTest, TwoHundredFiftyFiveLevelsLoadWhatTheTextureHolds)
     EXPECT_EQ(128u + 32u + 8u + 2u, texture.pixels.size());
     WTDFile& file = open(builder);
     EXPECT_FALSE(file.hasLoadFailed());
-    ASSERT_NE(nullptr, file.m_textures[0].texture);
+    ASSERT_NE(nullptr, file.m_textures[0].texture.get());
     EXPECT_EQ(5u, file.m_textures[0].texture->GetLevelCount());
     EXPECT_LOGGED_CONTAINS(LOG_ERROR, "Unable to lock 250 of 255 mip levels of texture 0");
     EXPECT_EQ(std::vector<uint8_t>(texture.pixels.begin(), texture.pixels.begin() + 128),
-              levelBytes(file.m_textures[0].texture, 0));
+              levelBytes(file.m_textures[0].texture.get(), 0));
 }
 
 TEST_F(WTDFileTest, RecordsClaimingMoreThanTheArchiveHoldsAreNotCreated)
@@ -602,7 +603,7 @@ TEST_F(WTDFileTest, RecordsClaimingMoreThanTheArchiveHoldsAreNotCreated)
     ASSERT_EQ(20u, file.m_textures.size());
     size_t created = 0;
     for (const TextureEntry& entry : file.m_textures)
-        created += entry.texture ? 1 : 0;
+        created += entry.texture.get() ? 1 : 0;
     EXPECT_EQ(16u, created);
     EXPECT_LOGGED_LINE(LOG_ERROR,
                        "WTDFile::loadTextures(331) - Failed to create texture 19, it needs more memory "
@@ -689,13 +690,13 @@ TEST_F(WTDFileTest, ReloadAfterASaveThatGrewTheFile)
     grown.record.format = kDXT5;
     grown.record.mipLevelCount = 9;
     ASSERT_TRUE(SUCCEEDED(D3DXCreateTexture(m_device, 256, 256, 9, 0, static_cast<D3DFORMAT>(kDXT5),
-                                            D3DPOOL_MANAGED, &grown.texture)));
+                                            D3DPOOL_MANAGED, grown.texture.put())));
     const std::vector<uint8_t> pixels = ArchiveBuilder::pattern(65536, 42);
     D3DLOCKED_RECT locked;
     ASSERT_TRUE(SUCCEEDED(grown.texture->LockRect(0, &locked, nullptr, 0)));
     std::memcpy(locked.pBits, pixels.data(), pixels.size());
     grown.texture->UnlockRect(0);
-    file.m_textures.push_back(grown);
+    file.m_textures.push_back(std::move(grown));
     ASSERT_TRUE(file.saveFile("", 0));
 
     EXPECT_TRUE(file.reloadFile());
@@ -706,7 +707,7 @@ TEST_F(WTDFileTest, ReloadAfterASaveThatGrewTheFile)
         if (entry.name != "grown")
             continue;
         EXPECT_EQ(9u, entry.record.mipLevelCount);
-        EXPECT_EQ(pixels, levelBytes(entry.texture, 0));
+        EXPECT_EQ(pixels, levelBytes(entry.texture.get(), 0));
     }
 }
 
@@ -745,7 +746,7 @@ TEST_F(WTDFileTest, FailedReloadIsReportedAndLeavesNoTextures)
     builder.addTexture("a", 4, 4, kDXT1, 1);
     builder.addTexture("b", 4, 4, kDXT1, 1);
     WTDFile& file = open(builder);
-    IDirect3DTexture9* old = file.m_textures[0].texture;
+    IDirect3DTexture9* old = file.m_textures[0].texture.get();
     old->AddRef();
     writeFile("archive.wtd", "not an archive at all");
     LogCapture::instance().clear();
@@ -866,7 +867,7 @@ protected:
         entry.record.format = format;
         entry.record.width = width;
         entry.record.height = height;
-        m_file.m_textures.push_back(entry);
+        m_file.m_textures.push_back(std::move(entry));
     }
 
     std::vector<std::string> names() const

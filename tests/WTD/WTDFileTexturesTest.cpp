@@ -24,6 +24,7 @@
 #include <iterator>
 #include <string>
 #include <unistd.h>
+#include <utility>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -245,7 +246,7 @@ protected:
         entry.name = name;
         entry.record.width = 16;
         entry.record.height = 16;
-        m_archive->m_textures.push_back(entry);
+        m_archive->m_textures.push_back(std::move(entry));
     }
 
     TestDevice m_testDevice;
@@ -278,7 +279,7 @@ TEST_F(WTDFileTexturesTest, AddsDdsFilesOfIndependentToolsWithTheirRecordAndLeve
         DdsContents file;
         ASSERT_TRUE(readDds(c.file, file));
         const TextureEntry& entry = added(c.file);
-        ASSERT_NE(entry.texture, nullptr);
+        ASSERT_NE(entry.texture.get(), nullptr);
         EXPECT_EQ(entry.name, c.file);
         EXPECT_EQ(entry.record.width, 128);
         EXPECT_EQ(entry.record.height, 64);
@@ -290,7 +291,7 @@ TEST_F(WTDFileTexturesTest, AddsDdsFilesOfIndependentToolsWithTheirRecordAndLeve
         ASSERT_EQ(entry.texture->GetLevelCount(), c.levels);
         ASSERT_EQ(file.levels.size(), c.levels);
         for (UINT level = 0; level < c.levels; ++level)
-            EXPECT_EQ(levelBytes(entry.texture, level), file.levels[level]) << "level " << level;
+            EXPECT_EQ(levelBytes(entry.texture.get(), level), file.levels[level]) << "level " << level;
         EXPECT_LOGGED_LINE(LOG_INFORMATION, std::string("WTDFile::addTexture(1150) - Added new texture: ") +
                                                 c.file + " to file: " + ARCHIVE_PATH);
     }
@@ -306,7 +307,7 @@ TEST_F(WTDFileTexturesTest, AddsPngAndJpegWithThePixelsOfThePicture)
     for (const char* file : {"picture.png", "picture.jpg"}) {
         SCOPED_TRACE(file);
         const TextureEntry& entry = added(file);
-        ASSERT_NE(entry.texture, nullptr);
+        ASSERT_NE(entry.texture.get(), nullptr);
         EXPECT_EQ(entry.record.width, 64);
         EXPECT_EQ(entry.record.height, 32);
         EXPECT_EQ(entry.record.format, D3DFMT_A8R8G8B8);
@@ -315,11 +316,11 @@ TEST_F(WTDFileTexturesTest, AddsPngAndJpegWithThePixelsOfThePicture)
         const std::vector<uint8_t> pillow = readWithPillow(file);
         ASSERT_EQ(pillow.size(), 64u * 32u * 4u);
         if (std::string(file) == "picture.png") {
-            EXPECT_EQ(decodedLevel(entry.texture, 0), pillow);
+            EXPECT_EQ(decodedLevel(entry.texture.get(), 0), pillow);
         } else {
             // JPEG decoders differ in their inverse transform and upsampling by a few steps.
-            EXPECT_LE(largestDifference(decodedLevel(entry.texture, 0), pillow), 6);
-            EXPECT_GE(psnr(decodedLevel(entry.texture, 0), pillow), 40.0);
+            EXPECT_LE(largestDifference(decodedLevel(entry.texture.get(), 0), pillow), 6);
+            EXPECT_GE(psnr(decodedLevel(entry.texture.get(), 0), pillow), 40.0);
         }
     }
 }
@@ -335,7 +336,7 @@ TEST_F(WTDFileTexturesTest, NamesTheTextureAfterTheFileUnlessANameIsGiven)
     // The same file twice makes two textures of the same name.
     ASSERT_EQ(m_archive->m_textures.size(), 3u);
     EXPECT_EQ(m_archive->m_textures[0].name, m_archive->m_textures[1].name);
-    EXPECT_NE(m_archive->m_textures[0].texture, m_archive->m_textures[1].texture);
+    EXPECT_NE(m_archive->m_textures[0].texture.get(), m_archive->m_textures[1].texture.get());
 }
 
 TEST_F(WTDFileTexturesTest, RefusesFilesThatCannotBecomeTexturesAndAddsNothing)
@@ -413,7 +414,7 @@ TEST_F(WTDFileTexturesTest, SidesAboveTheLimitGetTheirOwnErrorOnAddAndReplace)
     ASSERT_TRUE(DdsBuilder(D3DFMT_DXT1, 40000, 4).write("odd.dds"));
     added("small.dds");
     m_archive->setModified(false);
-    const TextureEntry before = m_archive->m_textures[0];
+    const IDirect3DTexture9* before = m_archive->m_textures[0].texture.get();
 
     EXPECT_FALSE(m_archive->addTexture("tall.dds", ""));
     EXPECT_LOGGED_LINE(LOG_ERROR, "WTDFile::addTexture(1110) - The texture size 4 x 32768 is above the largest "
@@ -426,7 +427,7 @@ TEST_F(WTDFileTexturesTest, SidesAboveTheLimitGetTheirOwnErrorOnAddAndReplace)
     EXPECT_LOGGED_LINE(LOG_ERROR, "WTDFile::addTexture(1110) - The texture width: 40000 and height: 4 must be "
                                   "a power of 2, file: odd.dds");
     ASSERT_EQ(m_archive->m_textures.size(), 1u);
-    EXPECT_EQ(m_archive->m_textures[0].texture, before.texture);
+    EXPECT_EQ(m_archive->m_textures[0].texture.get(), before);
     EXPECT_EQ(m_archive->m_textures[0].record.height, 16);
     EXPECT_FALSE(m_archive->isModified());
 }
@@ -440,11 +441,11 @@ TEST_F(WTDFileTexturesTest, AFileClaimingMoreLevelsThanItsChainGivesTheFullChain
     ASSERT_TRUE(DdsBuilder(D3DFMT_DXT5, 8, 8).write("small.dds"));
 
     const TextureEntry& entry = added("deep.dds");
-    ASSERT_NE(entry.texture, nullptr);
+    ASSERT_NE(entry.texture.get(), nullptr);
     EXPECT_EQ(entry.record.mipLevelCount, 5);
     ASSERT_EQ(entry.texture->GetLevelCount(), 5u);
     for (UINT level = 0; level < 5; ++level)
-        EXPECT_EQ(levelBytes(entry.texture, level), deep.level(level)) << level;
+        EXPECT_EQ(levelBytes(entry.texture.get(), level), deep.level(level)) << level;
 
     added("small.dds");
     ASSERT_TRUE(m_archive->replaceTexture("deep.dds", 1));
@@ -468,7 +469,7 @@ TEST_F(WTDFileTexturesTest, ReplacesThePictureAndKeepsNameHashAndOtherRecordFiel
     entry.nameHash = 0x12345678;
     entry.record.reserved18 = 77;
     entry.record.textureKind = 3;
-    IDirect3DTexture9* old = entry.texture;
+    IDirect3DTexture9* old = entry.texture.get();
     old->AddRef();
     m_archive->setModified(false);
 
@@ -485,7 +486,7 @@ TEST_F(WTDFileTexturesTest, ReplacesThePictureAndKeepsNameHashAndOtherRecordFiel
     EXPECT_EQ(entry.record.stride, 128);
     DdsContents file;
     ASSERT_TRUE(readDds("big.dds", file));
-    EXPECT_EQ(levelBytes(entry.texture, 0), file.levels[0]);
+    EXPECT_EQ(levelBytes(entry.texture.get(), 0), file.levels[0]);
     EXPECT_LOGGED_LINE(LOG_INFORMATION,
                        std::string("WTDFile::replaceTexture(1231) - Replaced the texture: grass with "
                                    "file: ") +
@@ -495,7 +496,7 @@ TEST_F(WTDFileTexturesTest, ReplacesThePictureAndKeepsNameHashAndOtherRecordFiel
     // An entry whose texture never existed takes a picture too.
     appendEntryWithoutTexture("empty");
     EXPECT_TRUE(m_archive->replaceTexture("small.png", 2));
-    EXPECT_NE(m_archive->m_textures[2].texture, nullptr);
+    EXPECT_NE(m_archive->m_textures[2].texture.get(), nullptr);
 }
 
 TEST_F(WTDFileTexturesTest, AFailedReplacementKeepsTheOldPictureAndRecord)
@@ -506,8 +507,9 @@ TEST_F(WTDFileTexturesTest, AFailedReplacementKeepsTheOldPictureAndRecord)
     added("small.png", "grass");
     m_archive->setModified(false);
     LogCapture::instance().clear();
-    const TextureEntry before = m_archive->m_textures[0];
-    const std::vector<uint8_t> pixels = levelBytes(before.texture, 0);
+    IDirect3DTexture9* const beforeTexture = m_archive->m_textures[0].texture.get();
+    const TextureTOCItem before = m_archive->m_textures[0].record;
+    const std::vector<uint8_t> pixels = levelBytes(beforeTexture, 0);
 
     EXPECT_FALSE(m_archive->replaceTexture("small.png", 1));
     EXPECT_LOGGED_LINE(
@@ -528,11 +530,11 @@ TEST_F(WTDFileTexturesTest, AFailedReplacementKeepsTheOldPictureAndRecord)
                        "WTDFile::replaceTexture(1205) - Failed to create texture for file: small.png");
 
     const TextureEntry& after = m_archive->m_textures[0];
-    EXPECT_EQ(after.texture, before.texture);
-    EXPECT_EQ(levelBytes(after.texture, 0), pixels);
-    EXPECT_EQ(after.record.width, before.record.width);
-    EXPECT_EQ(after.record.format, before.record.format);
-    EXPECT_EQ(after.record.mipLevelCount, before.record.mipLevelCount);
+    EXPECT_EQ(after.texture.get(), beforeTexture);
+    EXPECT_EQ(levelBytes(after.texture.get(), 0), pixels);
+    EXPECT_EQ(after.record.width, before.width);
+    EXPECT_EQ(after.record.format, before.format);
+    EXPECT_EQ(after.record.mipLevelCount, before.mipLevelCount);
     EXPECT_FALSE(m_archive->isModified());
     EXPECT_EQ(LogCapture::instance().count(LOG_INFORMATION), 0u);
 }
@@ -546,7 +548,7 @@ TEST_F(WTDFileTexturesTest, DeletesReleasesAndMovesTheLaterTexturesUp)
     added("small.png", "a");
     added("small.png", "b");
     appendEntryWithoutTexture("c");
-    IDirect3DTexture9* first = m_archive->m_textures[0].texture;
+    IDirect3DTexture9* first = m_archive->m_textures[0].texture.get();
     first->AddRef();
     m_archive->setModified(false);
 
@@ -661,8 +663,8 @@ TEST_F(WTDFileTexturesTest, ExtractedDdsFilesReadBackInImageMagickAndPillow)
     for (const char* file : {"dxt1.dds", "dxt3.dds", "dxt5.dds", "argb.dds", "rgb.dds", "alpha.png"}) {
         SCOPED_TRACE(file);
         const TextureEntry& entry = added(file, "texture");
-        ASSERT_NE(entry.texture, nullptr);
-        const std::vector<uint8_t> ours = decodedLevel(entry.texture, 0);
+        ASSERT_NE(entry.texture.get(), nullptr);
+        const std::vector<uint8_t> ours = decodedLevel(entry.texture.get(), 0);
         ASSERT_TRUE(m_archive->extractTexture(static_cast<uint32_t>(m_archive->m_textures.size() - 1), "out",
                                               std::string(file) + ".out.dds"));
         const std::string written = std::string("out/") + file + ".out.dds";
@@ -732,23 +734,23 @@ TEST_F(WTDFileTexturesTest, GeneratedLevelsMatchTheBoxFilteredPicture)
         ASSERT_EQ(entry.record.mipLevelCount, 1);
         const D3DFORMAT format = static_cast<D3DFORMAT>(entry.record.format);
         const uint32_t index = static_cast<uint32_t>(m_archive->m_textures.size() - 1);
-        const std::vector<uint8_t> top = levelBytes(entry.texture, 0);
+        const std::vector<uint8_t> top = levelBytes(entry.texture.get(), 0);
         m_archive->setModified(false);
 
         ASSERT_TRUE(m_archive->generateMipMaps(index));
         const TextureEntry& mipped = m_archive->m_textures[index];
         EXPECT_EQ(mipped.record.mipLevelCount, 9);
         ASSERT_EQ(mipped.texture->GetLevelCount(), 9u);
-        EXPECT_EQ(levelBytes(mipped.texture, 0), top) << "level 0 is the old picture, unchanged";
+        EXPECT_EQ(levelBytes(mipped.texture.get(), 0), top) << "level 0 is the old picture, unchanged";
         EXPECT_LOGGED_LINE(LOG_INFORMATION, "WTDFile::generateMipMaps(1318) - Generated 9 MipMap levels for "
                                             "texture " +
                                                 std::to_string(index) + ": " + file);
         EXPECT_TRUE(m_archive->isModified());
-        const std::vector<uint8_t> level0 = decodedLevel(mipped.texture, 0);
+        const std::vector<uint8_t> level0 = decodedLevel(mipped.texture.get(), 0);
         for (UINT level = 1; level < 9; ++level) {
             const UINT size = TextureFormatTable::levelDimension(256, level);
             const std::vector<uint8_t> reference = boxFiltered(level0, 256, 256, level);
-            const double quality = psnr(decodedLevel(mipped.texture, level), reference);
+            const double quality = psnr(decodedLevel(mipped.texture.get(), level), reference);
             double floor = 45.0;
             if (format != D3DFMT_A8R8G8B8) {
                 std::vector<uint8_t> encoded(
@@ -801,12 +803,14 @@ TEST_F(WTDFileTexturesTest, AFailedGenerationKeepsTheOldTextureAndRecord)
         opaque.record.height = recordSize;
         opaque.record.format = D3DFMT_G16R16;
         ASSERT_TRUE(SUCCEEDED(
-            D3DXCreateTexture(m_device, 16, 16, 1, 0, D3DFMT_G16R16, D3DPOOL_MANAGED, &opaque.texture)));
-        m_archive->m_textures.push_back(opaque);
+            D3DXCreateTexture(m_device, 16, 16, 1, 0, D3DFMT_G16R16, D3DPOOL_MANAGED, opaque.texture.put())));
+        m_archive->m_textures.push_back(std::move(opaque));
     }
     m_archive->setModified(false);
     LogCapture::instance().clear();
-    const std::vector<TextureEntry> before = m_archive->m_textures;
+    std::vector<IDirect3DTexture9*> before;
+    for (const TextureEntry& entry : m_archive->m_textures)
+        before.push_back(entry.texture.get());
 
     EXPECT_FALSE(m_archive->generateMipMaps(4));
     EXPECT_LOGGED_LINE(LOG_ERROR,
@@ -826,10 +830,10 @@ TEST_F(WTDFileTexturesTest, AFailedGenerationKeepsTheOldTextureAndRecord)
 
     for (size_t i = 0; i < before.size(); ++i) {
         SCOPED_TRACE(i);
-        EXPECT_EQ(m_archive->m_textures[i].texture, before[i].texture);
+        EXPECT_EQ(m_archive->m_textures[i].texture.get(), before[i]);
         EXPECT_EQ(m_archive->m_textures[i].record.mipLevelCount, 1);
-        if (before[i].texture) {
-            EXPECT_EQ(before[i].texture->GetLevelCount(), 1u);
+        if (before[i]) {
+            EXPECT_EQ(before[i]->GetLevelCount(), 1u);
         }
     }
     EXPECT_FALSE(m_archive->isModified());

@@ -17,6 +17,7 @@
 #include <filesystem>
 #include <fstream>
 #include <set>
+#include <utility>
 
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -185,7 +186,7 @@ protected:
         }
         WTDFile reread("out.wtd", nullptr, WTDFile::s_wholeFile, 0);
         ASSERT_EQ(1u, reread.m_textures.size()) << what;
-        const IDirect3DTexture9* held = reread.m_textures[0].texture;
+        const IDirect3DTexture9* held = reread.m_textures[0].texture.get();
         ASSERT_NE(nullptr, held) << what;
         ASSERT_EQ(levels.size(), held->GetLevelCount()) << what;
         for (UINT level = 0; level < levels.size(); ++level)
@@ -206,9 +207,9 @@ protected:
             entry.record.width = 4;
             entry.record.height = 4;
             entry.record.format = D3DFMT_DXT1;
-            ASSERT_EQ(D3D_OK, D3DXCreateTexture(nullptr, 4, 4, 1, 0, D3DFMT_DXT1, D3DPOOL_MANAGED, &entry.texture));
+            ASSERT_EQ(D3D_OK, D3DXCreateTexture(nullptr, 4, 4, 1, 0, D3DFMT_DXT1, D3DPOOL_MANAGED, entry.texture.put()));
             std::fill(entry.texture->levelData(0), entry.texture->levelData(0) + 8, static_cast<uint8_t>(i));
-            file.m_textures.push_back(entry);
+            file.m_textures.push_back(std::move(entry));
         }
     }
 };
@@ -264,7 +265,7 @@ TEST_F(WTDFileWriteTest, ReadWriteReadKeepsEntriesAndPixelsAndRewritesTheSameBod
         EXPECT_EQ(a.name, b.name);
         EXPECT_EQ(a.nameHash, b.nameHash);
         expectSameRecord(a.record, b.record);
-        ASSERT_TRUE(b.texture);
+        ASSERT_TRUE(b.texture.get());
         EXPECT_EQ(levelBytes(a), levelBytes(b)) << a.name;
         if (i > 0)
         {
@@ -352,11 +353,11 @@ TEST_F(WTDFileWriteTest, BlocksLargerThanTheReservedOneArePlacedAt32)
     TextureEntry entry;
     entry.name = std::string(506, 'n');  // a name block of 513 bytes
     entry.record.mipLevelCount = 0;
-    file.m_textures.push_back(entry);
+    file.m_textures.push_back(std::move(entry));
     ASSERT_TRUE(file.saveFile("long.wtd", 0));
     std::vector<uint8_t> body = inflateContainer(readFile("long.wtd")).body;
     EXPECT_EQ(0x50000020u, file.m_textures[0].record.namePointer);
-    EXPECT_EQ("pack:/" + entry.name, std::string(reinterpret_cast<const char*>(body.data() + 32)));
+    EXPECT_EQ("pack:/" + file.m_textures[0].name, std::string(reinterpret_cast<const char*>(body.data() + 32)));
 
     WTDFile many;
     addSmallTextures(many, 129);  // tables of 516 bytes
@@ -383,15 +384,14 @@ TEST_F(WTDFileWriteTest, LevelsAreCopiedOnlyAsFarAsTheTextureHoldsThem)
     addSmallTextures(file, 2);
     file.m_textures[0].record.width = 64;  // the record claims 2048 bytes; the texture holds 8
     file.m_textures[0].record.height = 64;
-    file.m_textures[1].texture->Release();
-    file.m_textures[1].texture = nullptr;  // never created
+    file.m_textures[1].texture.reset();  // never created
     ASSERT_TRUE(file.saveFile("short.wtd", 0));
     const Container container = inflateContainer(readFile("short.wtd"));
     for (const TextureEntry& entry : file.m_textures)
     {
         const uint8_t* pixels = container.body.data() + container.virtualSize + (entry.record.pixelDataPointer & kMask);
         const size_t size = static_cast<size_t>(WTDFile::getPixelDataSize(entry.record));
-        const size_t copied = entry.texture ? 8 : 0;
+        const size_t copied = entry.texture.get() ? 8 : 0;
         EXPECT_TRUE(std::all_of(pixels, pixels + copied, [](uint8_t b) { return b == 0; })) << entry.name;
         EXPECT_TRUE(std::all_of(pixels + copied, pixels + size, [](uint8_t b) { return b == 0xCD; })) << entry.name;
     }
@@ -406,15 +406,16 @@ TEST_F(WTDFileWriteTest, LevelsThatCannotBeLockedKeepTheFiller)
     entry.record.height = 8;
     entry.record.format = D3DFMT_DXT1;
     entry.record.mipLevelCount = 2;  // 32 and 8 bytes
-    ASSERT_EQ(D3D_OK, D3DXCreateTexture(nullptr, 8, 8, 2, 0, D3DFMT_DXT1, D3DPOOL_MANAGED, &entry.texture));
+    ASSERT_EQ(D3D_OK, D3DXCreateTexture(nullptr, 8, 8, 2, 0, D3DFMT_DXT1, D3DPOOL_MANAGED, entry.texture.put()));
     std::fill(entry.texture->levelData(0), entry.texture->levelData(0) + 32, static_cast<uint8_t>(0x11));
     std::fill(entry.texture->levelData(1), entry.texture->levelData(1) + 8, static_cast<uint8_t>(0x22));
-    file.m_textures.push_back(entry);
+    file.m_textures.push_back(std::move(entry));
+    IDirect3DTexture9* texture = file.m_textures[0].texture.get();
     D3DLOCKED_RECT held{};
-    ASSERT_EQ(D3D_OK, entry.texture->LockRect(0, &held, nullptr, 0));  // a second lock of level 0 fails
+    ASSERT_EQ(D3D_OK, texture->LockRect(0, &held, nullptr, 0));  // a second lock of level 0 fails
 
     ASSERT_TRUE(file.saveFile("locked.wtd", 0));
-    entry.texture->UnlockRect(0);
+    texture->UnlockRect(0);
     const Container container = inflateContainer(readFile("locked.wtd"));
     const uint8_t* pixels =
         container.body.data() + container.virtualSize + (file.m_textures[0].record.pixelDataPointer & kMask);
@@ -519,7 +520,7 @@ TEST_F(WTDFileWriteTest, LayoutsThatCannotBeDescribedNeverOpenTheFile)
     huge.name = "huge";
     huge.record.width = 8192;  // 256 MiB of A8B8G8R8: beyond the largest page
     huge.record.height = 8192;
-    file.m_textures.push_back(huge);
+    file.m_textures.push_back(std::move(huge));
     file.setModified(true);
     EXPECT_FALSE(file.saveFile("target.wtd", 0));
     EXPECT_LOGGED_LINE(
