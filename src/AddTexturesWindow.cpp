@@ -88,6 +88,8 @@ void AddTexturesWindow::CreateControls()
     m_cancelButton = new wxButton(this, ID_ADD_CANCEL_BUTTON, _("Cancel"));
     m_cancelButton->SetName("m_cancelButton");
     dialogButtons->Add(m_cancelButton, 0, wxALIGN_CENTER_VERTICAL | wxALL, 5);
+    // The toolkit's Escape presses a button of the stock Cancel id only; this one has its own.
+    SetEscapeId(ID_ADD_CANCEL_BUTTON);
     m_okButton = new wxButton(this, ID_ADD_OK_BUTTON, _("OK"));
     m_okButton->SetName("m_okButton");
     dialogButtons->Add(m_okButton, 0, wxALIGN_CENTER_VERTICAL | wxALL, 5);

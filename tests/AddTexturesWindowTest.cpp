@@ -214,3 +214,17 @@ TEST_F(AddTexturesWindowTest, OnlyOkClearsTheCancelledFlag)
     EXPECT_FALSE(m_request.cancelled);
     EXPECT_FALSE(m_dialog->IsShown());
 }
+
+// Escape is what users press to back out of a dialog; it must act as the Cancel button does, from
+// whichever control has the focus.
+TEST_F(AddTexturesWindowTest, EscapeCancelsAsTheCancelButtonDoes)
+{
+    m_dialog->Show();
+    add({"/textures/rock.dds"});
+    wxKeyEvent escape(wxEVT_CHAR_HOOK);
+    escape.m_keyCode = WXK_ESCAPE;
+    escape.SetEventObject(list());
+    list()->GetEventHandler()->ProcessEvent(escape);
+    EXPECT_TRUE(m_request.cancelled);
+    EXPECT_FALSE(m_dialog->IsShown());
+}

@@ -150,3 +150,17 @@ TEST_F(ReplaceWindowTest, OnlyOkClearsTheCancelledFlag)
     EXPECT_FALSE(m_request.cancelled);
     EXPECT_FALSE(m_dialog->IsShown());
 }
+
+// Escape is what users press to back out of a dialog; it must act as the Cancel button does, from
+// whichever control has the focus, even after a file was chosen.
+TEST_F(ReplaceWindowTest, EscapeCancelsAsTheCancelButtonDoes)
+{
+    m_dialog->Show();
+    chooseRow(m_dialog.get(), 0);
+    wxKeyEvent escape(wxEVT_CHAR_HOOK);
+    escape.m_keyCode = WXK_ESCAPE;
+    escape.SetEventObject(pathBox());
+    pathBox()->GetEventHandler()->ProcessEvent(escape);
+    EXPECT_TRUE(m_request.cancelled);
+    EXPECT_FALSE(m_dialog->IsShown());
+}

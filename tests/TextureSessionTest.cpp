@@ -52,15 +52,16 @@ protected:
     }
 };
 
-// A user's session through the commands. The File commands are not in this tree: the new archive is
-// written by the archive layer, opened and reopened through the reopen list at start-up, saved and
-// reloaded through the archive the back end holds.
-TEST_F(TextureSessionTest, AddMipMapRenameSaveReopenExtractReplaceSaveReload)
+// A user's session, through the menu commands and the dialogs only.
+TEST_F(TextureSessionTest, NewAddMipMapRenameSaveCloseOpenExtractReplaceSaveReload)
 {
-    WTDFile empty;
-    ASSERT_TRUE(empty.saveFile("new.wtd", 0));
-    startWith({"new.wtd"});
-    ASSERT_EQ(m_window->getBackEnd()->getFileCount(), 1u);
+    createMainWindow();
+    const std::string archivePath = inTemp("new.wtd");
+    const wxString archiveText = wxString::FromUTF8(archivePath.c_str());
+    m_prompter.answerFiles({archivePath});
+    sendMenu(m_window, ID_MENU_NEW);
+    ASSERT_EQ(status(), "Created the new file: " + archiveText);
+    ASSERT_EQ(rowTexts(fileList(), 0), std::vector<std::string>{"new.wtd"});
 
     const DdsBuilder rock(D3DFMT_DXT1, 64, 64, 1, 7);
     const DdsBuilder glow(D3DFMT_DXT5, 32, 16, 1, 9);
@@ -86,9 +87,16 @@ TEST_F(TextureSessionTest, AddMipMapRenameSaveReopenExtractReplaceSaveReload)
     ASSERT_EQ(status(), "Generated MipMaps for 3 textures");
     ASSERT_TRUE(endLabelEdit(rowOf("glow.dds"), "glow"));
 
-    ASSERT_TRUE(m_window->getBackEnd()->getSelectedFile()->m_file->saveFile("", 0));
-    destroyMainWindow();
-    createMainWindow();
+    sendMenu(m_window, ID_MENU_SAVE);
+    ASSERT_EQ(status(), "Saved file: " + archiveText);
+    sendMenu(m_window, ID_MENU_SELECT_ALL_FILES);
+    sendMenu(m_window, ID_MENU_CLOSE);
+    ASSERT_EQ(status(), "Closed 1 files");
+    ASSERT_EQ(m_window->getBackEnd()->getFileCount(), 0u);
+    ASSERT_EQ(textureList()->GetItemCount(), 0);
+
+    m_prompter.answerFiles({archivePath});
+    sendMenu(m_window, ID_MENU_OPEN);
     ASSERT_EQ(rowTexts(fileList(), 0), std::vector<std::string>{"new.wtd"});
     ASSERT_EQ(textureList()->GetItemCount(), 3);
 
@@ -128,14 +136,19 @@ TEST_F(TextureSessionTest, AddMipMapRenameSaveReopenExtractReplaceSaveReload)
     ASSERT_EQ(status(), "Replaced 1 textures, 0 skipped");
     EXPECT_EQ(row(rockRow), (std::vector<std::string>{"rock.dds", "DXT5", "128 x 64"}));
 
-    WTDFile* file = m_window->getBackEnd()->getSelectedFile()->m_file.get();
-    ASSERT_TRUE(file->saveFile("", 0));
+    sendMenu(m_window, ID_MENU_SAVE);
+    ASSERT_EQ(status(), "Saved file: " + archiveText);
     std::map<std::string, std::vector<std::vector<uint8_t>>> saved;
-    for (const TextureEntry& entry : file->m_textures)
+    for (const TextureEntry& entry : archive(0)->m_textures)
         saved[entry.name] = storedLevels(entry);
-    ASSERT_TRUE(file->reloadFile());
-    m_window->refreshFileList();
+    const WTDFile written(archivePath, archive(0)->getDevice(), WTDFile::s_wholeFile, 0);
+    std::map<std::string, std::vector<std::vector<uint8_t>>> onDisk;
+    for (const TextureEntry& entry : written.m_textures)
+        onDisk[entry.name] = storedLevels(entry);
+    EXPECT_EQ(onDisk, saved);
 
+    sendMenu(m_window, ID_MENU_RELOAD);
+    ASSERT_EQ(status(), "REloaded file: " + archiveText);
     EXPECT_EQ(rowTexts(fileList(), 0), std::vector<std::string>{"new.wtd"});
     EXPECT_FALSE(archive(0)->isModified());
     std::map<std::string, std::vector<std::vector<uint8_t>>> reloaded;
