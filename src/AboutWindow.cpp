@@ -19,9 +19,9 @@ const char* const RIBBON_PATH = "Resources/GUI/varnel_ribbon.png";
 const long LINK_STYLE = wxHL_DEFAULT_STYLE;
 }
 
-wxIMPLEMENT_DYNAMIC_CLASS(AboutWindow, wxDialog);
+wxIMPLEMENT_DYNAMIC_CLASS(AboutWindow, VarnelDialog);
 
-wxBEGIN_EVENT_TABLE(AboutWindow, wxDialog)
+wxBEGIN_EVENT_TABLE(AboutWindow, VarnelDialog)
     EVT_BUTTON(ID_ABOUT_OK_BUTTON, AboutWindow::OnOkClick)
 wxEND_EVENT_TABLE()
 
@@ -47,13 +47,8 @@ void AboutWindow::Init()
 bool AboutWindow::Create(wxWindow* parent, wxWindowID id, const wxString& caption, const wxPoint& pos,
                          const wxSize& size, long style)
 {
-    SetExtraStyle(wxWS_EX_BLOCK_EVENTS);
-    wxDialog::Create(parent, id, caption, pos, size, style, "dialog");
-    CreateControls();
-    SetIcon(GetIconResource("Resources/icons/varnel_small.ico"));
-    if (GetSizer() != nullptr)
-        GetSizer()->SetSizeHints(this);
-    Centre(wxBOTH);
+    if (!createDialog(parent, id, caption, pos, size, style))
+        return false;
     return true;
 }
 
@@ -130,10 +125,6 @@ wxBitmap AboutWindow::GetBitmapResource(const wxString& name)
     return wxBitmap(image);
 }
 
-wxIcon AboutWindow::GetIconResource(const wxString& name)
-{
-    return MainWindow::GetIconResource(name);
-}
 
 void AboutWindow::OnOkClick(wxCommandEvent&)
 {

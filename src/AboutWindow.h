@@ -1,13 +1,13 @@
 #pragma once
 
+#include "VarnelDialog.h"
+
 #include <wx/bitmap.h>
-#include <wx/dialog.h>
-#include <wx/icon.h>
 
 class wxHyperlinkCtrl;
 
 // Help > About: the ribbon picture, the program's name, version and date, three links and OK.
-class AboutWindow : public wxDialog
+class AboutWindow : public VarnelDialog
 {
 public:
     AboutWindow();
@@ -21,9 +21,8 @@ public:
     void Init();
     bool Create(wxWindow* parent, wxWindowID id, const wxString& caption, const wxPoint& pos,
                 const wxSize& size, long style);
-    void CreateControls();
+    void CreateControls() override;
     static wxBitmap GetBitmapResource(const wxString& name);
-    static wxIcon GetIconResource(const wxString& name);
 
     void OnOkClick(wxCommandEvent& event);
 

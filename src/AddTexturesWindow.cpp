@@ -12,9 +12,9 @@
 #include <wx/listctrl.h>
 #include <wx/sizer.h>
 
-wxIMPLEMENT_DYNAMIC_CLASS(AddTexturesWindow, wxDialog);
+wxIMPLEMENT_DYNAMIC_CLASS(AddTexturesWindow, VarnelDialog);
 
-wxBEGIN_EVENT_TABLE(AddTexturesWindow, wxDialog)
+wxBEGIN_EVENT_TABLE(AddTexturesWindow, VarnelDialog)
     EVT_BUTTON(ID_ADD_BUTTON, AddTexturesWindow::OnAddClick)
     EVT_BUTTON(ID_ADD_DELETE_BUTTON, AddTexturesWindow::OnDeleteClick)
     EVT_BUTTON(ID_ADD_CLEAR_BUTTON, AddTexturesWindow::OnClearClick)
@@ -49,13 +49,8 @@ void AddTexturesWindow::Init()
 bool AddTexturesWindow::Create(wxWindow* parent, wxWindowID id, const wxString& caption, const wxPoint& pos,
                                const wxSize& size, long style)
 {
-    SetExtraStyle(wxWS_EX_BLOCK_EVENTS);
-    wxDialog::Create(parent, id, caption, pos, size, style, "dialog");
-    CreateControls();
-    SetIcon(GetIconResource("Resources/icons/varnel_small.ico"));
-    if (GetSizer() != nullptr)
-        GetSizer()->SetSizeHints(this);
-    Centre(wxBOTH);
+    if (!createDialog(parent, id, caption, pos, size, style))
+        return false;
     setupListColumns();
     return true;
 }
@@ -95,12 +90,6 @@ void AddTexturesWindow::CreateControls()
     dialogButtons->Add(m_okButton, 0, wxALIGN_CENTER_VERTICAL | wxALL, 5);
 }
 
-wxIcon AddTexturesWindow::GetIconResource(const wxString& name)
-{
-    if (name == "Resources/icons/varnel_small.ico")
-        return wxIcon(name, wxBITMAP_TYPE_ICO);
-    return wxNullIcon;
-}
 
 void AddTexturesWindow::setupListColumns()
 {

@@ -1,9 +1,9 @@
 #pragma once
 
+#include "VarnelDialog.h"
+
 #include "AddTexturesRequest.h"
 
-#include <wx/dialog.h>
-#include <wx/icon.h>
 
 class Settings;
 class wxButton;
@@ -11,7 +11,7 @@ class wxListCtrl;
 
 // The Add Textures dialog: gathers image files into a list (Add, Delete, Clear All) and hands them to
 // its command through the request block on OK. It touches no archive.
-class AddTexturesWindow : public wxDialog
+class AddTexturesWindow : public VarnelDialog
 {
     wxDECLARE_DYNAMIC_CLASS(AddTexturesWindow);
     wxDECLARE_EVENT_TABLE();
@@ -28,8 +28,7 @@ public:
     void Init();
     bool Create(wxWindow* parent, wxWindowID id, const wxString& caption, const wxPoint& pos, const wxSize& size,
                 long style);
-    void CreateControls();
-    wxIcon GetIconResource(const wxString& name);
+    void CreateControls() override;
     void setupListColumns();
     // Rebuilds the rows from the request's entries.
     void updateList();

@@ -10,9 +10,9 @@
 #include <wx/statline.h>
 #include <wx/stattext.h>
 
-wxIMPLEMENT_DYNAMIC_CLASS(OptionWindow, wxDialog);
+wxIMPLEMENT_DYNAMIC_CLASS(OptionWindow, VarnelDialog);
 
-wxBEGIN_EVENT_TABLE(OptionWindow, wxDialog)
+wxBEGIN_EVENT_TABLE(OptionWindow, VarnelDialog)
     EVT_CHECKBOX(ID_OPTION_DELETE_CHECK_BOX, OptionWindow::OnDeleteCheckBoxClick)
     EVT_CHECKBOX(ID_OPTION_AUTO_OPEN_CHECK_BOX, OptionWindow::OnAutoOpenCheckBoxClick)
     EVT_BUTTON(ID_OPTION_CLEAR_BUTTON, OptionWindow::OnClearClick)
@@ -45,13 +45,8 @@ void OptionWindow::Init()
 bool OptionWindow::Create(wxWindow* parent, wxWindowID id, const wxString& caption, const wxPoint& pos,
                           const wxSize& size, long style)
 {
-    SetExtraStyle(wxWS_EX_BLOCK_EVENTS);
-    wxDialog::Create(parent, id, caption, pos, size, style, "dialog");
-    CreateControls();
-    SetIcon(GetIconResource("Resources/icons/varnel_small.ico"));
-    if (GetSizer() != nullptr)
-        GetSizer()->SetSizeHints(this);
-    Centre(wxBOTH);
+    if (!createDialog(parent, id, caption, pos, size, style))
+        return false;
     return true;
 }
 
@@ -98,10 +93,6 @@ void OptionWindow::CreateControls()
     buttonSizer->Add(m_okButton, 0, wxALIGN_CENTER_VERTICAL | wxLEFT | wxRIGHT | wxBOTTOM, border);
 }
 
-wxIcon OptionWindow::GetIconResource(const wxString& name)
-{
-    return MainWindow::GetIconResource(name);
-}
 
 void OptionWindow::loadSettings()
 {

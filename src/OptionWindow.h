@@ -1,7 +1,7 @@
 #pragma once
 
-#include <wx/dialog.h>
-#include <wx/icon.h>
+#include "VarnelDialog.h"
+
 
 class Settings;
 class wxButton;
@@ -10,7 +10,7 @@ class wxCheckBox;
 // The Preferences dialog: the delete confirmation, the reopening of the last archives and the emptying
 // of the recent-files list. Every change goes into the settings at once, so there is no Cancel; the
 // settings file itself is written when the program exits.
-class OptionWindow : public wxDialog
+class OptionWindow : public VarnelDialog
 {
 public:
     OptionWindow();
@@ -24,8 +24,7 @@ public:
     void Init();
     bool Create(wxWindow* parent, wxWindowID id, const wxString& caption, const wxPoint& pos,
                 const wxSize& size, long style);
-    void CreateControls();
-    static wxIcon GetIconResource(const wxString& name);
+    void CreateControls() override;
     // Shows the settings' options in the check boxes without writing them back.
     void loadSettings();
 

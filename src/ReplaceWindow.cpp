@@ -12,9 +12,9 @@
 #include <wx/stattext.h>
 #include <wx/textctrl.h>
 
-wxIMPLEMENT_DYNAMIC_CLASS(ReplaceWindow, wxDialog);
+wxIMPLEMENT_DYNAMIC_CLASS(ReplaceWindow, VarnelDialog);
 
-wxBEGIN_EVENT_TABLE(ReplaceWindow, wxDialog)
+wxBEGIN_EVENT_TABLE(ReplaceWindow, VarnelDialog)
     EVT_LISTBOX(ID_REPLACE_LIST, ReplaceWindow::OnReplaceListSelected)
     EVT_BUTTON(ID_REPLACE_SELECT_BUTTON, ReplaceWindow::OnSelectClick)
     EVT_BUTTON(ID_REPLACE_CANCEL_BUTTON, ReplaceWindow::OnCancelClick)
@@ -47,13 +47,8 @@ void ReplaceWindow::Init()
 bool ReplaceWindow::Create(wxWindow* parent, wxWindowID id, const wxString& caption, const wxPoint& pos,
                            const wxSize& size, long style)
 {
-    SetExtraStyle(wxWS_EX_BLOCK_EVENTS);
-    wxDialog::Create(parent, id, caption, pos, size, style, "dialog");
-    CreateControls();
-    SetIcon(GetIconResource("Resources/icons/varnel_small.ico"));
-    if (GetSizer() != nullptr)
-        GetSizer()->SetSizeHints(this);
-    Centre(wxBOTH);
+    if (!createDialog(parent, id, caption, pos, size, style))
+        return false;
     return true;
 }
 
@@ -101,12 +96,6 @@ void ReplaceWindow::CreateControls()
     dialogButtons->Add(m_okButton, 0, wxALIGN_CENTER_VERTICAL | wxALL, 5);
 }
 
-wxIcon ReplaceWindow::GetIconResource(const wxString& name)
-{
-    if (name == "Resources/icons/varnel_small.ico")
-        return wxIcon(name, wxBITMAP_TYPE_ICO);
-    return wxNullIcon;
-}
 
 void ReplaceWindow::updateList()
 {

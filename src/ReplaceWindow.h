@@ -1,9 +1,9 @@
 #pragma once
 
+#include "VarnelDialog.h"
+
 #include "ReplaceRequest.h"
 
-#include <wx/dialog.h>
-#include <wx/icon.h>
 
 class Settings;
 class wxButton;
@@ -12,7 +12,7 @@ class wxTextCtrl;
 
 // The Replace Textures dialog: lists the selected textures by name and lets the user choose a new
 // image file for each; a texture left without a file is skipped. It touches no archive.
-class ReplaceWindow : public wxDialog
+class ReplaceWindow : public VarnelDialog
 {
     wxDECLARE_DYNAMIC_CLASS(ReplaceWindow);
     wxDECLARE_EVENT_TABLE();
@@ -29,8 +29,7 @@ public:
     void Init();
     bool Create(wxWindow* parent, wxWindowID id, const wxString& caption, const wxPoint& pos, const wxSize& size,
                 long style);
-    void CreateControls();
-    wxIcon GetIconResource(const wxString& name);
+    void CreateControls() override;
     // Appends every entry's texture name; called once, before the modal run.
     void updateList();
 

@@ -6,12 +6,11 @@
 
 #include <wx/button.h>
 #include <wx/checklst.h>
-#include <wx/icon.h>
 #include <wx/sizer.h>
 
-wxIMPLEMENT_DYNAMIC_CLASS(SaveChangesWindow, wxDialog);
+wxIMPLEMENT_DYNAMIC_CLASS(SaveChangesWindow, VarnelDialog);
 
-wxBEGIN_EVENT_TABLE(SaveChangesWindow, wxDialog)
+wxBEGIN_EVENT_TABLE(SaveChangesWindow, VarnelDialog)
     EVT_CHECKLISTBOX(ID_SAVE_CHANGES_LIST, SaveChangesWindow::OnChangeListToggled)
     EVT_BUTTON(ID_SAVE_CHANGES_SAVE_ALL, SaveChangesWindow::OnSaveAllClick)
     EVT_BUTTON(ID_SAVE_CHANGES_SAVE_NONE, SaveChangesWindow::OnSaveNoneClick)
@@ -46,14 +45,8 @@ void SaveChangesWindow::Init()
 bool SaveChangesWindow::Create(wxWindow* parent, wxWindowID id, const wxString& caption, const wxPoint& pos,
                                const wxSize& size, long style)
 {
-    SetExtraStyle(wxWS_EX_BLOCK_EVENTS);
-    wxDialog::Create(parent, id, caption, pos, size, style, "dialog");
-    CreateControls();
-    SetIcon(GetIconResource("Resources/icons/varnel_small.ico"));
-    // The dialog takes the size its controls need, not the size it was asked for.
-    if (GetSizer() != nullptr)
-        GetSizer()->SetSizeHints(this);
-    Centre(wxBOTH);
+    if (!createDialog(parent, id, caption, pos, size, style))
+        return false;
     return true;
 }
 
@@ -90,12 +83,6 @@ void SaveChangesWindow::CreateControls()
     }
 }
 
-wxIcon SaveChangesWindow::GetIconResource(const wxString& name)
-{
-    if (name == "Resources/icons/varnel_small.ico")
-        return wxIcon(name, wxBITMAP_TYPE_ICO);
-    return wxNullIcon;
-}
 
 void SaveChangesWindow::updateList()
 {

@@ -1,6 +1,7 @@
 #pragma once
 
-#include <wx/dialog.h>
+#include "VarnelDialog.h"
+
 
 struct SaveChangesRequest;
 class wxButton;
@@ -8,7 +9,7 @@ class wxCheckListBox;
 
 // Lists the archives with unsaved changes, each with a check mark, and asks which to save: Save All,
 // Save Selected (the ticked rows) or Save None. Dismissed any other way, it cancels the close that asked.
-class SaveChangesWindow : public wxDialog
+class SaveChangesWindow : public VarnelDialog
 {
     wxDECLARE_DYNAMIC_CLASS(SaveChangesWindow);
     wxDECLARE_EVENT_TABLE();
@@ -25,8 +26,7 @@ public:
     void Init();
     bool Create(wxWindow* parent, wxWindowID id, const wxString& caption, const wxPoint& pos, const wxSize& size,
                 long style);
-    void CreateControls();
-    wxIcon GetIconResource(const wxString& name);
+    void CreateControls() override;
     // One row per entry of the request, ticked as the entry's save flag.
     void updateList();
 
