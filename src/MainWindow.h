@@ -219,7 +219,8 @@ private:
     wxGauge* m_progressBar;
     std::unique_ptr<BackEnd> m_backEnd;
     STDFunctions* m_stdFunctions = nullptr;
-    wxImageList* m_imageList = nullptr;
+    // Both lists show it; neither owns it.
+    std::unique_ptr<wxImageList> m_imageList;
     int32_t m_sortColumn = -1;
     bool m_updating = false;
     // The lines held back while a long command runs, with their colours (null for Information).

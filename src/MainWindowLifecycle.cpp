@@ -229,8 +229,7 @@ MainWindow::~MainWindow()
     // The lists only borrow the image list; they must not keep a pointer to a deleted one.
     m_textureList->SetImageList(nullptr, wxIMAGE_LIST_SMALL);
     m_fileList->SetImageList(nullptr, wxIMAGE_LIST_SMALL);
-    delete m_imageList;
-    m_imageList = nullptr;
+    m_imageList.reset();
     MessageLog::getInstance()->removeListener(this);
 }
 

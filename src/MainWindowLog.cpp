@@ -118,9 +118,9 @@ void MainWindow::scrollLogToEnd()
 
 void MainWindow::setupImageLists()
 {
-    m_imageList = new wxImageList(ICON_SIZE, ICON_SIZE, true, 1);
+    m_imageList = std::make_unique<wxImageList>(ICON_SIZE, ICON_SIZE, true, 1);
     for (const char* path : LIST_ICONS)
         m_imageList->Add(wxBitmap(loadListIcon(path)));
-    m_textureList->SetImageList(m_imageList, wxIMAGE_LIST_SMALL);
-    m_fileList->SetImageList(m_imageList, wxIMAGE_LIST_SMALL);
+    m_textureList->SetImageList(m_imageList.get(), wxIMAGE_LIST_SMALL);
+    m_fileList->SetImageList(m_imageList.get(), wxIMAGE_LIST_SMALL);
 }
