@@ -13,7 +13,7 @@
 
 namespace
 {
-constexpr double s_goal = 1.3;
+constexpr double GOAL = 1.3;
 
 void openArchive(benchmark::State& state, BenchArchive::Content content, size_t textureCount)
 {
@@ -22,11 +22,11 @@ void openArchive(benchmark::State& state, BenchArchive::Content content, size_t 
         return;
     size_t textures = 0;
     const double peak = PeakMemory::measure([&] {
-        WTDFile file(shared->path(), shared->device(), WTDFile::s_wholeFile, 0);
+        WTDFile file(shared->path(), shared->device(), WTDFile::WHOLE_FILE, 0);
         textures = file.m_textures.size();
     });
     for (auto _ : state) {
-        WTDFile file(shared->path(), shared->device(), WTDFile::s_wholeFile, 0);
+        WTDFile file(shared->path(), shared->device(), WTDFile::WHOLE_FILE, 0);
         if (file.hasLoadFailed() || file.m_textures.size() != shared->textureCount())
             state.SkipWithError("the archive did not load");
     }
@@ -38,7 +38,7 @@ void openArchive(benchmark::State& state, BenchArchive::Content content, size_t 
         state.counters["peak MB"] = peak / megabyte;
         state.counters["peak/body"] = peak / bodySize;
     }
-    state.counters["goal"] = s_goal;
+    state.counters["goal"] = GOAL;
 }
 
 void uncompressStream(benchmark::State& state, BenchArchive::Content content, size_t textureCount)

@@ -14,7 +14,7 @@
 
 namespace
 {
-constexpr double s_goal = 1.15;
+constexpr double GOAL = 1.15;
 
 void saveArchive(benchmark::State& state, BenchArchive::Content content, size_t textureCount)
 {
@@ -37,7 +37,7 @@ void saveArchive(benchmark::State& state, BenchArchive::Content content, size_t 
     }
     state.counters["MB/s"] =
         benchmark::Counter(bodySize * static_cast<double>(state.iterations()) / 1e6, benchmark::Counter::kIsRate);
-    state.counters["goal"] = s_goal;
+    state.counters["goal"] = GOAL;
 }
 
 void compressBodyImage(benchmark::State& state, BenchArchive::Content content, size_t textureCount)

@@ -123,12 +123,12 @@ bool BenchArchive::readBack()
     std::ifstream file(m_path, std::ios::binary);
     const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(file)),
                                      std::istreambuf_iterator<char>());
-    if (bytes.size() <= RSCFile::s_headerSize)
+    if (bytes.size() <= RSCFile::HEADER_SIZE)
         return false;
-    const uint32_t flags = LittleEndian::loadU32(bytes.data() + RSCFile::s_flagsOffset);
+    const uint32_t flags = LittleEndian::loadU32(bytes.data() + RSCFile::FLAGS_OFFSET);
     m_body.resize(RSCFile::decodeSegmentSize(flags & 0x7FFF) +
                   RSCFile::decodeSegmentSize((flags >> 15) & 0x7FFF));
-    m_stream.assign(bytes.begin() + RSCFile::s_headerSize, bytes.end());
+    m_stream.assign(bytes.begin() + RSCFile::HEADER_SIZE, bytes.end());
     uLongf length = static_cast<uLongf>(m_body.size());
     return uncompress(m_body.data(), &length, m_stream.data(), static_cast<uLong>(m_stream.size())) == Z_OK &&
            length == m_body.size();

@@ -79,7 +79,7 @@ std::function<PairedFigure::Work()> makeWork(size_t count)
         work.reference = [shared] {
             IDirect3DDevice9* device =
                 shared->bench->window()->getBackEnd()->getSelectedFile()->m_file->getDevice();
-            shared->loaded = std::make_unique<WTDFile>(shared->path, device, WTDFile::s_wholeFile, 0);
+            shared->loaded = std::make_unique<WTDFile>(shared->path, device, WTDFile::WHOLE_FILE, 0);
             return shared->loaded->m_textures.size() == shared->count;
         };
         return work;

@@ -20,7 +20,7 @@
 
 namespace
 {
-constexpr int s_rounds = 5;
+constexpr int ROUNDS = 5;
 
 struct Sample
 {
@@ -102,7 +102,7 @@ public:
     void print()
     {
         std::printf("%d rounds; each half: fastest (median, slowest); ratio: of the fastest (of the medians)\n",
-                    s_rounds);
+                    ROUNDS);
         std::printf("%-58s %30s %30s %16s  %s\n", "figure", "measured", "reference", "ratio", "counters");
         for (const std::string& name : m_order) {
             const Row& row = m_rows[name];
@@ -199,7 +199,7 @@ int main(int argc, char** argv)
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 1;
     TableReporter reporter;
-    for (int round = 0; round < s_rounds; ++round)
+    for (int round = 0; round < ROUNDS; ++round)
         benchmark::RunSpecifiedBenchmarks(&reporter);
     reporter.print();
     benchmark::Shutdown();

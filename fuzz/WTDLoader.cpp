@@ -47,18 +47,18 @@ extern "C" size_t LLVMFuzzerMutate(uint8_t* data, size_t size, size_t maxSize);
 
 namespace
 {
-const size_t kHeaderSize = 12;
-const size_t kMaxMutatedBody = 1 << 20;
+const size_t HEADER_SIZE = 12;
+const size_t MAX_MUTATED_BODY = 1 << 20;
 
 // Mutates the inflated body of a container and compresses it again, so that the dictionary itself is
 // explored rather than mostly broken zlib streams. False when the input holds no inflatable body.
 bool mutateBody(uint8_t* data, size_t& size, size_t maxSize)
 {
-    if (size <= kHeaderSize)
+    if (size <= HEADER_SIZE)
         return false;
-    std::vector<uint8_t> body(kMaxMutatedBody);
+    std::vector<uint8_t> body(MAX_MUTATED_BODY);
     uLongf bodySize = body.size();
-    if (uncompress(body.data(), &bodySize, data + kHeaderSize, static_cast<uLong>(size - kHeaderSize)) !=
+    if (uncompress(body.data(), &bodySize, data + HEADER_SIZE, static_cast<uLong>(size - HEADER_SIZE)) !=
         Z_OK)
         return false;
     body.resize(bodySize);
@@ -67,10 +67,10 @@ bool mutateBody(uint8_t* data, size_t& size, size_t maxSize)
     uLongf streamSize = compressBound(static_cast<uLong>(body.size()));
     std::vector<uint8_t> stream(streamSize);
     if (compress2(stream.data(), &streamSize, body.data(), static_cast<uLong>(body.size()), 9) != Z_OK ||
-        kHeaderSize + streamSize > maxSize)
+        HEADER_SIZE + streamSize > maxSize)
         return false;
-    std::copy(stream.begin(), stream.begin() + static_cast<std::ptrdiff_t>(streamSize), data + kHeaderSize);
-    size = kHeaderSize + streamSize;
+    std::copy(stream.begin(), stream.begin() + static_cast<std::ptrdiff_t>(streamSize), data + HEADER_SIZE);
+    size = HEADER_SIZE + streamSize;
     return true;
 }
 } // namespace
@@ -88,7 +88,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     static const std::string path = archivePath();
     writeInput(path, data, size);
     {
-        WTDFile file(path, device(), WTDFile::s_wholeFile, 0);
+        WTDFile file(path, device(), WTDFile::WHOLE_FILE, 0);
         if (!file.hasLoadFailed()) {
             file.sortTextures(static_cast<uint32_t>(size % 5), (size & 1) != 0);
             file.sortByNameHash();

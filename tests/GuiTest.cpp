@@ -62,7 +62,7 @@ private:
     wxGUIEventLoop* m_loop = nullptr;
 };
 
-::testing::Environment* const s_environment = ::testing::AddGlobalTestEnvironment(new ToolkitEnvironment);
+::testing::Environment* const ENVIRONMENT = ::testing::AddGlobalTestEnvironment(new ToolkitEnvironment);
 
 wxWeakRef<MainWindow> s_lastWindow;
 }

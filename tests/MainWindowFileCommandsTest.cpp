@@ -65,7 +65,7 @@ protected:
     {
         TestDevice device;
         EXPECT_TRUE(device.create());
-        WTDFile file(path, device.get(), WTDFile::s_wholeFile, 0);
+        WTDFile file(path, device.get(), WTDFile::WHOLE_FILE, 0);
         EXPECT_FALSE(file.hasLoadFailed()) << path;
         return namesOf(file);
     }

@@ -67,7 +67,7 @@ std::unique_ptr<WTDFile> TextureCommandsTest::readBack(const std::string& path)
 {
     ArchiveBuilder empty;
     EXPECT_TRUE(empty.writeTo("readback.wtd"));
-    auto file = std::make_unique<WTDFile>("readback.wtd", archive(0)->getDevice(), WTDFile::s_wholeFile, 0);
+    auto file = std::make_unique<WTDFile>("readback.wtd", archive(0)->getDevice(), WTDFile::WHOLE_FILE, 0);
     EXPECT_TRUE(file->addTexture(path, "")) << path;
     return file;
 }

@@ -141,7 +141,7 @@ TEST_F(TextureSessionTest, NewAddMipMapRenameSaveCloseOpenExtractReplaceSaveRelo
     std::map<std::string, std::vector<std::vector<uint8_t>>> saved;
     for (const TextureEntry& entry : archive(0)->m_textures)
         saved[entry.name] = storedLevels(entry);
-    const WTDFile written(archivePath, archive(0)->getDevice(), WTDFile::s_wholeFile, 0);
+    const WTDFile written(archivePath, archive(0)->getDevice(), WTDFile::WHOLE_FILE, 0);
     std::map<std::string, std::vector<std::vector<uint8_t>>> onDisk;
     for (const TextureEntry& entry : written.m_textures)
         onDisk[entry.name] = storedLevels(entry);

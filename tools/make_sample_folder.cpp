@@ -176,7 +176,7 @@ bool addSamples(IDirect3DDevice9* device, const std::string& path)
 {
     if (!WTDFile().saveFile(path, 0))
         return false;
-    WTDFile archive(path, device, WTDFile::s_wholeFile, 0);
+    WTDFile archive(path, device, WTDFile::WHOLE_FILE, 0);
     if (archive.hasLoadFailed())
         return false;
     const std::string picture = path + ".picture.dds";

@@ -99,7 +99,7 @@ bool BackEnd::openFile(std::string path, bool addToRecent)
     }
 
     std::unique_ptr<OpenFileRecord> record = std::make_unique<OpenFileRecord>();
-    record->m_file = std::make_unique<WTDFile>(path, *m_renderSystem->getDevice(), WTDFile::s_wholeFile, 0);
+    record->m_file = std::make_unique<WTDFile>(path, *m_renderSystem->getDevice(), WTDFile::WHOLE_FILE, 0);
     if (record->m_file->hasLoadFailed())
         return false;
     m_files.push_back(std::move(record));

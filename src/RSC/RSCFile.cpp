@@ -17,9 +17,9 @@ namespace
 // Deflate cannot expand its input by more than about 1032:1. A declared body beyond that (with a wide
 // margin for the zlib wrapping and rounding) cannot come from the stream that follows, so the
 // allocation is refused instead of trusting a header that lies.
-const uint64_t kMaxInflateRatio = 1032 * 2;
-const uint64_t kInflateAllowance = 1024 * 1024;
-const uint64_t kMaxBodySize = 0xFFFFFFFEull;
+const uint64_t MAX_INFLATE_RATIO = 1032 * 2;
+const uint64_t INFLATE_ALLOWANCE = 1024 * 1024;
+const uint64_t MAX_BODY_SIZE = 0xFFFFFFFEull;
 
 // Reads up to length bytes; whatever the stream does not deliver stays zero.
 void readZeroFilled(std::istream& stream, unsigned char* buffer, uint64_t length)
@@ -31,7 +31,7 @@ void readZeroFilled(std::istream& stream, unsigned char* buffer, uint64_t length
 }
 
 // The compressed stream is read in pieces of this size: the container is never held whole in memory.
-const size_t kReadChunk = 256 * 1024;
+const size_t READ_CHUNK = 256 * 1024;
 
 // Inflates compressedLength bytes of the stream into destination, with the results zlib's uncompress
 // gives for the same input (Z_OK once the zlib stream ends, Z_DATA_ERROR for a stream that ends early
@@ -44,7 +44,7 @@ int inflateStream(std::istream& stream, uint64_t compressedLength, unsigned char
     z_stream inflater{};
     if (inflateInit(&inflater) != Z_OK)
         return Z_MEM_ERROR;
-    std::unique_ptr<unsigned char[]> chunk(new (std::nothrow) unsigned char[kReadChunk]);
+    std::unique_ptr<unsigned char[]> chunk(new (std::nothrow) unsigned char[READ_CHUNK]);
     if (!chunk) {
         inflateEnd(&inflater);
         return Z_MEM_ERROR;
@@ -64,7 +64,7 @@ int inflateStream(std::istream& stream, uint64_t compressedLength, unsigned char
             outputLeft -= inflater.avail_out;
         }
         if (inflater.avail_in == 0 && inputLeft > 0) {
-            const uint64_t piece = std::min<uint64_t>(inputLeft, kReadChunk);
+            const uint64_t piece = std::min<uint64_t>(inputLeft, READ_CHUNK);
             readZeroFilled(stream, chunk.get(), piece);
             inflater.next_in = chunk.get();
             inflater.avail_in = static_cast<uInt>(piece);
@@ -88,7 +88,7 @@ int inflateStream(std::istream& stream, uint64_t compressedLength, unsigned char
 void logDataFailure(int zlibResult)
 {
     MessageLog::getInstance()->log(LOG_ERROR, "Decompression of file data failed, zlib error: %s",
-                                   RSCFile::s_logSource, 125, "RSCFile::readRSCFileData",
+                                   RSCFile::LOG_SOURCE, 125, "RSCFile::readRSCFileData",
                                    RSCFile::zlibErrorToString(zlibResult).c_str());
 }
 } // namespace
@@ -104,25 +104,25 @@ bool RSCFile::readRSCFileHeader(std::fstream& stream)
 {
     if (!stream.is_open()) {
         MessageLog::getInstance()->log(LOG_ERROR, "File stream is not open, unable to read RSC file header",
-                                       s_logSource, 52, "RSCFile::readRSCFileHeader");
+                                       LOG_SOURCE, 52, "RSCFile::readRSCFileHeader");
         return false;
     }
 
     // A stream that ends inside the header reads as zero bytes, so the magic alone decides and no
     // field keeps a value from an earlier read.
-    unsigned char header[s_headerSize];
+    unsigned char header[HEADER_SIZE];
     readZeroFilled(stream, header, sizeof(uint32_t));
-    const uint32_t magic = LittleEndian::loadU32(header + s_magicOffset);
-    if (magic != s_magic) {
-        MessageLog::getInstance()->log(LOG_ERROR, "Not a valid RSC file, magic number was: %i", s_logSource,
+    const uint32_t magic = LittleEndian::loadU32(header + MAGIC_OFFSET);
+    if (magic != MAGIC) {
+        MessageLog::getInstance()->log(LOG_ERROR, "Not a valid RSC file, magic number was: %i", LOG_SOURCE,
                                        45, "RSCFile::readRSCFileHeader", static_cast<int32_t>(magic));
         m_magic = 0;
         return false;
     }
-    readZeroFilled(stream, header + s_resourceTypeOffset, s_headerSize - s_resourceTypeOffset);
+    readZeroFilled(stream, header + RESOURCE_TYPE_OFFSET, HEADER_SIZE - RESOURCE_TYPE_OFFSET);
     m_magic = magic;
-    m_resourceType = LittleEndian::loadU32(header + s_resourceTypeOffset);
-    m_flags = LittleEndian::loadU32(header + s_flagsOffset);
+    m_resourceType = LittleEndian::loadU32(header + RESOURCE_TYPE_OFFSET);
+    m_flags = LittleEndian::loadU32(header + FLAGS_OFFSET);
     decodeSegmentSizes();
     return true;
 }
@@ -166,15 +166,15 @@ bool RSCFile::readRSCFileData(std::istream& stream, std::unique_ptr<unsigned cha
                               const uint32_t& containerSize)
 {
     body.reset();
-    if (containerSize < s_headerSize) {
+    if (containerSize < HEADER_SIZE) {
         logDataFailure(Z_DATA_ERROR);
         return false;
     }
-    const uint64_t compressedLength = containerSize - s_headerSize;
+    const uint64_t compressedLength = containerSize - HEADER_SIZE;
     const uint64_t bodyLength = getTotalSize();
     // A saturated segment makes the total at least 0xFFFFFFFF, which no real body reaches (sizes are
     // multiples of 256).
-    if (bodyLength > kMaxBodySize || bodyLength > compressedLength * kMaxInflateRatio + kInflateAllowance) {
+    if (bodyLength > MAX_BODY_SIZE || bodyLength > compressedLength * MAX_INFLATE_RATIO + INFLATE_ALLOWANCE) {
         logDataFailure(Z_MEM_ERROR);
         return false;
     }

@@ -12,15 +12,15 @@
 class RSCFile
 {
 public:
-    static constexpr uint32_t s_magic = 0x05435352; // "RSC" and the byte 5
-    static constexpr const char* s_logSource = ".\\RSC\\RSCFile"; // the source path of every message
-    static constexpr uint32_t s_resourceTypeWritten = 8;
-    static constexpr uint32_t s_flagsWrittenBits = 0xC0000000;
-    static constexpr uint32_t s_headerSize = 12;
-    static constexpr uint32_t s_magicOffset = 0;
-    static constexpr uint32_t s_resourceTypeOffset = 4;
-    static constexpr uint32_t s_flagsOffset = 8;
-    static_assert(s_flagsOffset + sizeof(uint32_t) == s_headerSize, "the container header is 12 bytes");
+    static constexpr uint32_t MAGIC = 0x05435352; // "RSC" and the byte 5
+    static constexpr const char* LOG_SOURCE = ".\\RSC\\RSCFile"; // the source path of every message
+    static constexpr uint32_t RESOURCE_TYPE_WRITTEN = 8;
+    static constexpr uint32_t FLAGS_WRITTEN_BITS = 0xC0000000;
+    static constexpr uint32_t HEADER_SIZE = 12;
+    static constexpr uint32_t MAGIC_OFFSET = 0;
+    static constexpr uint32_t RESOURCE_TYPE_OFFSET = 4;
+    static constexpr uint32_t FLAGS_OFFSET = 8;
+    static_assert(FLAGS_OFFSET + sizeof(uint32_t) == HEADER_SIZE, "the container header is 12 bytes");
 
     RSCFile();
     virtual ~RSCFile();

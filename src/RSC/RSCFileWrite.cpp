@@ -13,7 +13,7 @@ struct ZlibText
     const char* text;
 };
 
-const ZlibText s_zlibTexts[] = {
+const ZlibText ZLIB_TEXTS[] = {
     {Z_OK, "Z OK"},
     {Z_STREAM_END, "Z Stream end"},
     {Z_NEED_DICT, "Z Need dictionary"},
@@ -31,14 +31,14 @@ bool RSCFile::writeRSCFileHeader(std::fstream& stream)
     if (!stream.is_open())
     {
         MessageLog::getInstance()->log(LOG_ERROR, "File stream is not open, unable to write RSC file header",
-                                       s_logSource, 74, "RSCFile::writeRSCFileHeader");
+                                       LOG_SOURCE, 74, "RSCFile::writeRSCFileHeader");
         return false;
     }
-    unsigned char header[s_headerSize];
-    LittleEndian::storeU32(header + s_magicOffset, m_magic);
-    LittleEndian::storeU32(header + s_resourceTypeOffset, m_resourceType);
-    LittleEndian::storeU32(header + s_flagsOffset, m_flags);
-    stream.write(reinterpret_cast<const char*>(header), s_headerSize);
+    unsigned char header[HEADER_SIZE];
+    LittleEndian::storeU32(header + MAGIC_OFFSET, m_magic);
+    LittleEndian::storeU32(header + RESOURCE_TYPE_OFFSET, m_resourceType);
+    LittleEndian::storeU32(header + FLAGS_OFFSET, m_flags);
+    stream.write(reinterpret_cast<const char*>(header), HEADER_SIZE);
     // A full disk or a file-size limit shows only in the stream's state.
     return !stream.fail();
 }
@@ -53,7 +53,7 @@ bool RSCFile::writeRSCFileData(std::fstream& stream, const char* data, const uin
 
 std::string RSCFile::zlibErrorToString(int code)
 {
-    for (const ZlibText& row : s_zlibTexts)
+    for (const ZlibText& row : ZLIB_TEXTS)
         if (row.code == code)
             return row.text;
     return "Z OK";

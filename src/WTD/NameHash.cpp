@@ -8,7 +8,7 @@ int NameHash::s_useCount = 0;
 namespace
 {
 // Whatever instance is left at exit is destroyed, so it never outlives the program.
-const bool s_cleanUpRegistered = std::atexit(&NameHash::destroyInstance) == 0;
+const bool CLEAN_UP_REGISTERED = std::atexit(&NameHash::destroyInstance) == 0;
 
 // The stored hashes fold capitals and take a backslash as a slash, so names that differ only in case
 // or separator hash alike.
@@ -26,7 +26,7 @@ int32_t foldedSignedByte(char c)
 
 NameHash* NameHash::getInstance()
 {
-    (void)s_cleanUpRegistered;
+    (void)CLEAN_UP_REGISTERED;
     if (!s_instance)
         s_instance = new NameHash();
     ++s_useCount;

@@ -9,15 +9,15 @@
 namespace
 {
 // Every size is counted in 16-byte steps; a page is 16 units of page / 16.
-constexpr uint64_t s_alignment = 16;
-constexpr uint64_t s_unitsPerPage = 16;
-constexpr uint64_t s_smallestPage = 0x1000;
-constexpr uint64_t s_doubledBelow = 0x20000;
+constexpr uint64_t ALIGNMENT = 16;
+constexpr uint64_t UNITS_PER_PAGE = 16;
+constexpr uint64_t SMALLEST_PAGE = 0x1000;
+constexpr uint64_t DOUBLED_BELOW = 0x20000;
 // A size code holds an 11-bit count and a 4-bit shift, so the page may not exceed 4096 << 14.
-constexpr uint64_t s_largestPage = 1ull << 26;
-constexpr uint64_t s_largestCount = 0x7FF;
+constexpr uint64_t LARGEST_PAGE = 1ull << 26;
+constexpr uint64_t LARGEST_COUNT = 0x7FF;
 // A tagged offset keeps 28 bits of position.
-constexpr uint64_t s_positionLimit = 1ull << 28;
+constexpr uint64_t POSITION_LIMIT = 1ull << 28;
 
 uint64_t alignUp(uint64_t value, uint64_t alignment)
 {
@@ -74,16 +74,16 @@ public:
             m_room = 0;  // the last page opened holds nothing
             --m_pages;
         }
-        if (m_room <= m_page / s_unitsPerPage || m_pages < 1)
-            return static_cast<uint64_t>(m_pages + 1) * s_unitsPerPage;
-        return static_cast<uint64_t>(m_pages) * s_unitsPerPage + countFractions(m_page - m_room);
+        if (m_room <= m_page / UNITS_PER_PAGE || m_pages < 1)
+            return static_cast<uint64_t>(m_pages + 1) * UNITS_PER_PAGE;
+        return static_cast<uint64_t>(m_pages) * UNITS_PER_PAGE + countFractions(m_page - m_room);
     }
 
     // Tagged offsets into the items; false when a block starts beyond what 28 bits of position hold.
     bool storeOffsets(BlockTableItem* items, uint8_t tag) const
     {
         for (int i = 0; i < m_count; ++i)
-            if (m_positions[i] >= s_positionLimit)
+            if (m_positions[i] >= POSITION_LIMIT)
                 return false;
         for (int i = 0; i < m_count; ++i)
             items[i].offset = (static_cast<uint32_t>(tag) << 28) | static_cast<uint32_t>(m_positions[i]);
@@ -91,7 +91,7 @@ public:
     }
 
 private:
-    uint64_t alignedSize(int index) const { return alignUp(m_items[index].size, s_alignment); }
+    uint64_t alignedSize(int index) const { return alignUp(m_items[index].size, ALIGNMENT); }
     bool isPlaced(int index) const { return m_nextUnplaced[index] != index; }
 
     // The first index whose aligned size fits the room (sizes never grow along the list).
@@ -208,29 +208,29 @@ bool SegmentPacker::packSegment(BlockTableItem* items, int count, uint32_t start
     std::qsort(items, static_cast<size_t>(count), sizeof(BlockTableItem), &SegmentPacker::compareBlockSize);
 
     const uint64_t largest = static_cast<uint64_t>(items[0].size) + start;
-    if (largest > s_largestPage)
+    if (largest > LARGEST_PAGE)
         return false;
-    uint64_t page = std::max<uint64_t>(nextPowerOfTwo(static_cast<uint32_t>(largest)), s_smallestPage);
-    if (start == 0 && page < s_doubledBelow)
+    uint64_t page = std::max<uint64_t>(nextPowerOfTwo(static_cast<uint32_t>(largest)), SMALLEST_PAGE);
+    if (start == 0 && page < DOUBLED_BELOW)
         page *= 2;
 
     SegmentLayout layout(items, count, start, page);
     layout.placeBlocks();
     uint64_t units = layout.countUnits();
-    while (page < s_doubledBelow && units >= 32 && units % 2 == 0)
+    while (page < DOUBLED_BELOW && units >= 32 && units % 2 == 0)
     {
         units /= 2;
         page *= 2;
     }
     // A count beyond 11 bits is described with larger pages (rounding up keeps every block inside).
-    while (units > s_largestCount && page < s_largestPage)
+    while (units > LARGEST_COUNT && page < LARGEST_PAGE)
     {
         units = (units + 1) / 2;
         page *= 2;
     }
-    if (units > s_largestCount || !layout.storeOffsets(items, tag))
+    if (units > LARGEST_COUNT || !layout.storeOffsets(items, tag))
         return false;
-    code = (bitWidth(page / s_smallestPage) << 11) | static_cast<uint32_t>(units);
+    code = (bitWidth(page / SMALLEST_PAGE) << 11) | static_cast<uint32_t>(units);
     return true;
 }
 

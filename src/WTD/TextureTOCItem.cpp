@@ -4,8 +4,8 @@
 #include "Common/STDFunctions/LittleEndian.h"
 
 TextureTOCItem::TextureTOCItem()
-    : itemType(s_validItemType), reserved04(0), reserved08(0), reserved09(0), reserved0A(1), reserved0C(0),
-      reserved10(0), namePointer(0), reserved18(0), width(0), height(0), format(s_formatA8B8G8R8), stride(0),
+    : itemType(VALID_ITEM_TYPE), reserved04(0), reserved08(0), reserved09(0), reserved0A(1), reserved0C(0),
+      reserved10(0), namePointer(0), reserved18(0), width(0), height(0), format(FORMAT_A8B8G8R8), stride(0),
       textureKind(0), mipLevelCount(1), floatParameters{1.0f, 1.0f, 1.0f, 0.0f, 0.0f, 0.0f},
       recordEndPointer(0), reserved44(0), pixelDataPointer(0), reserved4C{0, 0, 0, 0}
 {
@@ -13,7 +13,7 @@ TextureTOCItem::TextureTOCItem()
 
 bool TextureTOCItem::readFields(const ByteReader& reader, uint64_t offset)
 {
-    if (!reader.contains(offset, s_size))
+    if (!reader.contains(offset, SIZE))
         return false;
     const unsigned char* bytes = reader.getData() + offset;
     reserved04 = LittleEndian::loadU32(bytes + 4);

@@ -9,9 +9,9 @@ class ByteReader;
 // Always read and written through the little-endian helpers, never by casting file bytes.
 struct TextureTOCItem
 {
-    static constexpr uint32_t s_size = 80;
-    static constexpr uint32_t s_validItemType = 0x006B1D94;
-    static constexpr uint32_t s_formatA8B8G8R8 = 32; // the format of a new record
+    static constexpr uint32_t SIZE = 80;
+    static constexpr uint32_t VALID_ITEM_TYPE = 0x006B1D94;
+    static constexpr uint32_t FORMAT_A8B8G8R8 = 32; // the format of a new record
 
     uint32_t itemType;
     uint32_t reserved04;
@@ -44,5 +44,5 @@ struct TextureTOCItem
     void writeTo(unsigned char* destination) const;
 };
 
-static_assert(sizeof(TextureTOCItem) == TextureTOCItem::s_size, "a texture record is 80 bytes");
+static_assert(sizeof(TextureTOCItem) == TextureTOCItem::SIZE, "a texture record is 80 bytes");
 static_assert(std::is_standard_layout<TextureTOCItem>::value, "a texture record is a plain layout");

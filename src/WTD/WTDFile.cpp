@@ -16,9 +16,9 @@
 
 namespace
 {
-const uint64_t kMaxNameBytes = 64;
+const uint64_t MAX_NAME_BYTES = 64;
 // Texture memory a load may create beyond the size of the body (see loadTextures).
-const uint64_t kTextureMemorySlack = 64ull * 1024 * 1024;
+const uint64_t TEXTURE_MEMORY_SLACK = 64ull * 1024 * 1024;
 
 MessageLog* messageLog()
 {
@@ -27,7 +27,7 @@ MessageLog* messageLog()
 
 uint32_t removeTag(uint32_t pointer)
 {
-    return pointer & WTDFile::s_offsetMask;
+    return pointer & WTDFile::OFFSET_MASK;
 }
 
 // The bytes D3DXCreateTexture will take for the record: a level count of 0, or more levels than the
@@ -60,24 +60,24 @@ WTDFile::WTDFile(std::string path, IDirect3DDevice9* device, uint32_t fileSize, 
     m_fileSize = fileSize;
     m_fileOffset = offset;
     if (!STDFunctions::pathExists(m_filePath)) {
-        messageLog()->log(LOG_ERROR, "Load file canceled, supplied path is invalid: %s", s_logSource, 43,
+        messageLog()->log(LOG_ERROR, "Load file canceled, supplied path is invalid: %s", LOG_SOURCE, 43,
                           "WTDFile::WTDFile", m_filePath.c_str());
         m_loadFailed = true;
         return;
     }
     std::fstream stream;
     if (!openStream(stream)) {
-        messageLog()->log(LOG_ERROR, "Load file canceled, stream to file failed to open: %s", s_logSource, 38,
+        messageLog()->log(LOG_ERROR, "Load file canceled, stream to file failed to open: %s", LOG_SOURCE, 38,
                           "WTDFile::WTDFile", m_filePath.c_str());
         m_loadFailed = true;
         return;
     }
-    if (m_fileSize == s_wholeFile)
+    if (m_fileSize == WHOLE_FILE)
         m_fileSize = STDFunctions::getFileSize(stream);
     stream.seekg(m_fileOffset);
     loadFile(stream);
     stream.close();
-    messageLog()->log(LOG_INFORMATION, "Loaded WTD File with %i textures: %s", s_logSource, 34,
+    messageLog()->log(LOG_INFORMATION, "Loaded WTD File with %i textures: %s", LOG_SOURCE, 34,
                       "WTDFile::WTDFile", static_cast<int>(static_cast<int16_t>(m_header.textureCount)),
                       m_filePath.c_str());
 }
@@ -101,20 +101,20 @@ bool WTDFile::openStream(std::fstream& stream) const
 bool WTDFile::loadFile(std::fstream& stream)
 {
     if (!readRSCFileHeader(stream)) {
-        messageLog()->log(LOG_ERROR, "Unable to load WTD File, invalid RSC file header", s_logSource, 118,
+        messageLog()->log(LOG_ERROR, "Unable to load WTD File, invalid RSC file header", LOG_SOURCE, 118,
                           "WTDFile::loadFile");
         m_loadFailed = true;
         return false;
     }
     std::unique_ptr<unsigned char[]> body;
     if (!readRSCFileData(stream, body, m_fileSize)) {
-        messageLog()->log(LOG_ERROR, "Unable to load WTD File, unable to load file data", s_logSource, 112,
+        messageLog()->log(LOG_ERROR, "Unable to load WTD File, unable to load file data", LOG_SOURCE, 112,
                           "WTDFile::loadFile");
         m_loadFailed = true;
         return false;
     }
     if (!loadWTDHeader(body.get())) {
-        messageLog()->log(LOG_ERROR, "Unable to load WTD File, invalid header", s_logSource, 104,
+        messageLog()->log(LOG_ERROR, "Unable to load WTD File, invalid header", LOG_SOURCE, 104,
                           "WTDFile::loadFile");
         m_loadFailed = true;
         return false;
@@ -132,31 +132,31 @@ bool WTDFile::loadFile(std::fstream& stream)
 bool WTDFile::loadWTDHeader(const unsigned char* body)
 {
     const ByteReader reader(body, getTotalSize());
-    if (!reader.contains(0, WTDHeader::s_size)) {
+    if (!reader.contains(0, WTDHeader::SIZE)) {
         // Also covers a body too short for the magic itself.
         messageLog()->log(LOG_ERROR,
                           "Not a valid WTD file, its body of %llu bytes is shorter than the %u-byte header",
-                          s_logSource, 176, "WTDFile::loadWTDHeader",
-                          static_cast<unsigned long long>(reader.getSize()), WTDHeader::s_size);
+                          LOG_SOURCE, 176, "WTDFile::loadWTDHeader",
+                          static_cast<unsigned long long>(reader.getSize()), WTDHeader::SIZE);
         return false;
     }
     WTDHeader header;
-    reader.readU32(WTDHeader::s_magicOffset, header.magic);
-    if (header.magic != WTDHeader::s_magic) {
-        messageLog()->log(LOG_ERROR, "Not a valid WTD file, magic number was: %i", s_logSource, 176,
+    reader.readU32(WTDHeader::MAGIC_OFFSET, header.magic);
+    if (header.magic != WTDHeader::MAGIC) {
+        messageLog()->log(LOG_ERROR, "Not a valid WTD file, magic number was: %i", LOG_SOURCE, 176,
                           "WTDFile::loadWTDHeader", static_cast<int32_t>(header.magic));
         return false;
     }
     uint16_t failSafeCount = 0;
     uint16_t failSafeCheck = 0;
-    reader.readU32(WTDHeader::s_headerEndOffsetOffset, header.headerEndOffset);
-    reader.readU32(WTDHeader::s_reservedAOffset, header.reservedA);
-    reader.readU32(WTDHeader::s_reservedBOffset, header.reservedB);
-    reader.readU32(WTDHeader::s_hashTableOffsetOffset, header.hashTableOffset);
-    reader.readU16(WTDHeader::s_textureCountOffset, header.textureCount);
-    reader.readU32(WTDHeader::s_texturePointerTableOffsetOffset, header.texturePointerTableOffset);
-    reader.readU16(WTDHeader::s_failSafeCountOffset, failSafeCount);
-    reader.readU16(WTDHeader::s_failSafeCheckOffset, failSafeCheck);
+    reader.readU32(WTDHeader::HEADER_END_OFFSET_OFFSET, header.headerEndOffset);
+    reader.readU32(WTDHeader::RESERVED_A_OFFSET, header.reservedA);
+    reader.readU32(WTDHeader::RESERVED_B_OFFSET, header.reservedB);
+    reader.readU32(WTDHeader::HASH_TABLE_OFFSET_OFFSET, header.hashTableOffset);
+    reader.readU16(WTDHeader::TEXTURE_COUNT_OFFSET, header.textureCount);
+    reader.readU32(WTDHeader::TEXTURE_POINTER_TABLE_OFFSET_OFFSET, header.texturePointerTableOffset);
+    reader.readU16(WTDHeader::FAIL_SAFE_COUNT_OFFSET, failSafeCount);
+    reader.readU16(WTDHeader::FAIL_SAFE_CHECK_OFFSET, failSafeCheck);
     header.headerEndOffset = removeTag(header.headerEndOffset);
     header.hashTableOffset = removeTag(header.hashTableOffset);
     header.texturePointerTableOffset = removeTag(header.texturePointerTableOffset);
@@ -164,7 +164,7 @@ bool WTDFile::loadWTDHeader(const unsigned char* body)
     if (failSafeCount == failSafeCheck && failSafeCount != header.textureCount) {
         messageLog()->log(LOG_WARNING,
                           "Texture count %i does not match the fail safe values %i, fail safe will be used",
-                          s_logSource, 159, "WTDFile::loadWTDHeader",
+                          LOG_SOURCE, 159, "WTDFile::loadWTDHeader",
                           static_cast<int>(static_cast<int16_t>(header.textureCount)),
                           static_cast<int>(static_cast<int16_t>(failSafeCount)));
         header.textureCount = failSafeCount;
@@ -178,7 +178,7 @@ bool WTDFile::loadWTDHeader(const unsigned char* body)
             messageLog()->log(LOG_ERROR,
                               "Not a valid WTD file, the tables of %i textures at %u and %u lie outside the "
                               "body of %llu bytes",
-                              s_logSource, 176, "WTDFile::loadWTDHeader", static_cast<int>(count),
+                              LOG_SOURCE, 176, "WTDFile::loadWTDHeader", static_cast<int>(count),
                               header.hashTableOffset, header.texturePointerTableOffset,
                               static_cast<unsigned long long>(reader.getSize()));
             return false;
@@ -218,22 +218,22 @@ void WTDFile::loadTOC(const unsigned char* body)
 void WTDFile::readRecord(const ByteReader& body, TextureEntry& entry)
 {
     TextureTOCItem& record = entry.record;
-    if (!body.contains(entry.recordOffset, TextureTOCItem::s_size)) {
+    if (!body.contains(entry.recordOffset, TextureTOCItem::SIZE)) {
         messageLog()->log(
             LOG_ERROR, "Not a valid texture TOC item, the record at %u lies outside the body of %llu bytes",
-            s_logSource, 271, "WTDFile::loadTOC", entry.recordOffset,
+            LOG_SOURCE, 271, "WTDFile::loadTOC", entry.recordOffset,
             static_cast<unsigned long long>(body.getSize()));
         return;
     }
     body.readU32(entry.recordOffset, record.itemType);
-    if (record.itemType != TextureTOCItem::s_validItemType) {
-        messageLog()->log(LOG_ERROR, "Not a valid texture TOC item: %i", s_logSource, 271, "WTDFile::loadTOC",
+    if (record.itemType != TextureTOCItem::VALID_ITEM_TYPE) {
+        messageLog()->log(LOG_ERROR, "Not a valid texture TOC item: %i", LOG_SOURCE, 271, "WTDFile::loadTOC",
                           static_cast<int32_t>(record.itemType));
         return;
     }
     record.readFields(body, entry.recordOffset);
     if (record.textureKind != 0)
-        messageLog()->log(LOG_ERROR, "OMG Ponies we found a non normal texture: %s", s_logSource, 242,
+        messageLog()->log(LOG_ERROR, "OMG Ponies we found a non normal texture: %s", LOG_SOURCE, 242,
                           "WTDFile::loadTOC", m_filePath.c_str());
     record.namePointer = removeTag(record.namePointer);
     record.recordEndPointer = removeTag(record.recordEndPointer);
@@ -251,20 +251,20 @@ void WTDFile::readTextureNames(const unsigned char* body)
         const uint64_t start = entry.record.namePointer;
         // The first byte is taken whatever it is, then bytes up to a NUL, 64 bytes or the end of the body.
         uint64_t length = reader.available(start, 1);
-        const uint64_t limit = reader.available(start, kMaxNameBytes);
+        const uint64_t limit = reader.available(start, MAX_NAME_BYTES);
         while (length < limit && reader.getData()[start + length] != '\0')
             ++length;
         // The stored name carries the "pack:/" prefix; whatever its first six characters are, they go.
-        if (length > s_namePrefixLength)
-            entry.name.assign(reinterpret_cast<const char*>(reader.getData() + start + s_namePrefixLength),
-                              static_cast<size_t>(length - s_namePrefixLength));
+        if (length > NAME_PREFIX_LENGTH)
+            entry.name.assign(reinterpret_cast<const char*>(reader.getData() + start + NAME_PREFIX_LENGTH),
+                              static_cast<size_t>(length - NAME_PREFIX_LENGTH));
         else
             entry.name.clear();
         // Cut by the end of the body rather than by its NUL or the length limit: the file is damaged.
-        if (length == limit && limit < kMaxNameBytes)
+        if (length == limit && limit < MAX_NAME_BYTES)
             messageLog()->log(LOG_WARNING,
                               "The name of texture %i runs past the end of the file data and is cut short: %s",
-                              s_logSource, 296, "WTDFile::readTextureNames", static_cast<int>(i),
+                              LOG_SOURCE, 296, "WTDFile::readTextureNames", static_cast<int>(i),
                               entry.name.c_str());
     }
 }
@@ -275,7 +275,7 @@ void WTDFile::loadTextures(const unsigned char* body)
     // The textures of an archive hold at most what its body holds (and some room for records that
     // create levels without data): records that lie about their sizes, or many entries pointing at one
     // record, must not make a small file take gigabytes of texture memory.
-    uint64_t memoryLeft = reader.getSize() + kTextureMemorySlack;
+    uint64_t memoryLeft = reader.getSize() + TEXTURE_MEMORY_SLACK;
     for (uint32_t i = 0; i < m_textures.size(); ++i) {
         TextureEntry& entry = m_textures[i];
         const TextureTOCItem& record = entry.record;
@@ -284,7 +284,7 @@ void WTDFile::loadTextures(const unsigned char* body)
         if (memory > memoryLeft) {
             messageLog()->log(
                 LOG_ERROR, "Failed to create texture %i, it needs more memory than the archive can fill: %s",
-                s_logSource, 331, "WTDFile::loadTextures", static_cast<int>(i), entry.name.c_str());
+                LOG_SOURCE, 331, "WTDFile::loadTextures", static_cast<int>(i), entry.name.c_str());
             continue;
         }
         const HRESULT result = D3DXCreateTexture(
@@ -292,7 +292,7 @@ void WTDFile::loadTextures(const unsigned char* body)
             0, static_cast<D3DFORMAT>(record.format), D3DPOOL_MANAGED, entry.texture.put());
         if (FAILED(result) || !entry.texture) {
             entry.texture.reset();
-            messageLog()->log(LOG_ERROR, "Failed to create texture %i: %s", s_logSource, 331,
+            messageLog()->log(LOG_ERROR, "Failed to create texture %i: %s", LOG_SOURCE, 331,
                               "WTDFile::loadTextures", static_cast<int>(i), entry.name.c_str());
             continue;
         }
@@ -338,27 +338,27 @@ void WTDFile::copyLevels(const ByteReader& body, uint32_t index)
     if (unlockedLevels > 0)
         messageLog()->log(
             LOG_ERROR, "Unable to lock %u of %u mip levels of texture %i, their pixels are not loaded: %s",
-            s_logSource, 331, "WTDFile::loadTextures", unlockedLevels,
+            LOG_SOURCE, 331, "WTDFile::loadTextures", unlockedLevels,
             static_cast<unsigned>(record.mipLevelCount), static_cast<int>(index), entry.name.c_str());
     if (shortLevels > 0)
         messageLog()->log(LOG_WARNING,
                           "Pixel data of %u mip levels of texture %i runs past the end of the file data, the "
                           "missing part is left black: %s",
-                          s_logSource, 331, "WTDFile::loadTextures", shortLevels, static_cast<int>(index),
+                          LOG_SOURCE, 331, "WTDFile::loadTextures", shortLevels, static_cast<int>(index),
                           entry.name.c_str());
 }
 
 bool WTDFile::reloadFile()
 {
     if (!STDFunctions::pathExists(m_filePath)) {
-        messageLog()->log(LOG_ERROR, "RELoad of file canceled, supplied path is invalid: %s", s_logSource,
+        messageLog()->log(LOG_ERROR, "RELoad of file canceled, supplied path is invalid: %s", LOG_SOURCE,
                           1038, "WTDFile::reloadFile", m_filePath.c_str());
         return false;
     }
     std::fstream stream;
     if (!openStream(stream)) {
         messageLog()->log(LOG_ERROR, "RELoad of file canceled, stream to file failed to open: %s",
-                          s_logSource, 1032, "WTDFile::reloadFile", m_filePath.c_str());
+                          LOG_SOURCE, 1032, "WTDFile::reloadFile", m_filePath.c_str());
         return false;
     }
     // Measured again: a save since the last load may have changed the container's length.
@@ -372,7 +372,7 @@ bool WTDFile::reloadFile()
     stream.seekg(m_fileOffset);
     const bool loaded = loadFile(stream);
     stream.close();
-    messageLog()->log(LOG_INFORMATION, "RELoaded WTD File with %i textures: %s", s_logSource, 1028,
+    messageLog()->log(LOG_INFORMATION, "RELoaded WTD File with %i textures: %s", LOG_SOURCE, 1028,
                       "WTDFile::reloadFile", static_cast<int>(static_cast<int16_t>(m_header.textureCount)),
                       m_filePath.c_str());
     return loaded;

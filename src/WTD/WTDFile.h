@@ -22,17 +22,17 @@ class BlockOffsetIndex;
 class WTDFile : public RSCFile, public DraveFile
 {
 public:
-    static constexpr uint32_t s_wholeFile = 0xFFFFFFFF;  // fileSize: take the length of the file
-    static constexpr uint32_t s_offsetMask = 0x0FFFFFFF; // removes the segment tag of a pointer
-    static constexpr uint32_t s_formatDXT1 = 0x31545844; // 'DXT1'
-    static constexpr const char* s_logSource = ".\\WTD\\WTDFile"; // the source path of every message
+    static constexpr uint32_t WHOLE_FILE = 0xFFFFFFFF;  // fileSize: take the length of the file
+    static constexpr uint32_t OFFSET_MASK = 0x0FFFFFFF; // removes the segment tag of a pointer
+    static constexpr uint32_t FORMAT_DXT1 = 0x31545844; // 'DXT1'
+    static constexpr const char* LOG_SOURCE = ".\\WTD\\WTDFile"; // the source path of every message
     // The dictionary's count is a signed 16-bit number.
-    static constexpr size_t s_maxTextureCount = 0x7FFF;
+    static constexpr size_t MAX_TEXTURE_COUNT = 0x7FFF;
     // Every stored name starts with it; the names in memory never do.
-    static constexpr const char* s_namePrefix = "pack:/";
-    static constexpr size_t s_namePrefixLength = 6;
+    static constexpr const char* NAME_PREFIX = "pack:/";
+    static constexpr size_t NAME_PREFIX_LENGTH = 6;
 
-    // Opens and loads the archive at path; fileSize is the container length or s_wholeFile, offset
+    // Opens and loads the archive at path; fileSize is the container length or WHOLE_FILE, offset
     // where the container starts in the file. A failure leaves hasLoadFailed() set and no entries.
     WTDFile(std::string path, IDirect3DDevice9* device, uint32_t fileSize, uint32_t offset);
     // An empty dictionary without path or device.

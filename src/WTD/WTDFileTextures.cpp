@@ -31,7 +31,7 @@ const ImageFileMessages REPLACE_MESSAGES = {"WTDFile::replaceTexture", 1240, 118
 
 void logError(const char* function, int line, const char* format, const std::string& text)
 {
-    MessageLog::getInstance()->log(LOG_ERROR, "%s%s", WTDFile::s_logSource, line, function, format,
+    MessageLog::getInstance()->log(LOG_ERROR, "%s%s", WTDFile::LOG_SOURCE, line, function, format,
                                    text.c_str());
 }
 
@@ -69,7 +69,7 @@ bool createTextureFromImage(IDirect3DDevice9* device, STDFunctions* functions, c
     if (!isPowerOfTwo(info.Width) || !isPowerOfTwo(info.Height)) {
         MessageLog::getInstance()->log(
             LOG_ERROR, "The texture width: %i and height: %i must be a power of 2, file: %s",
-            WTDFile::s_logSource, messages.powerOfTwoLine, messages.function, static_cast<int>(info.Width),
+            WTDFile::LOG_SOURCE, messages.powerOfTwoLine, messages.function, static_cast<int>(info.Width),
             static_cast<int>(info.Height), path.c_str());
         return false;
     }
@@ -79,7 +79,7 @@ bool createTextureFromImage(IDirect3DDevice9* device, STDFunctions* functions, c
         MessageLog::getInstance()->log(LOG_ERROR,
                                        "The texture size %i x %i is above the largest an archive can hold "
                                        "(%i pixels a side), file: %s",
-                                       WTDFile::s_logSource, messages.powerOfTwoLine, messages.function,
+                                       WTDFile::LOG_SOURCE, messages.powerOfTwoLine, messages.function,
                                        static_cast<int>(info.Width), static_cast<int>(info.Height),
                                        static_cast<int>(D3D_MAX_TEXTURE_DIMENSION), path.c_str());
         return false;
@@ -103,7 +103,7 @@ void describeImage(TextureTOCItem& record, const D3DXIMAGE_INFO& info)
     record.mipLevelCount = static_cast<uint8_t>(levels < 1 ? 1 : levels);
     record.format = static_cast<uint32_t>(info.Format);
     const int16_t stride =
-        record.format == WTDFile::s_formatDXT1 ? static_cast<int16_t>(record.width / 2) : record.width;
+        record.format == WTDFile::FORMAT_DXT1 ? static_cast<int16_t>(record.width / 2) : record.width;
     record.stride = static_cast<uint16_t>(stride);
 }
 
@@ -119,7 +119,7 @@ std::string joinPath(const std::string& folder, const std::string& fileName)
 // "<lead><index> is outside the texture list limits: <count>"; extraction words its lead differently.
 void logIndexError(const char* function, int line, const char* lead, uint32_t index, size_t count)
 {
-    MessageLog::getInstance()->log(LOG_ERROR, "%s%i is outside the texture list limits: %i", WTDFile::s_logSource,
+    MessageLog::getInstance()->log(LOG_ERROR, "%s%i is outside the texture list limits: %i", WTDFile::LOG_SOURCE,
                                    line, function, lead, static_cast<int>(index), static_cast<int>(count));
 }
 
@@ -186,10 +186,10 @@ bool WTDFile::isSafeFileName(const std::string& name)
 
 bool WTDFile::addTexture(std::string path, std::string name)
 {
-    if (m_textures.size() >= s_maxTextureCount) {
+    if (m_textures.size() >= MAX_TEXTURE_COUNT) {
         MessageLog::getInstance()->log(
             LOG_ERROR, "The archive already holds the most textures it can describe: %i, file not added: %s",
-            WTDFile::s_logSource, 1088, "WTDFile::addTexture", static_cast<int>(s_maxTextureCount),
+            WTDFile::LOG_SOURCE, 1088, "WTDFile::addTexture", static_cast<int>(MAX_TEXTURE_COUNT),
             path.c_str());
         return false;
     }
@@ -204,7 +204,7 @@ bool WTDFile::addTexture(std::string path, std::string name)
     }
     entry.name = name;
     m_textures.push_back(std::move(entry));
-    MessageLog::getInstance()->log(LOG_INFORMATION, "Added new texture: %s to file: %s", WTDFile::s_logSource,
+    MessageLog::getInstance()->log(LOG_INFORMATION, "Added new texture: %s to file: %s", WTDFile::LOG_SOURCE,
                                    1150, "WTDFile::addTexture", m_textures.back().name.c_str(), m_filePath.c_str());
     m_modified = true;
     return true;
@@ -226,7 +226,7 @@ bool WTDFile::replaceTexture(std::string path, uint32_t index)
     entry.texture = std::move(texture);
     describeImage(entry.record, info);
     MessageLog::getInstance()->log(LOG_INFORMATION, "Replaced the texture: %s with file: %s",
-                                   WTDFile::s_logSource, 1231, "WTDFile::replaceTexture", entry.name.c_str(),
+                                   WTDFile::LOG_SOURCE, 1231, "WTDFile::replaceTexture", entry.name.c_str(),
                                    m_filePath.c_str());
     m_modified = true;
     return true;
@@ -241,7 +241,7 @@ bool WTDFile::deleteTexture(uint32_t index)
     }
     TextureEntry& entry = m_textures[index];
     MessageLog::getInstance()->log(LOG_INFORMATION, "Deleted the texture %s at position: %i",
-                                   WTDFile::s_logSource, 1263, "WTDFile::deleteTexture", entry.name.c_str(),
+                                   WTDFile::LOG_SOURCE, 1263, "WTDFile::deleteTexture", entry.name.c_str(),
                                    static_cast<int>(index));
     m_textures.erase(m_textures.begin() + index);
     m_modified = true;
@@ -264,11 +264,11 @@ bool WTDFile::extractTexture(uint32_t index, std::string folder, std::string nam
     const wchar_t* wideTarget = widenPath(m_stdFunctions, target);
     if (!entry.texture || !wideTarget ||
         FAILED(D3DXSaveTextureToFileW(wideTarget, D3DXIFF_DDS, entry.texture.get(), nullptr))) {
-        MessageLog::getInstance()->log(LOG_ERROR, "Failed to extract: %s as: %s", WTDFile::s_logSource, 1071,
+        MessageLog::getInstance()->log(LOG_ERROR, "Failed to extract: %s as: %s", WTDFile::LOG_SOURCE, 1071,
                                        "WTDFile::extractTexture", entry.name.c_str(), target.c_str());
         return false;
     }
-    MessageLog::getInstance()->log(LOG_INFORMATION, "Extracted: %s as: %s", WTDFile::s_logSource, 1076,
+    MessageLog::getInstance()->log(LOG_INFORMATION, "Extracted: %s as: %s", WTDFile::LOG_SOURCE, 1076,
                                    "WTDFile::extractTexture", entry.name.c_str(), target.c_str());
     return true;
 }
@@ -295,14 +295,14 @@ bool WTDFile::generateMipMaps(uint32_t index)
         texture.reset();
         MessageLog::getInstance()->log(LOG_ERROR,
                                        "Failed to create texture for MipMap generation on texture %i: %s",
-                                       WTDFile::s_logSource, 1301, "WTDFile::generateMipMaps",
+                                       WTDFile::LOG_SOURCE, 1301, "WTDFile::generateMipMaps",
                                        static_cast<int>(index), entry.name.c_str());
         return false;
     }
     entry.texture = std::move(texture);
     entry.record.mipLevelCount = static_cast<uint8_t>(levels);
     MessageLog::getInstance()->log(LOG_INFORMATION, "Generated %i MipMap levels for texture %i: %s",
-                                   WTDFile::s_logSource, 1318, "WTDFile::generateMipMaps", levels,
+                                   WTDFile::LOG_SOURCE, 1318, "WTDFile::generateMipMaps", levels,
                                    static_cast<int>(index), entry.name.c_str());
     m_modified = true;
     return true;

@@ -20,14 +20,14 @@
 namespace
 {
 // Segments of the body: the virtual one starts after the 32-byte header, the physical one at 0.
-constexpr uint32_t s_virtualStart = WTDHeader::s_size;
-constexpr uint32_t s_physicalStart = 0;
-constexpr uint8_t s_virtualTag = 5;
-constexpr uint8_t s_physicalTag = 6;
-constexpr uint32_t s_reservedBlockSize = 0x200;
+constexpr uint32_t VIRTUAL_START = WTDHeader::SIZE;
+constexpr uint32_t PHYSICAL_START = 0;
+constexpr uint8_t VIRTUAL_TAG = 5;
+constexpr uint8_t PHYSICAL_TAG = 6;
+constexpr uint32_t RESERVED_BLOCK_SIZE = 0x200;
 
-constexpr int s_compressionLevel = 9;
-constexpr unsigned char s_filler = 0xCD;
+constexpr int COMPRESSION_LEVEL = 9;
+constexpr unsigned char FILLER = 0xCD;
 
 uint32_t saturateToU32(uint64_t value)
 {
@@ -36,9 +36,9 @@ uint32_t saturateToU32(uint64_t value)
 
 void storeName(unsigned char* destination, const std::string& name)
 {
-    std::memcpy(destination, WTDFile::s_namePrefix, WTDFile::s_namePrefixLength);
-    std::memcpy(destination + WTDFile::s_namePrefixLength, name.data(), name.size());
-    destination[WTDFile::s_namePrefixLength + name.size()] = 0;
+    std::memcpy(destination, WTDFile::NAME_PREFIX, WTDFile::NAME_PREFIX_LENGTH);
+    std::memcpy(destination + WTDFile::NAME_PREFIX_LENGTH, name.data(), name.size());
+    destination[WTDFile::NAME_PREFIX_LENGTH + name.size()] = 0;
 }
 
 // Copies up to size bytes of a level, never more than its lock gives; what is not copied keeps the
@@ -68,7 +68,7 @@ uint64_t WTDFile::getTextureDataSize(uint32_t index)
     if (!isValidIndex(m_textures, index))
     {
         MessageLog::getInstance()->log(
-            LOG_ERROR, "Supplied index %i  is outside the limits of the texture list: %i", s_logSource, 761,
+            LOG_ERROR, "Supplied index %i  is outside the limits of the texture list: %i", LOG_SOURCE, 761,
             "WTDFile::getTextureDataSize", static_cast<int>(index), static_cast<int>(m_textures.size()));
         return 0;
     }
@@ -78,14 +78,14 @@ uint64_t WTDFile::getTextureDataSize(uint32_t index)
 void WTDFile::buildBlockTable(BlockTableItem* items, const uint32_t& physicalStart)
 {
     const uint32_t count = static_cast<uint32_t>(m_textures.size());
-    items[0] = BlockTableItem{0, s_reservedBlockSize, nullptr};
+    items[0] = BlockTableItem{0, RESERVED_BLOCK_SIZE, nullptr};
     items[1] = BlockTableItem{0, 4 * count, &m_header.hashTableOffset};
     items[2] = BlockTableItem{0, 4 * count, &m_header.texturePointerTableOffset};
     for (uint32_t i = 0; i < count; ++i)
     {
         const TextureEntry& entry = m_textures[i];
-        items[3 + 2 * i] = BlockTableItem{0, TextureTOCItem::s_size, &entry};
-        items[4 + 2 * i] = BlockTableItem{0, saturateToU32(entry.name.size() + s_namePrefixLength + 1), &entry.name};
+        items[3 + 2 * i] = BlockTableItem{0, TextureTOCItem::SIZE, &entry};
+        items[4 + 2 * i] = BlockTableItem{0, saturateToU32(entry.name.size() + NAME_PREFIX_LENGTH + 1), &entry.name};
         // A size beyond 32 bits is kept at the largest value, which the packer then refuses.
         items[physicalStart + i] = BlockTableItem{0, saturateToU32(getTextureDataSize(i)), &entry};
     }
@@ -111,30 +111,30 @@ void WTDFile::writeWTDHeader(uint8_t* image)
     m_header.reservedA = 0;
     m_header.reservedB = 1;
     const uint16_t count = m_header.textureCount;
-    LittleEndian::storeU32(image + WTDHeader::s_magicOffset, m_header.magic);
-    LittleEndian::storeU32(image + WTDHeader::s_headerEndOffsetOffset, WTDHeader::s_headerEndPointer);
-    LittleEndian::storeU32(image + WTDHeader::s_reservedAOffset, m_header.reservedA);
-    LittleEndian::storeU32(image + WTDHeader::s_reservedBOffset, m_header.reservedB);
-    LittleEndian::storeU32(image + WTDHeader::s_hashTableOffsetOffset, m_header.hashTableOffset);
-    LittleEndian::storeU16(image + WTDHeader::s_textureCountOffset, count);
-    LittleEndian::storeU16(image + WTDHeader::s_textureCountCopyOffset, count);
-    LittleEndian::storeU32(image + WTDHeader::s_texturePointerTableOffsetOffset, m_header.texturePointerTableOffset);
-    LittleEndian::storeU16(image + WTDHeader::s_failSafeCountOffset, count);
-    LittleEndian::storeU16(image + WTDHeader::s_failSafeCheckOffset, count);
+    LittleEndian::storeU32(image + WTDHeader::MAGIC_OFFSET, m_header.magic);
+    LittleEndian::storeU32(image + WTDHeader::HEADER_END_OFFSET_OFFSET, WTDHeader::HEADER_END_POINTER);
+    LittleEndian::storeU32(image + WTDHeader::RESERVED_A_OFFSET, m_header.reservedA);
+    LittleEndian::storeU32(image + WTDHeader::RESERVED_B_OFFSET, m_header.reservedB);
+    LittleEndian::storeU32(image + WTDHeader::HASH_TABLE_OFFSET_OFFSET, m_header.hashTableOffset);
+    LittleEndian::storeU16(image + WTDHeader::TEXTURE_COUNT_OFFSET, count);
+    LittleEndian::storeU16(image + WTDHeader::TEXTURE_COUNT_COPY_OFFSET, count);
+    LittleEndian::storeU32(image + WTDHeader::TEXTURE_POINTER_TABLE_OFFSET_OFFSET, m_header.texturePointerTableOffset);
+    LittleEndian::storeU16(image + WTDHeader::FAIL_SAFE_COUNT_OFFSET, count);
+    LittleEndian::storeU16(image + WTDHeader::FAIL_SAFE_CHECK_OFFSET, count);
     // The first block placed at 32 receives this zero word unless it is written afterwards.
-    LittleEndian::storeU32(image + WTDHeader::s_size, 0);
+    LittleEndian::storeU32(image + WTDHeader::SIZE, 0);
 }
 
 void WTDFile::writeHashTable(uint8_t* image)
 {
-    uint8_t* table = image + (m_header.hashTableOffset & s_offsetMask);
+    uint8_t* table = image + (m_header.hashTableOffset & OFFSET_MASK);
     for (size_t i = 0; i < m_textures.size(); ++i)
         LittleEndian::storeU32(table + 4 * i, m_textures[i].nameHash);
 }
 
 void WTDFile::writeTexturePointers(uint8_t* image)
 {
-    uint8_t* table = image + (m_header.texturePointerTableOffset & s_offsetMask);
+    uint8_t* table = image + (m_header.texturePointerTableOffset & OFFSET_MASK);
     for (size_t i = 0; i < m_textures.size(); ++i)
         LittleEndian::storeU32(table + 4 * i, m_textures[i].recordOffset);
 }
@@ -145,16 +145,16 @@ void WTDFile::writeTextureRecords(uint8_t* image)
     {
         TextureTOCItem record = m_textures[i].record;
         const bool last = i + 1 == m_textures.size();
-        record.recordEndPointer = last ? 0 : m_textures[i].recordOffset + TextureTOCItem::s_size;
+        record.recordEndPointer = last ? 0 : m_textures[i].recordOffset + TextureTOCItem::SIZE;
         record.reserved44 = 0;
-        record.writeTo(image + (m_textures[i].recordOffset & s_offsetMask));
+        record.writeTo(image + (m_textures[i].recordOffset & OFFSET_MASK));
     }
 }
 
 void WTDFile::writeTextureNames(uint8_t* image)
 {
     for (const TextureEntry& entry : m_textures)
-        storeName(image + (entry.record.namePointer & s_offsetMask), entry.name);
+        storeName(image + (entry.record.namePointer & OFFSET_MASK), entry.name);
 }
 
 void WTDFile::writeTextureData(uint8_t* image, const uint32_t& declaredVirtualSize)
@@ -162,7 +162,7 @@ void WTDFile::writeTextureData(uint8_t* image, const uint32_t& declaredVirtualSi
     for (const TextureEntry& entry : m_textures)
     {
         const TextureTOCItem& record = entry.record;
-        uint8_t* destination = image + declaredVirtualSize + (record.pixelDataPointer & s_offsetMask);
+        uint8_t* destination = image + declaredVirtualSize + (record.pixelDataPointer & OFFSET_MASK);
         for (uint32_t level = 0; level < record.mipLevelCount; ++level)
         {
             const uint64_t size = getLevelSize(record.format, record.width, record.height, level);
@@ -176,10 +176,10 @@ bool WTDFile::buildContainer(const std::string& target, std::unique_ptr<unsigned
                              uint64_t& compressedLength)
 {
     MessageLog* log = MessageLog::getInstance();
-    if (m_textures.size() > s_maxTextureCount)
+    if (m_textures.size() > MAX_TEXTURE_COUNT)
     {
         log->log(LOG_ERROR, "Save canceled, %i textures are more than an archive can hold (32767): %s",
-                 s_logSource, 445, "WTDFile::writeFile",
+                 LOG_SOURCE, 445, "WTDFile::writeFile",
                  static_cast<int>(std::min<size_t>(m_textures.size(), 0x7FFFFFFF)), target.c_str());
         return false;
     }
@@ -194,14 +194,14 @@ bool WTDFile::buildContainer(const std::string& target, std::unique_ptr<unsigned
     BlockTableItem* physical = items.data() + virtualCount;
     uint32_t virtualCode = 0;
     uint32_t physicalCode = 0;
-    const bool packed = packSegment(items.data(), virtualCount, s_virtualStart, s_virtualTag, virtualCode) &&
-                        packSegment(physical, count, s_physicalStart, s_physicalTag, physicalCode);
+    const bool packed = packSegment(items.data(), virtualCount, VIRTUAL_START, VIRTUAL_TAG, virtualCode) &&
+                        packSegment(physical, count, PHYSICAL_START, PHYSICAL_TAG, physicalCode);
     const uint64_t virtualSize = RSCFile::decodeSegmentSize(virtualCode);
     const uint64_t total = virtualSize + RSCFile::decodeSegmentSize(physicalCode);
     // The body must also keep within the 32-bit lengths of the container.
     if (!packed || total > 0xFFFFFFFFull)
     {
-        log->log(LOG_ERROR, "Save canceled, the archive is too large to describe: %s", s_logSource, 446,
+        log->log(LOG_ERROR, "Save canceled, the archive is too large to describe: %s", LOG_SOURCE, 446,
                  "WTDFile::writeFile", target.c_str());
         return false;
     }
@@ -212,13 +212,13 @@ bool WTDFile::buildContainer(const std::string& target, std::unique_ptr<unsigned
     if (!image || !compressed)
     {
         compressed.reset();
-        log->log(LOG_ERROR, "Compression of file data failed, zlib error: %s", s_logSource, 491,
+        log->log(LOG_ERROR, "Compression of file data failed, zlib error: %s", LOG_SOURCE, 491,
                  "WTDFile::writeFile", zlibErrorToString(Z_MEM_ERROR).c_str());
         return false;
     }
     adviseHugePages(image.get(), total);
     adviseHugePages(compressed.get(), total);
-    std::memset(image.get(), s_filler, total);
+    std::memset(image.get(), FILLER, total);
 
     // A texture's record and pixel blocks share their owner, so each list has an index of its own.
     const BlockOffsetIndex virtualBlocks(items.data(), virtualCount);
@@ -241,18 +241,18 @@ bool WTDFile::buildContainer(const std::string& target, std::unique_ptr<unsigned
     writeTextureData(image.get(), declaredVirtualSize);
 
     uLongf length = static_cast<uLongf>(total);
-    const int result = compress2(compressed.get(), &length, image.get(), static_cast<uLong>(total), s_compressionLevel);
+    const int result = compress2(compressed.get(), &length, image.get(), static_cast<uLong>(total), COMPRESSION_LEVEL);
     if (result != Z_OK)
     {
         compressed.reset();
-        log->log(LOG_ERROR, "Compression of file data failed, zlib error: %s", s_logSource, 491,
+        log->log(LOG_ERROR, "Compression of file data failed, zlib error: %s", LOG_SOURCE, 491,
                  "WTDFile::writeFile", zlibErrorToString(result).c_str());
         return false;
     }
     compressedLength = length;
-    m_magic = RSCFile::s_magic;
-    m_resourceType = RSCFile::s_resourceTypeWritten;
-    m_flags = virtualCode | (physicalCode << 15) | RSCFile::s_flagsWrittenBits;
+    m_magic = RSCFile::MAGIC;
+    m_resourceType = RSCFile::RESOURCE_TYPE_WRITTEN;
+    m_flags = virtualCode | (physicalCode << 15) | RSCFile::FLAGS_WRITTEN_BITS;
     return true;
 }
 
@@ -261,14 +261,14 @@ bool WTDFile::writeContainer(std::fstream& stream, const unsigned char* compress
     MessageLog* log = MessageLog::getInstance();
     if (!writeRSCFileHeader(stream))
     {
-        log->log(LOG_ERROR, "Failed to write the RSC file header for file: %s", s_logSource, 484,
+        log->log(LOG_ERROR, "Failed to write the RSC file header for file: %s", LOG_SOURCE, 484,
                  "WTDFile::writeFile", m_filePath.c_str());
         return false;
     }
     const uint32_t length = static_cast<uint32_t>(compressedLength);
     if (!writeRSCFileData(stream, reinterpret_cast<const char*>(compressed), length))
     {
-        log->log(LOG_ERROR, "Failed to write the RSC file data for file: %s", s_logSource, 479,
+        log->log(LOG_ERROR, "Failed to write the RSC file data for file: %s", LOG_SOURCE, 479,
                  "WTDFile::writeFile", m_filePath.c_str());
         return false;
     }
@@ -290,7 +290,7 @@ bool WTDFile::replaceFile(const std::string& target, uint32_t offset, const unsi
     FileReplacement file(PathSpelling::toFileSystem(target));
     if (!file.isOpen())
     {
-        log->log(LOG_ERROR, "Save canceled, stream not open: %s", s_logSource, 383, "WTDFile::saveFile",
+        log->log(LOG_ERROR, "Save canceled, stream not open: %s", LOG_SOURCE, 383, "WTDFile::saveFile",
                  target.c_str());
         return false;
     }
@@ -301,7 +301,7 @@ bool WTDFile::replaceFile(const std::string& target, uint32_t offset, const unsi
     if (leadingWritten && !containerFailed && file.commit())
         return true;
     if (!containerFailed)
-        log->log(LOG_ERROR, "Failed to write the RSC file data for file: %s", s_logSource, 479,
+        log->log(LOG_ERROR, "Failed to write the RSC file data for file: %s", LOG_SOURCE, 479,
                  "WTDFile::writeFile", m_filePath.c_str());
     return false;
 }
@@ -313,7 +313,7 @@ bool WTDFile::saveFile(std::string path, uint32_t offset)
     {
         log->log(LOG_ERROR,
                  "Save canceled, file is read only, use \"turnOffReadOnly()\" to set file attributes",
-                 s_logSource, 376, "WTDFile::saveFile");
+                 LOG_SOURCE, 376, "WTDFile::saveFile");
         return false;
     }
     const std::string target = path.empty() ? m_filePath : path;
@@ -321,14 +321,14 @@ bool WTDFile::saveFile(std::string path, uint32_t offset)
     if (m_loadFailed)
     {
         // Its entries are gone: saving would put an empty dictionary over the real file.
-        log->log(LOG_ERROR, "Save canceled, file failed to load: %s", s_logSource, 379, "WTDFile::saveFile",
+        log->log(LOG_ERROR, "Save canceled, file failed to load: %s", LOG_SOURCE, 379, "WTDFile::saveFile",
                  m_filePath.c_str());
         return false;
     }
     // A file that could not be opened for writing: no name, a folder, no write permission.
     if (!SafeFile::canReplace(SafeFile::resolveTarget(PathSpelling::toFileSystem(target))))
     {
-        log->log(LOG_ERROR, "Save canceled, stream not open: %s", s_logSource, 383, "WTDFile::saveFile",
+        log->log(LOG_ERROR, "Save canceled, stream not open: %s", LOG_SOURCE, 383, "WTDFile::saveFile",
                  target.c_str());
         return false;
     }
@@ -342,7 +342,7 @@ bool WTDFile::saveFile(std::string path, uint32_t offset)
     m_modified = false;
     m_filePath = target;
     m_fileOffset = targetOffset;
-    log->log(LOG_INFORMATION, "Saved WTD File with %i textures: %s", s_logSource, 396, "WTDFile::saveFile",
+    log->log(LOG_INFORMATION, "Saved WTD File with %i textures: %s", LOG_SOURCE, 396, "WTDFile::saveFile",
              static_cast<int>(static_cast<int16_t>(m_header.textureCount)), m_filePath.c_str());
     return true;
 }

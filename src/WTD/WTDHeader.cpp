@@ -1,7 +1,7 @@
 #include "WTD/WTDHeader.h"
 
 WTDHeader::WTDHeader()
-    : magic(s_magic), headerEndOffset(0x20), reservedA(0), reservedB(1), hashTableOffset(0), textureCount(0),
+    : magic(MAGIC), headerEndOffset(0x20), reservedA(0), reservedB(1), hashTableOffset(0), textureCount(0),
       texturePointerTableOffset(0)
 {
 }

@@ -6,22 +6,22 @@
 // second count and the fail-safe pair of the 32 bytes on disk are derived when reading and writing.
 struct WTDHeader
 {
-    static constexpr uint32_t s_magic = 0x00695384;
-    static constexpr uint32_t s_headerEndPointer = 0x50000020; // tagged pointer to the end of the header
+    static constexpr uint32_t MAGIC = 0x00695384;
+    static constexpr uint32_t HEADER_END_POINTER = 0x50000020; // tagged pointer to the end of the header
 
     // Byte layout of the header in the body.
-    static constexpr uint32_t s_magicOffset = 0;
-    static constexpr uint32_t s_headerEndOffsetOffset = 4;
-    static constexpr uint32_t s_reservedAOffset = 8;
-    static constexpr uint32_t s_reservedBOffset = 12;
-    static constexpr uint32_t s_hashTableOffsetOffset = 16;
-    static constexpr uint32_t s_textureCountOffset = 20;
-    static constexpr uint32_t s_textureCountCopyOffset = 22;
-    static constexpr uint32_t s_texturePointerTableOffsetOffset = 24;
-    static constexpr uint32_t s_failSafeCountOffset = 28;
-    static constexpr uint32_t s_failSafeCheckOffset = 30;
-    static constexpr uint32_t s_size = 32;
-    static_assert(s_failSafeCheckOffset + sizeof(uint16_t) == s_size, "the dictionary header is 32 bytes");
+    static constexpr uint32_t MAGIC_OFFSET = 0;
+    static constexpr uint32_t HEADER_END_OFFSET_OFFSET = 4;
+    static constexpr uint32_t RESERVED_A_OFFSET = 8;
+    static constexpr uint32_t RESERVED_B_OFFSET = 12;
+    static constexpr uint32_t HASH_TABLE_OFFSET_OFFSET = 16;
+    static constexpr uint32_t TEXTURE_COUNT_OFFSET = 20;
+    static constexpr uint32_t TEXTURE_COUNT_COPY_OFFSET = 22;
+    static constexpr uint32_t TEXTURE_POINTER_TABLE_OFFSET_OFFSET = 24;
+    static constexpr uint32_t FAIL_SAFE_COUNT_OFFSET = 28;
+    static constexpr uint32_t FAIL_SAFE_CHECK_OFFSET = 30;
+    static constexpr uint32_t SIZE = 32;
+    static_assert(FAIL_SAFE_CHECK_OFFSET + sizeof(uint16_t) == SIZE, "the dictionary header is 32 bytes");
 
     uint32_t magic;
     uint32_t headerEndOffset;

@@ -110,7 +110,7 @@ protected:
     {
         TestDevice device;
         EXPECT_TRUE(device.create());
-        WTDFile archive(path, device.get(), WTDFile::s_wholeFile, 0);
+        WTDFile archive(path, device.get(), WTDFile::WHOLE_FILE, 0);
         std::vector<std::string> names;
         for (const TextureEntry& entry : archive.m_textures)
             names.push_back(entry.name);

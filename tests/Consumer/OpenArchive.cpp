@@ -15,7 +15,7 @@ int main(int argc, char** argv)
             return 1;
         }
     }
-    WTDFile opened(path, nullptr, WTDFile::s_wholeFile, 0);
+    WTDFile opened(path, nullptr, WTDFile::WHOLE_FILE, 0);
     if (opened.hasLoadFailed() || !opened.m_textures.empty()) {
         std::fprintf(stderr, "Could not open the archive %s as an empty dictionary\n", path.c_str());
         return 1;

@@ -13,8 +13,8 @@
 
 namespace
 {
-const char* const kDataError = "Decompression of file data failed, zlib error: Z Data Error";
-const char* const kMemoryError = "Decompression of file data failed, zlib error: Z Memory Error";
+const char* const DATA_ERROR = "Decompression of file data failed, zlib error: Z Data Error";
+const char* const MEMORY_ERROR = "Decompression of file data failed, zlib error: Z Memory Error";
 
 std::string bytesOf(const std::vector<uint8_t>& bytes)
 {
@@ -175,7 +175,7 @@ TEST_F(RSCFileTest, EmptyStreamIsADataError)
 {
     std::vector<uint8_t> read;
     EXPECT_FALSE(readContainer(container(0xC0000001, {}), read));
-    EXPECT_LOGGED_LINE(LOG_ERROR, std::string("RSCFile::readRSCFileData(125) - ") + kDataError);
+    EXPECT_LOGGED_LINE(LOG_ERROR, std::string("RSCFile::readRSCFileData(125) - ") + DATA_ERROR);
     EXPECT_FALSE(readContainer(container(0xC0000000, {}), read));
 }
 
@@ -186,7 +186,7 @@ TEST_F(RSCFileTest, ContainerShorterThanItsHeaderIsADataError)
     std::unique_ptr<unsigned char[]> body = std::make_unique<unsigned char[]>(1);
     EXPECT_FALSE(m_file.readRSCFileData(stream, body, 11));
     EXPECT_EQ(nullptr, body);
-    EXPECT_LOGGED(LOG_ERROR, kDataError);
+    EXPECT_LOGGED(LOG_ERROR, DATA_ERROR);
 }
 
 TEST_F(RSCFileTest, TruncatedStreamIsADataError)
@@ -195,7 +195,7 @@ TEST_F(RSCFileTest, TruncatedStreamIsADataError)
     stream.resize(stream.size() / 2);
     std::vector<uint8_t> read;
     EXPECT_FALSE(readContainer(container(0xC0000002, stream), read));
-    EXPECT_LOGGED(LOG_ERROR, kDataError);
+    EXPECT_LOGGED(LOG_ERROR, DATA_ERROR);
 
     // Without its checksum the stream gives what zlib's one-call inflation gives: a buffer error when
     // the body filled its buffer, a data error when room was left.
@@ -206,7 +206,7 @@ TEST_F(RSCFileTest, TruncatedStreamIsADataError)
     EXPECT_LOGGED(LOG_ERROR, "Decompression of file data failed, zlib error: Z Buffer error");
     LogCapture::instance().clear();
     EXPECT_FALSE(readContainer(container(0xC0000003, stream), read));
-    EXPECT_LOGGED(LOG_ERROR, kDataError);
+    EXPECT_LOGGED(LOG_ERROR, DATA_ERROR);
 }
 
 TEST_F(RSCFileTest, StreamLongerThanTheBodyIsABufferError)
@@ -220,14 +220,14 @@ TEST_F(RSCFileTest, GarbageStreamIsADataError)
 {
     std::vector<uint8_t> read;
     EXPECT_FALSE(readContainer(container(0xC0000001, ArchiveBuilder::pattern(64, 8)), read));
-    EXPECT_LOGGED(LOG_ERROR, kDataError);
+    EXPECT_LOGGED(LOG_ERROR, DATA_ERROR);
     // A valid zlib header followed by a corrupt deflate stream.
     std::vector<uint8_t> stream = compress(ArchiveBuilder::pattern(256, 8));
     for (size_t i = 2; i < stream.size(); ++i)
         stream[i] ^= 0xA5;
     LogCapture::instance().clear();
     EXPECT_FALSE(readContainer(container(0xC0000001, stream), read));
-    EXPECT_LOGGED(LOG_ERROR, kDataError);
+    EXPECT_LOGGED(LOG_ERROR, DATA_ERROR);
 }
 
 TEST_F(RSCFileTest, DeclaredSizeFarBeyondTheStreamIsRefusedBeforeAllocating)
@@ -235,13 +235,13 @@ TEST_F(RSCFileTest, DeclaredSizeFarBeyondTheStreamIsRefusedBeforeAllocating)
     // One byte of stream cannot inflate to 2047 << 19 bytes (about 1 GB).
     std::vector<uint8_t> read;
     EXPECT_FALSE(readContainer(container(0xC0000000 | 0x7FFF, {0x78}), read));
-    EXPECT_LOGGED(LOG_ERROR, kMemoryError);
+    EXPECT_LOGGED(LOG_ERROR, MEMORY_ERROR);
 }
 
 TEST_F(RSCFileTest, TotalBeyondThirtyTwoBitsIsAMemoryError)
 {
     std::vector<uint8_t> read;
     EXPECT_FALSE(readContainer(container(0xFFFFFFFF, compress(ArchiveBuilder::pattern(16, 9))), read));
-    EXPECT_LOGGED(LOG_ERROR, kMemoryError);
+    EXPECT_LOGGED(LOG_ERROR, MEMORY_ERROR);
 }
 } // namespace

@@ -16,7 +16,7 @@ struct KnownFormat {
     uint32_t masks[4]; // red, green, blue, alpha
 };
 
-const KnownFormat s_known[] = {
+const KnownFormat KNOWN[] = {
     {D3DFMT_DXT1, 8, 0, 0x4, {0, 0, 0, 0}},
     {D3DFMT_DXT2, 16, 0, 0x4, {0, 0, 0, 0}},
     {D3DFMT_DXT3, 16, 0, 0x4, {0, 0, 0, 0}},
@@ -38,14 +38,14 @@ const KnownFormat s_known[] = {
 
 const KnownFormat& knownFormat(D3DFORMAT format)
 {
-    for (const KnownFormat& known : s_known) {
+    for (const KnownFormat& known : KNOWN) {
         if (known.format == format) {
             return known;
         }
     }
     // A test asking for a format the builder cannot write must not quietly get another one.
     ADD_FAILURE() << "DdsBuilder cannot write format " << format;
-    return s_known[0];
+    return KNOWN[0];
 }
 
 } // namespace

@@ -34,7 +34,7 @@ public:
             entry.name = "texture_" + std::to_string(i);
             entry.record.width = 64;
             entry.record.height = 64;
-            entry.record.format = s_formatDXT1;
+            entry.record.format = FORMAT_DXT1;
             entry.record.mipLevelCount = 7;
             m_textures.push_back(std::move(entry));
         }
@@ -48,14 +48,14 @@ public:
 // through the index gives what a scan of the same list gives.
 TEST(BlockOffsetIndexTest, LookupsOverTheLargestLayoutEqualTheScan)
 {
-    const int count = static_cast<int>(WTDFile::s_maxTextureCount);
+    const int count = static_cast<int>(WTDFile::MAX_TEXTURE_COUNT);
     LargeArchive file(count);
     const int virtualCount = 2 * count + 3;
     std::vector<BlockTableItem> items(static_cast<size_t>(3 * count + 3), BlockTableItem{0, 0, nullptr});
     file.buildBlockTable(items.data(), static_cast<uint32_t>(virtualCount));
     BlockTableItem* physical = items.data() + virtualCount;
     uint32_t code = 0;
-    ASSERT_TRUE(WTDFile::packSegment(items.data(), virtualCount, WTDHeader::s_size, 5, code));
+    ASSERT_TRUE(WTDFile::packSegment(items.data(), virtualCount, WTDHeader::SIZE, 5, code));
     ASSERT_TRUE(WTDFile::packSegment(physical, count, 0, 6, code));
 
     const BlockOffsetIndex virtualBlocks(items.data(), virtualCount);

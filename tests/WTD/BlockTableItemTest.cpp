@@ -27,7 +27,7 @@ TEST(BlockTableItemTest, BlockTableListsEveryPieceWithItsOwner)
     entry.name = "abc";
     entry.record.width = 256;
     entry.record.height = 256;
-    entry.record.format = WTDFile::s_formatDXT1;
+    entry.record.format = WTDFile::FORMAT_DXT1;
     entry.record.mipLevelCount = 9;
     file.m_textures.resize(2);
     for (TextureEntry& copy : file.m_textures) {
@@ -63,7 +63,7 @@ TEST(BlockTableItemTest, TextureDataSizeCountsEveryLevelAndRefusesUnknownIndices
     TextureEntry entry;
     entry.record.width = 4;
     entry.record.height = 4;
-    entry.record.format = WTDFile::s_formatDXT1;
+    entry.record.format = WTDFile::FORMAT_DXT1;
     entry.record.mipLevelCount = 3;  // 8, 2 and 0 bytes: no minimum block
     file.m_textures.push_back(std::move(entry));
     EXPECT_EQ(10u, file.getTextureDataSize(0));

@@ -13,7 +13,7 @@
 
 namespace
 {
-constexpr uint32_t kMask = 0x0FFFFFFF;
+constexpr uint32_t MASK = 0x0FFFFFFF;
 
 uint32_t aligned(uint32_t size)
 {
@@ -50,7 +50,7 @@ std::vector<uint32_t> sortedPositions(const Packed& packed)
 {
     std::vector<uint32_t> positions;
     for (uint32_t offset : packed.offsets)
-        positions.push_back(offset & kMask);
+        positions.push_back(offset & MASK);
     std::sort(positions.begin(), positions.end());
     return positions;
 }
@@ -120,7 +120,7 @@ void literalPack(BlockTableItem* items, int count, uint32_t start, uint8_t tag, 
             bool gaveUp = false;
             for (int i = scan; i < count && !gaveUp; ++i)
             {
-                const uint32_t at = items[i].offset & kMask;
+                const uint32_t at = items[i].offset & MASK;
                 if (at > limit || at + aligned(items[i].size) <= limit)
                     continue;
                 scan = i;
@@ -162,7 +162,7 @@ void literalPack(BlockTableItem* items, int count, uint32_t start, uint8_t tag, 
     std::vector<std::pair<uint64_t, uint64_t>> ranges;
     for (const BlockTableItem& item : items)
     {
-        const uint64_t at = item.offset & kMask;
+        const uint64_t at = item.offset & MASK;
         if (at < start || at + item.size > declaredSize(code))
             return ::testing::AssertionFailure() << "block of " << item.size << " at " << at << " outside "
                                                  << declaredSize(code);
@@ -296,7 +296,7 @@ TEST(SegmentPackerTest, MovedBlockTakesTheBlocksBehindItAlong)
     ASSERT_TRUE(packed.accepted);
     EXPECT_EQ(0x60000000u, packed.offsets[0]);
     EXPECT_EQ(0x60020000u, packed.offsets[1]);
-    std::vector<uint32_t> small = {packed.offsets[2] & kMask, packed.offsets[3] & kMask, packed.offsets[4] & kMask};
+    std::vector<uint32_t> small = {packed.offsets[2] & MASK, packed.offsets[3] & MASK, packed.offsets[4] & MASK};
     std::sort(small.begin(), small.end());
     EXPECT_EQ((std::vector<uint32_t>{87392, 196608, 229376}), small);
     EXPECT_EQ(0x301Cu, packed.code);

@@ -44,7 +44,7 @@ TEST(TextureTOCItemTest, FieldsLieAtTheirOffsetsLittleEndian)
     item.floatParameters[5] = 2.0f;
     item.pixelDataPointer = 0x60000040;
     item.reserved4C[3] = 0xEE;
-    std::vector<unsigned char> bytes(TextureTOCItem::s_size + 8, 0xCD);
+    std::vector<unsigned char> bytes(TextureTOCItem::SIZE + 8, 0xCD);
     item.writeTo(bytes.data() + 4);
     const unsigned char* record = bytes.data() + 4;
     EXPECT_EQ((std::vector<unsigned char>{0x94, 0x1D, 0x6B, 0x00}),
@@ -77,12 +77,12 @@ TEST(TextureTOCItemTest, ReadBackGivesTheSameFields)
     item.recordEndPointer = 0x500000F0;
     item.reserved44 = 6;
     item.floatParameters[3] = -0.5f;
-    std::vector<unsigned char> bytes(TextureTOCItem::s_size);
+    std::vector<unsigned char> bytes(TextureTOCItem::SIZE);
     item.writeTo(bytes.data());
 
     TextureTOCItem read;
     ASSERT_TRUE(read.readFields(ByteReader(bytes.data(), bytes.size()), 0));
-    std::vector<unsigned char> again(TextureTOCItem::s_size);
+    std::vector<unsigned char> again(TextureTOCItem::SIZE);
     read.writeTo(again.data());
     EXPECT_EQ(bytes, again);
     EXPECT_EQ(-16, read.height);
@@ -92,7 +92,7 @@ TEST(TextureTOCItemTest, EveryBytePatternSurvivesReadingAndWriting)
 {
     // Any bytes at all, the float parameters holding signalling and quiet NaNs, an infinity and a
     // denormal: the program keeps fields it does not use, so they must come back bit for bit.
-    std::vector<unsigned char> bytes(TextureTOCItem::s_size);
+    std::vector<unsigned char> bytes(TextureTOCItem::SIZE);
     for (size_t i = 0; i < bytes.size(); ++i)
         bytes[i] = static_cast<unsigned char>(i * 37 + 11);
     const unsigned char floats[6][4] = {{0x01, 0x00, 0x80, 0x7F}, {0x01, 0x00, 0x80, 0xFF},
@@ -103,7 +103,7 @@ TEST(TextureTOCItemTest, EveryBytePatternSurvivesReadingAndWriting)
 
     TextureTOCItem read;
     ASSERT_TRUE(read.readFields(ByteReader(bytes.data(), bytes.size()), 0));
-    std::vector<unsigned char> again(TextureTOCItem::s_size);
+    std::vector<unsigned char> again(TextureTOCItem::SIZE);
     read.writeTo(again.data());
     // The type word is checked by the loader before the other fields are read.
     std::copy(bytes.begin(), bytes.begin() + 4, again.begin());
@@ -112,7 +112,7 @@ TEST(TextureTOCItemTest, EveryBytePatternSurvivesReadingAndWriting)
 
 TEST(TextureTOCItemTest, RecordOutsideTheBufferIsNotRead)
 {
-    std::vector<unsigned char> bytes(TextureTOCItem::s_size + 3, 0xFF);
+    std::vector<unsigned char> bytes(TextureTOCItem::SIZE + 3, 0xFF);
     TextureTOCItem read;
     EXPECT_FALSE(read.readFields(ByteReader(bytes.data(), bytes.size()), 4));
     EXPECT_EQ(0, read.width);

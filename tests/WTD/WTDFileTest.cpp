@@ -19,10 +19,10 @@
 
 namespace
 {
-const uint32_t kDXT1 = 0x31545844;
-const uint32_t kDXT5 = 0x35545844;
-const uint32_t kA8R8G8B8 = 21;
-const uint32_t kL8 = 50;
+const uint32_t DXT1 = 0x31545844;
+const uint32_t DXT5 = 0x35545844;
+const uint32_t A8R8G8B8 = 21;
+const uint32_t L8 = 50;
 
 std::string bytesOf(const std::vector<uint8_t>& bytes)
 {
@@ -88,7 +88,7 @@ protected:
     {
         LogCapture::instance().clear();
         m_file.reset();
-        m_file = std::make_unique<WTDFile>(path, m_device, WTDFile::s_wholeFile, 0);
+        m_file = std::make_unique<WTDFile>(path, m_device, WTDFile::WHOLE_FILE, 0);
         return *m_file;
     }
 
@@ -115,9 +115,9 @@ protected:
 TEST_F(WTDFileTest, LoadsRecordsNamesHashesAndPixels)
 {
     ArchiveBuilder builder;
-    builder.addTexture("grass", 8, 8, kDXT1, 3);
-    builder.addTexture("rock.dds", 16, 8, kDXT5, 4).record.stride = 16;
-    builder.addTexture("sky", 4, 4, kA8R8G8B8, 3).nameHash = 0x12345678;
+    builder.addTexture("grass", 8, 8, DXT1, 3);
+    builder.addTexture("rock.dds", 16, 8, DXT5, 4).record.stride = 16;
+    builder.addTexture("sky", 4, 4, A8R8G8B8, 3).nameHash = 0x12345678;
     WTDFile& file = open(builder);
 
     ASSERT_FALSE(file.hasLoadFailed());
@@ -131,7 +131,7 @@ TEST_F(WTDFileTest, LoadsRecordsNamesHashesAndPixels)
     EXPECT_EQ(0x12345678u, file.m_textures[2].nameHash);
     EXPECT_EQ(16, file.m_textures[1].record.width);
     EXPECT_EQ(8, file.m_textures[1].record.height);
-    EXPECT_EQ(kDXT5, file.m_textures[1].record.format);
+    EXPECT_EQ(DXT5, file.m_textures[1].record.format);
     EXPECT_EQ(4u, file.m_textures[1].record.mipLevelCount);
     EXPECT_EQ(16u, file.m_textures[1].record.stride);
     for (size_t i = 0; i < 3; ++i)
@@ -161,8 +161,8 @@ TEST_P(WTDFileTagTest, PointersReadAlikeWhateverTheirTag)
     ArchiveBuilder builder;
     builder.virtualTag = GetParam().virtualTag;
     builder.physicalTag = GetParam().physicalTag;
-    builder.addTexture("a", 8, 8, kDXT1, 2);
-    builder.addTexture("b", 4, 4, kL8, 3);
+    builder.addTexture("a", 8, 8, DXT1, 2);
+    builder.addTexture("b", 4, 4, L8, 3);
     WTDFile& file = open(builder);
     ASSERT_EQ(2u, file.m_textures.size());
     EXPECT_EQ("b", file.m_textures[1].name);
@@ -185,7 +185,7 @@ TEST_F(WTDFileTest, FailSafeCountWinsWhenItsTwoWordsAgree)
 {
     ArchiveBuilder builder;
     for (int i = 0; i < 7; ++i)
-        builder.addTexture("t" + std::to_string(i), 4, 4, kDXT1, 1);
+        builder.addTexture("t" + std::to_string(i), 4, 4, DXT1, 1);
     builder.header.textureCount = 5;
     builder.header.failSafeCount = 7;
     builder.header.failSafeCheck = 7;
@@ -208,7 +208,7 @@ TEST_F(WTDFileTest, FailSafeCountWinsWhenItsTwoWordsAgree)
 TEST_F(WTDFileTest, CountsFromHalfTheRangeUpMeanNoTextures)
 {
     ArchiveBuilder builder;
-    builder.addTexture("a", 4, 4, kDXT1, 1);
+    builder.addTexture("a", 4, 4, DXT1, 1);
     for (uint16_t count : {uint16_t(0x8000), uint16_t(0xFFFF), uint16_t(0)}) {
         builder.header.textureCount = count;
         WTDFile& file = open(builder);
@@ -221,10 +221,10 @@ TEST_F(WTDFileTest, NamesKeepFiftyEightCharactersAndLoseTheirPrefix)
 {
     ArchiveBuilder builder;
     const std::string seventy(70, 'n');
-    builder.addTexture(seventy, 4, 4, kDXT1, 1);
-    builder.addTexture("noprefix", 4, 4, kDXT1, 1).prefix = "";
-    builder.addTexture("abc", 4, 4, kDXT1, 1).prefix = "";
-    builder.addTexture("dir\\x", 4, 4, kDXT1, 1).prefix = "other:";
+    builder.addTexture(seventy, 4, 4, DXT1, 1);
+    builder.addTexture("noprefix", 4, 4, DXT1, 1).prefix = "";
+    builder.addTexture("abc", 4, 4, DXT1, 1).prefix = "";
+    builder.addTexture("dir\\x", 4, 4, DXT1, 1).prefix = "other:";
     WTDFile& file = open(builder);
     EXPECT_EQ(seventy.substr(0, 58), file.m_textures[0].name);
     EXPECT_EQ("ix", file.m_textures[1].name);
@@ -237,8 +237,8 @@ TEST_F(WTDFileTest, NamesKeepFiftyEightCharactersAndLoseTheirPrefix)
 TEST_F(WTDFileTest, WrongRecordTypeKeepsANewEntry)
 {
     ArchiveBuilder builder;
-    builder.addTexture("bad", 8, 8, kDXT1, 2).record.itemType = 0xFFFFFFFE;
-    builder.addTexture("good", 4, 4, kDXT1, 1);
+    builder.addTexture("bad", 8, 8, DXT1, 2).record.itemType = 0xFFFFFFFE;
+    builder.addTexture("good", 4, 4, DXT1, 1);
     WTDFile& file = open(builder);
     EXPECT_FALSE(file.hasLoadFailed());
     EXPECT_LOGGED_LINE(LOG_ERROR, "WTDFile::loadTOC(271) - Not a valid texture TOC item: -2");
@@ -256,7 +256,7 @@ TEST_F(WTDFileTest, WrongRecordTypeKeepsANewEntry)
 TEST_F(WTDFileTest, NonNormalTextureIsReportedAndLoaded)
 {
     ArchiveBuilder builder;
-    builder.addTexture("odd", 4, 4, kDXT1, 1).record.textureKind = 3;
+    builder.addTexture("odd", 4, 4, DXT1, 1).record.textureKind = 3;
     WTDFile& file = open(builder);
     EXPECT_LOGGED_LINE(LOG_ERROR,
                        "WTDFile::loadTOC(242) - OMG Ponies we found a non normal texture: archive.wtd");
@@ -267,10 +267,10 @@ TEST_F(WTDFileTest, NonNormalTextureIsReportedAndLoaded)
 TEST_F(WTDFileTest, TextureThatCannotBeCreatedStaysWithoutTexture)
 {
     ArchiveBuilder builder;
-    builder.addTexture("first", 4, 4, kDXT1, 1);
-    builder.addTexture("second", 4, 4, kDXT5, 1);
+    builder.addTexture("first", 4, 4, DXT1, 1);
+    builder.addTexture("second", 4, 4, DXT5, 1);
     builder.writeTo("archive.wtd");
-    TestHooks::failNextTextureCreation(static_cast<D3DFORMAT>(kDXT5));
+    TestHooks::failNextTextureCreation(static_cast<D3DFORMAT>(DXT5));
     WTDFile& file = openPath("archive.wtd");
     EXPECT_FALSE(file.hasLoadFailed());
     EXPECT_LOGGED_LINE(LOG_ERROR, "WTDFile::loadTextures(331) - Failed to create texture 1: second");
@@ -282,7 +282,7 @@ TEST_F(WTDFileTest, TextureThatCannotBeCreatedStaysWithoutTexture)
 TEST_F(WTDFileTest, ZeroLevelsMakeAFullChainWithNothingCopied)
 {
     ArchiveBuilder builder;
-    builder.addTexture("none", 8, 8, kDXT1, 0);
+    builder.addTexture("none", 8, 8, DXT1, 0);
     WTDFile& file = open(builder);
     ASSERT_NE(nullptr, file.m_textures[0].texture.get());
     EXPECT_EQ(4u, file.m_textures[0].texture->GetLevelCount());
@@ -292,7 +292,7 @@ TEST_F(WTDFileTest, ZeroLevelsMakeAFullChainWithNothingCopied)
 TEST_F(WTDFileTest, WideFormatsAreStoredAtFullSize)
 {
     ArchiveBuilder builder;
-    ArchiveBuilder::Texture& texture = builder.addTexture("wide", 4, 2, kA8R8G8B8, 3);
+    ArchiveBuilder::Texture& texture = builder.addTexture("wide", 4, 2, A8R8G8B8, 3);
     EXPECT_EQ((4 * 2 + 2 * 1 + 1 * 1) * 4u, texture.pixels.size());
     WTDFile& file = open(builder);
     expectPixels(file.m_textures[0], builder.textures[0]);
@@ -303,7 +303,7 @@ TEST_F(WTDFileTest, WideFormatsAreStoredAtFullSize)
 TEST_F(WTDFileTest, ContainerAtAnOffsetOfALargerFile)
 {
     ArchiveBuilder builder;
-    builder.addTexture("inner", 4, 4, kDXT1, 1);
+    builder.addTexture("inner", 4, 4, DXT1, 1);
     const std::vector<uint8_t> archive = builder.build();
     writeFile("packed.bin", std::string(100, 'x') + bytesOf(archive) + std::string(50, 'y'));
     WTDFile file("packed.bin", m_device, static_cast<uint32_t>(archive.size()), 100);
@@ -330,8 +330,8 @@ TEST_F(WTDFileTest, EmptyArchiveHasNothing)
 TEST_F(WTDFileTest, DestroyingTheArchiveReleasesEveryTextureOnce)
 {
     ArchiveBuilder builder;
-    builder.addTexture("a", 4, 4, kDXT1, 1);
-    builder.addTexture("b", 8, 8, kDXT5, 2);
+    builder.addTexture("a", 4, 4, DXT1, 1);
+    builder.addTexture("b", 8, 8, DXT5, 2);
     WTDFile& file = open(builder);
     std::vector<IDirect3DTexture9*> textures;
     for (const TextureEntry& entry : file.m_textures) {
@@ -381,7 +381,7 @@ TEST_F(WTDFileTest, PercentInAPathIsShownVerbatim)
 TEST_F(WTDFileTest, WrongContainerMagicLogsInOrder)
 {
     ArchiveBuilder builder;
-    builder.addTexture("a", 4, 4, kDXT1, 1);
+    builder.addTexture("a", 4, 4, DXT1, 1);
     builder.container.magic = 0x06435352;
     WTDFile& file = open(builder);
     EXPECT_TRUE(file.hasLoadFailed());
@@ -397,7 +397,7 @@ TEST_F(WTDFileTest, WrongContainerMagicLogsInOrder)
 TEST_F(WTDFileTest, WrongDictionaryMagicFailsTheLoad)
 {
     ArchiveBuilder builder;
-    builder.addTexture("a", 4, 4, kDXT1, 1);
+    builder.addTexture("a", 4, 4, DXT1, 1);
     builder.header.magic = 0x00695385;
     WTDFile& file = open(builder);
     EXPECT_TRUE(file.hasLoadFailed());
@@ -441,7 +441,7 @@ TEST_F(WTDFileTest, BodyShorterThanTheHeaderFailsTheLoad)
 TEST_F(WTDFileTest, TablesOutsideTheBodyFailTheLoad)
 {
     ArchiveBuilder builder;
-    builder.addTexture("a", 4, 4, kDXT1, 1);
+    builder.addTexture("a", 4, 4, DXT1, 1);
     builder.header.hashTableOffset = 0x5FFFFFF0;
     EXPECT_TRUE(open(builder).hasLoadFailed());
     EXPECT_TRUE(m_file->m_textures.empty());
@@ -475,8 +475,8 @@ TEST_F(WTDFileTest, TablesOutsideTheBodyFailTheLoad)
 TEST_F(WTDFileTest, RecordOutsideTheBodyKeepsANewEntry)
 {
     ArchiveBuilder builder;
-    builder.addTexture("far", 4, 4, kDXT1, 1).recordPointer = 0x50FFFFF0;
-    builder.addTexture("near", 4, 4, kDXT1, 1);
+    builder.addTexture("far", 4, 4, DXT1, 1).recordPointer = 0x50FFFFF0;
+    builder.addTexture("near", 4, 4, DXT1, 1);
     WTDFile& file = open(builder);
     EXPECT_FALSE(file.hasLoadFailed());
     EXPECT_LOGGED_CONTAINS(LOG_ERROR,
@@ -490,7 +490,7 @@ TEST_F(WTDFileTest, RecordOutsideTheBodyKeepsANewEntry)
 TEST_F(WTDFileTest, RecordRunningPastTheBodyEndIsNotRead)
 {
     ArchiveBuilder builder;
-    builder.addTexture("edge", 4, 4, kDXT1, 1);
+    builder.addTexture("edge", 4, 4, DXT1, 1);
     const std::vector<uint8_t> archive = builder.build();
     uint32_t virtualSize = 0;
     uint32_t physicalSize = 0;
@@ -506,8 +506,8 @@ TEST_F(WTDFileTest, RecordRunningPastTheBodyEndIsNotRead)
 TEST_F(WTDFileTest, NamePointersPastTheEndGiveEmptyNames)
 {
     ArchiveBuilder builder;
-    builder.addTexture("kept", 4, 4, kDXT1, 1);
-    builder.addTexture("lost", 4, 4, kDXT1, 1).namePointer = 0x5FFFFFFF;
+    builder.addTexture("kept", 4, 4, DXT1, 1);
+    builder.addTexture("lost", 4, 4, DXT1, 1).namePointer = 0x5FFFFFFF;
     WTDFile& file = open(builder);
     EXPECT_FALSE(file.hasLoadFailed());
     EXPECT_EQ("kept", file.m_textures[0].name);
@@ -522,7 +522,7 @@ TEST_F(WTDFileTest, NameWithoutNulStopsAtTheEndOfTheBody)
 {
     // The body's last bytes are a name with no NUL: reading stops at the end of the body.
     ArchiveBuilder builder;
-    builder.addTexture("x", 4, 4, kDXT1, 0);
+    builder.addTexture("x", 4, 4, DXT1, 0);
     uint32_t virtualSize = 0;
     uint32_t physicalSize = 0;
     std::vector<uint8_t> body = builder.buildBody(virtualSize, physicalSize);
@@ -545,8 +545,8 @@ TEST_F(WTDFileTest, NameWithoutNulStopsAtTheEndOfTheBody)
 TEST_F(WTDFileTest, PixelsPastTheEndAreLeftZeroWithAWarning)
 {
     ArchiveBuilder builder;
-    builder.addTexture("cut", 16, 16, kDXT1, 1); // 128 bytes, of which the body holds 16
-    builder.addTexture("gone", 4, 4, kDXT1, 1).pixelPointer = 0x6FFFFFFF;
+    builder.addTexture("cut", 16, 16, DXT1, 1); // 128 bytes, of which the body holds 16
+    builder.addTexture("gone", 4, 4, DXT1, 1).pixelPointer = 0x6FFFFFFF;
     uint32_t virtualSize = 0;
     uint32_t physicalSize = 0;
     builder.buildBody(virtualSize, physicalSize);
@@ -567,9 +567,9 @@ TEST_F(WTDFileTest, PixelsPastTheEndAreLeftZeroWithAWarning)
 TEST_F(WTDFileTest, NegativeDimensionsCreateNoTexture)
 {
     ArchiveBuilder builder;
-    ArchiveBuilder::Texture& texture = builder.addTexture("neg", -4, 4, kDXT1, 1);
+    ArchiveBuilder::Texture& texture = builder.addTexture("neg", -4, 4, DXT1, 1);
     EXPECT_TRUE(texture.pixels.empty());
-    builder.addTexture("ok", 4, 4, kDXT1, 1);
+    builder.addTexture("ok", 4, 4, DXT1, 1);
     WTDFile& file = open(builder);
     EXPECT_FALSE(file.hasLoadFailed());
     EXPECT_LOGGED(LOG_ERROR, "Failed to create texture 0: neg");
@@ -580,7 +580,7 @@ TEST_F(WTDFileTest, NegativeDimensionsCreateNoTexture)
 TEST_F(WTDFileTest, TwoHundredFiftyFiveLevelsLoadWhatTheTextureHolds)
 {
     ArchiveBuilder builder;
-    ArchiveBuilder::Texture& texture = builder.addTexture("deep", 16, 16, kDXT1, 255);
+    ArchiveBuilder::Texture& texture = builder.addTexture("deep", 16, 16, DXT1, 255);
     EXPECT_EQ(128u + 32u + 8u + 2u, texture.pixels.size());
     WTDFile& file = open(builder);
     EXPECT_FALSE(file.hasLoadFailed());
@@ -597,7 +597,7 @@ TEST_F(WTDFileTest, RecordsClaimingMoreThanTheArchiveHoldsAreNotCreated)
     // may not take more texture memory than its body and a fixed allowance.
     ArchiveBuilder builder;
     for (int i = 0; i < 20; ++i)
-        builder.addTexture("big" + std::to_string(i), 1024, 1024, kA8R8G8B8, 1).pixels.clear();
+        builder.addTexture("big" + std::to_string(i), 1024, 1024, A8R8G8B8, 1).pixels.clear();
     WTDFile& file = open(builder);
     EXPECT_FALSE(file.hasLoadFailed());
     ASSERT_EQ(20u, file.m_textures.size());
@@ -622,7 +622,7 @@ TEST_F(WTDFileTest, DeclaredBodyFarBeyondTheStreamIsRefused)
 TEST_F(WTDFileTest, StreamLongerThanTheDeclaredBodyIsRefused)
 {
     ArchiveBuilder builder;
-    builder.addTexture("a", 64, 64, kDXT1, 1);
+    builder.addTexture("a", 64, 64, DXT1, 1);
     builder.container.flags = 0xC0000001;
     EXPECT_TRUE(open(builder).hasLoadFailed());
     EXPECT_LOGGED(LOG_ERROR, "Decompression of file data failed, zlib error: Z Buffer error");
@@ -631,7 +631,7 @@ TEST_F(WTDFileTest, StreamLongerThanTheDeclaredBodyIsRefused)
 TEST_F(WTDFileTest, BytesAfterTheStreamAreIgnored)
 {
     ArchiveBuilder builder;
-    builder.addTexture("a", 4, 4, kDXT1, 1);
+    builder.addTexture("a", 4, 4, DXT1, 1);
     builder.container.trailingBytes = ArchiveBuilder::pattern(300, 1);
     WTDFile& file = open(builder);
     EXPECT_FALSE(file.hasLoadFailed());
@@ -654,14 +654,14 @@ TEST_F(WTDFileTest, TinyFilesFailCleanly)
 TEST_F(WTDFileTest, ReloadReadsTheFileAsItNowStands)
 {
     ArchiveBuilder small;
-    small.addTexture("one", 4, 4, kDXT1, 1);
+    small.addTexture("one", 4, 4, DXT1, 1);
     WTDFile& file = open(small);
     file.setModified(true);
 
     // The file grows: the length measured at the first load would cut the new stream.
     ArchiveBuilder large;
-    large.addTexture("two", 64, 64, kDXT5, 3);
-    large.addTexture("three", 32, 32, kDXT1, 2);
+    large.addTexture("two", 64, 64, DXT5, 3);
+    large.addTexture("three", 32, 32, DXT1, 2);
     ASSERT_GT(large.build().size(), small.build().size());
     large.writeTo("archive.wtd");
     LogCapture::instance().clear();
@@ -678,7 +678,7 @@ TEST_F(WTDFileTest, ReloadReadsTheFileAsItNowStands)
 TEST_F(WTDFileTest, ReloadAfterASaveThatGrewTheFile)
 {
     ArchiveBuilder builder;
-    builder.addTexture("small", 4, 4, kDXT1, 1);
+    builder.addTexture("small", 4, 4, DXT1, 1);
     WTDFile& file = open(builder);
     const uint32_t lengthBefore = file.getFileSize();
 
@@ -687,9 +687,9 @@ TEST_F(WTDFileTest, ReloadAfterASaveThatGrewTheFile)
     grown.name = "grown";
     grown.record.width = 256;
     grown.record.height = 256;
-    grown.record.format = kDXT5;
+    grown.record.format = DXT5;
     grown.record.mipLevelCount = 9;
-    ASSERT_TRUE(SUCCEEDED(D3DXCreateTexture(m_device, 256, 256, 9, 0, static_cast<D3DFORMAT>(kDXT5),
+    ASSERT_TRUE(SUCCEEDED(D3DXCreateTexture(m_device, 256, 256, 9, 0, static_cast<D3DFORMAT>(DXT5),
                                             D3DPOOL_MANAGED, grown.texture.put())));
     const std::vector<uint8_t> pixels = ArchiveBuilder::pattern(65536, 42);
     D3DLOCKED_RECT locked;
@@ -714,7 +714,7 @@ TEST_F(WTDFileTest, ReloadAfterASaveThatGrewTheFile)
 TEST_F(WTDFileTest, ReloadOfADeletedFileKeepsEverything)
 {
     ArchiveBuilder builder;
-    builder.addTexture("kept", 4, 4, kDXT1, 1);
+    builder.addTexture("kept", 4, 4, DXT1, 1);
     WTDFile& file = open(builder);
     ASSERT_EQ(0, std::remove("archive.wtd"));
     EXPECT_FALSE(file.reloadFile());
@@ -729,7 +729,7 @@ TEST_F(WTDFileTest, ReloadOfADeletedFileKeepsEverything)
 TEST_F(WTDFileTest, ReloadOfAFolderKeepsEverything)
 {
     ArchiveBuilder builder;
-    builder.addTexture("kept", 4, 4, kDXT1, 1);
+    builder.addTexture("kept", 4, 4, DXT1, 1);
     WTDFile& file = open(builder);
     ASSERT_EQ(0, std::remove("archive.wtd"));
     ASSERT_EQ(0, system("mkdir archive.wtd"));
@@ -743,8 +743,8 @@ TEST_F(WTDFileTest, ReloadOfAFolderKeepsEverything)
 TEST_F(WTDFileTest, FailedReloadIsReportedAndLeavesNoTextures)
 {
     ArchiveBuilder builder;
-    builder.addTexture("a", 4, 4, kDXT1, 1);
-    builder.addTexture("b", 4, 4, kDXT1, 1);
+    builder.addTexture("a", 4, 4, DXT1, 1);
+    builder.addTexture("b", 4, 4, DXT1, 1);
     WTDFile& file = open(builder);
     IDirect3DTexture9* old = file.m_textures[0].texture.get();
     old->AddRef();
@@ -776,37 +776,37 @@ TEST(WTDFileLevelTest, LevelSizesFollowTheFormat)
     const std::vector<uint64_t> dxt1 = {32768, 8192, 2048, 512, 128, 32, 8, 2, 0};
     const std::vector<uint64_t> dxt5 = {65536, 16384, 4096, 1024, 256, 64, 16, 4, 1};
     for (uint32_t level = 0; level < 9; ++level) {
-        EXPECT_EQ(dxt1[level], WTDFile::getLevelSize(kDXT1, 256, 256, level)) << level;
-        EXPECT_EQ(dxt5[level], WTDFile::getLevelSize(kDXT5, 256, 256, level)) << level;
+        EXPECT_EQ(dxt1[level], WTDFile::getLevelSize(DXT1, 256, 256, level)) << level;
+        EXPECT_EQ(dxt5[level], WTDFile::getLevelSize(DXT5, 256, 256, level)) << level;
     }
-    EXPECT_EQ(8u, WTDFile::getLevelSize(kDXT1, 4, 4, 0));
-    EXPECT_EQ(2u, WTDFile::getLevelSize(kDXT1, 4, 4, 1));
-    EXPECT_EQ(0u, WTDFile::getLevelSize(kDXT1, 4, 4, 2));
-    EXPECT_EQ(64u * 32u, WTDFile::getLevelSize(kL8, 64, 32, 0));
-    EXPECT_EQ(64u * 32u / 16u, WTDFile::getLevelSize(kL8, 64, 32, 2));
+    EXPECT_EQ(8u, WTDFile::getLevelSize(DXT1, 4, 4, 0));
+    EXPECT_EQ(2u, WTDFile::getLevelSize(DXT1, 4, 4, 1));
+    EXPECT_EQ(0u, WTDFile::getLevelSize(DXT1, 4, 4, 2));
+    EXPECT_EQ(64u * 32u, WTDFile::getLevelSize(L8, 64, 32, 0));
+    EXPECT_EQ(64u * 32u / 16u, WTDFile::getLevelSize(L8, 64, 32, 2));
 }
 
 TEST(WTDFileLevelTest, WideFormatsKeepEveryPixel)
 {
     EXPECT_EQ(256u * 256u * 4u, WTDFile::getLevelSize(32, 256, 256, 0));
-    EXPECT_EQ(128u * 128u * 4u, WTDFile::getLevelSize(kA8R8G8B8, 256, 256, 1));
-    EXPECT_EQ(4u, WTDFile::getLevelSize(kA8R8G8B8, 256, 256, 8));
-    EXPECT_EQ(4u, WTDFile::getLevelSize(kA8R8G8B8, 256, 256, 12));
+    EXPECT_EQ(128u * 128u * 4u, WTDFile::getLevelSize(A8R8G8B8, 256, 256, 1));
+    EXPECT_EQ(4u, WTDFile::getLevelSize(A8R8G8B8, 256, 256, 8));
+    EXPECT_EQ(4u, WTDFile::getLevelSize(A8R8G8B8, 256, 256, 12));
     EXPECT_EQ(2u * 1u * 2u, WTDFile::getLevelSize(23 /* R5G6B5 */, 4, 2, 1));
     EXPECT_EQ(4u * 2u * 3u, WTDFile::getLevelSize(20 /* R8G8B8 */, 4, 2, 0));
 }
 
 TEST(WTDFileLevelTest, DegenerateLevelsTakeNothing)
 {
-    EXPECT_EQ(0u, WTDFile::getLevelSize(kDXT5, 0, 256, 0));
-    EXPECT_EQ(0u, WTDFile::getLevelSize(kDXT5, -256, 256, 0));
-    EXPECT_EQ(0u, WTDFile::getLevelSize(kA8R8G8B8, 16, -1, 0));
-    EXPECT_EQ(0u, WTDFile::getLevelSize(kDXT1, 32767, 32767, 31));
-    EXPECT_EQ(0u, WTDFile::getLevelSize(kDXT5, 32767, 32767, 32));
-    EXPECT_EQ(0u, WTDFile::getLevelSize(kA8R8G8B8, 32767, 32767, 63));
-    EXPECT_EQ(0u, WTDFile::getLevelSize(kDXT5, 32767, 32767, 254));
+    EXPECT_EQ(0u, WTDFile::getLevelSize(DXT5, 0, 256, 0));
+    EXPECT_EQ(0u, WTDFile::getLevelSize(DXT5, -256, 256, 0));
+    EXPECT_EQ(0u, WTDFile::getLevelSize(A8R8G8B8, 16, -1, 0));
+    EXPECT_EQ(0u, WTDFile::getLevelSize(DXT1, 32767, 32767, 31));
+    EXPECT_EQ(0u, WTDFile::getLevelSize(DXT5, 32767, 32767, 32));
+    EXPECT_EQ(0u, WTDFile::getLevelSize(A8R8G8B8, 32767, 32767, 63));
+    EXPECT_EQ(0u, WTDFile::getLevelSize(DXT5, 32767, 32767, 254));
     // The largest record is computed without wrapping.
-    EXPECT_EQ(32767ull * 32767ull * 4ull, WTDFile::getLevelSize(kA8R8G8B8, 32767, 32767, 0));
+    EXPECT_EQ(32767ull * 32767ull * 4ull, WTDFile::getLevelSize(A8R8G8B8, 32767, 32767, 0));
 }
 
 TEST(WTDFileLevelTest, PixelDataSizeSumsTheLevels)
@@ -814,7 +814,7 @@ TEST(WTDFileLevelTest, PixelDataSizeSumsTheLevels)
     TextureTOCItem record;
     record.width = 256;
     record.height = 256;
-    record.format = kDXT1;
+    record.format = DXT1;
     record.mipLevelCount = 9;
     EXPECT_EQ(43690u, WTDFile::getPixelDataSize(record));
     record.mipLevelCount = 0;
@@ -860,7 +860,7 @@ TEST(WTDFileLevelTest, FindBlockOffsetAndValidIndex)
 class WTDFileSortTest : public ::testing::Test
 {
 protected:
-    void add(const std::string& name, uint32_t format = kDXT1, int16_t width = 4, int16_t height = 4)
+    void add(const std::string& name, uint32_t format = DXT1, int16_t width = 4, int16_t height = 4)
     {
         TextureEntry entry;
         entry.name = name;
@@ -953,9 +953,9 @@ TEST_F(WTDFileSortTest, ByNameIsByteWise)
 
 TEST_F(WTDFileSortTest, ByFormatWidthAndHeightDescending)
 {
-    add("dxt1", kDXT1, 8, 64);
-    add("argb", kA8R8G8B8, 256, 2);
-    add("dxt5", kDXT5, 16, 16);
+    add("dxt1", DXT1, 8, 64);
+    add("argb", A8R8G8B8, 256, 2);
+    add("dxt5", DXT5, 16, 16);
     add("high", 0x80000000u, 1, 1);
     m_file.sortTextures(1, true);
     EXPECT_EQ((std::vector<std::string>{"dxt5", "dxt1", "argb", "high"}), names());
@@ -983,8 +983,8 @@ TEST_F(WTDFileSortTest, UnknownColumnOnlyReversesOrMarks)
 
 TEST_F(WTDFileSortTest, EqualNamesAreBothKept)
 {
-    add("same", kDXT1);
-    add("same", kDXT5);
+    add("same", DXT1);
+    add("same", DXT5);
     m_file.sortTextures(0, true);
     EXPECT_EQ(2u, m_file.m_textures.size());
     EXPECT_EQ((std::vector<std::string>{"same", "same"}), names());
@@ -1004,10 +1004,10 @@ TEST(WTDFileFuzzSeeds, DISABLED_WriteSeeds)
     write("empty.wtd", ArchiveBuilder());
 
     ArchiveBuilder mixed;
-    mixed.addTexture("grass.dds", 8, 8, kDXT1, 4);
-    mixed.addTexture("rock", 8, 4, kDXT5, 2);
-    mixed.addTexture("sky", 4, 4, kA8R8G8B8, 3);
-    mixed.addTexture("mask", 4, 4, kL8, 1);
+    mixed.addTexture("grass.dds", 8, 8, DXT1, 4);
+    mixed.addTexture("rock", 8, 4, DXT5, 2);
+    mixed.addTexture("sky", 4, 4, A8R8G8B8, 3);
+    mixed.addTexture("mask", 4, 4, L8, 1);
     write("mixed.wtd", mixed);
 
     ArchiveBuilder untagged = mixed;

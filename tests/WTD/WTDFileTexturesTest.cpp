@@ -286,7 +286,7 @@ TEST_F(WTDFileTexturesTest, AddsDdsFilesOfIndependentToolsWithTheirRecordAndLeve
         EXPECT_EQ(entry.record.format, c.format);
         EXPECT_EQ(entry.record.mipLevelCount, c.levels);
         EXPECT_EQ(entry.record.stride, c.stride);
-        EXPECT_EQ(entry.record.itemType, TextureTOCItem::s_validItemType);
+        EXPECT_EQ(entry.record.itemType, TextureTOCItem::VALID_ITEM_TYPE);
         EXPECT_EQ(entry.record.floatParameters[0], 1.0f);
         ASSERT_EQ(entry.texture->GetLevelCount(), c.levels);
         ASSERT_EQ(file.levels.size(), c.levels);
@@ -683,7 +683,7 @@ TEST_F(WTDFileTexturesTest, AddSaveReopenExtractGivesBackTheOriginalLevels)
         added(file);
     ASSERT_TRUE(m_archive->saveFile("saved.wtd", 0)) << LogCapture::instance().describe();
 
-    WTDFile reopened("saved.wtd", m_device, WTDFile::s_wholeFile, 0);
+    WTDFile reopened("saved.wtd", m_device, WTDFile::WHOLE_FILE, 0);
     ASSERT_FALSE(reopened.hasLoadFailed());
     ASSERT_EQ(reopened.m_textures.size(), std::size(files));
     fs::create_directory("out");

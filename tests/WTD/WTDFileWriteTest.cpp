@@ -26,7 +26,7 @@
 
 namespace
 {
-constexpr uint32_t kMask = 0x0FFFFFFF;
+constexpr uint32_t MASK = 0x0FFFFFFF;
 
 // An archive whose read-only flag a test can raise (nothing in the archive code sets it).
 class TestArchive : public WTDFile
@@ -180,11 +180,11 @@ protected:
             texture.pixels.insert(texture.pixels.end(), level.begin(), level.end());
         ASSERT_TRUE(builder.writeTo("in.wtd")) << what;
         {
-            WTDFile original("in.wtd", nullptr, WTDFile::s_wholeFile, 0);
+            WTDFile original("in.wtd", nullptr, WTDFile::WHOLE_FILE, 0);
             ASSERT_FALSE(original.hasLoadFailed()) << what;
             ASSERT_TRUE(original.saveFile("out.wtd", 0)) << what;
         }
-        WTDFile reread("out.wtd", nullptr, WTDFile::s_wholeFile, 0);
+        WTDFile reread("out.wtd", nullptr, WTDFile::WHOLE_FILE, 0);
         ASSERT_EQ(1u, reread.m_textures.size()) << what;
         const IDirect3DTexture9* held = reread.m_textures[0].texture.get();
         ASSERT_NE(nullptr, held) << what;
@@ -247,14 +247,14 @@ TEST_F(WTDFileWriteTest, EmptyArchiveIsTheHeaderInAPageOfFiller)
 TEST_F(WTDFileWriteTest, ReadWriteReadKeepsEntriesAndPixelsAndRewritesTheSameBody)
 {
     writeSampleArchive("in.wtd");
-    WTDFile original("in.wtd", nullptr, WTDFile::s_wholeFile, 0);
+    WTDFile original("in.wtd", nullptr, WTDFile::WHOLE_FILE, 0);
     ASSERT_FALSE(original.hasLoadFailed());
     ASSERT_EQ(3u, original.m_textures.size());
     original.setModified(true);
     ASSERT_TRUE(original.saveFile("out.wtd", 0));
     EXPECT_FALSE(original.isModified());
 
-    WTDFile reread("out.wtd", nullptr, WTDFile::s_wholeFile, 0);
+    WTDFile reread("out.wtd", nullptr, WTDFile::WHOLE_FILE, 0);
     ASSERT_FALSE(reread.hasLoadFailed());
     ASSERT_EQ(original.m_textures.size(), reread.m_textures.size());
     for (size_t i = 0; i < reread.m_textures.size(); ++i)
@@ -317,7 +317,7 @@ TEST_F(WTDFileWriteTest, DepthStencilAndBiasedFormatsKeepTheirFullLevels)
 TEST_F(WTDFileWriteTest, RecordsTablesAndNamesPointAtEachOther)
 {
     writeSampleArchive("in.wtd");
-    WTDFile file("in.wtd", nullptr, WTDFile::s_wholeFile, 0);
+    WTDFile file("in.wtd", nullptr, WTDFile::WHOLE_FILE, 0);
     ASSERT_TRUE(file.saveFile("", 0));
     const Container container = inflateContainer(readFile("in.wtd"));
     const std::vector<uint8_t>& body = container.body;
@@ -330,20 +330,20 @@ TEST_F(WTDFileWriteTest, RecordsTablesAndNamesPointAtEachOther)
     for (uint32_t i = 0; i < 3; ++i)
     {
         const TextureEntry& entry = file.m_textures[i];
-        EXPECT_EQ(entry.nameHash, u32At(body, (hashes & kMask) + 4 * i));
-        const uint32_t record = u32At(body, (pointers & kMask) + 4 * i);
+        EXPECT_EQ(entry.nameHash, u32At(body, (hashes & MASK) + 4 * i));
+        const uint32_t record = u32At(body, (pointers & MASK) + 4 * i);
         EXPECT_EQ(entry.recordOffset, record);
         EXPECT_EQ(5u, record >> 28);
-        EXPECT_EQ(0x006B1D94u, u32At(body, record & kMask));
-        EXPECT_EQ(i == 2 ? 0u : record + 80, u32At(body, (record & kMask) + 64));
-        EXPECT_EQ(0u, u32At(body, (record & kMask) + 68));
-        const uint32_t name = u32At(body, (record & kMask) + 20);
-        EXPECT_EQ("pack:/" + entry.name, std::string(reinterpret_cast<const char*>(body.data() + (name & kMask))));
-        const uint32_t pixels = u32At(body, (record & kMask) + 72);
+        EXPECT_EQ(0x006B1D94u, u32At(body, record & MASK));
+        EXPECT_EQ(i == 2 ? 0u : record + 80, u32At(body, (record & MASK) + 64));
+        EXPECT_EQ(0u, u32At(body, (record & MASK) + 68));
+        const uint32_t name = u32At(body, (record & MASK) + 20);
+        EXPECT_EQ("pack:/" + entry.name, std::string(reinterpret_cast<const char*>(body.data() + (name & MASK))));
+        const uint32_t pixels = u32At(body, (record & MASK) + 72);
         EXPECT_EQ(6u, pixels >> 28);
         const std::vector<uint8_t> expected = levelBytes(entry);
         EXPECT_TRUE(std::equal(expected.begin(), expected.end(),
-                               body.begin() + container.virtualSize + (pixels & kMask)));
+                               body.begin() + container.virtualSize + (pixels & MASK)));
     }
 }
 
@@ -369,7 +369,7 @@ TEST_F(WTDFileWriteTest, BlocksLargerThanTheReservedOneArePlacedAt32)
                                                                           : many.m_textures[0].recordOffset;
     EXPECT_EQ(expected, u32At(body, 32));  // the table replaces the header's zero word
 
-    WTDFile reread("many.wtd", nullptr, WTDFile::s_wholeFile, 0);
+    WTDFile reread("many.wtd", nullptr, WTDFile::WHOLE_FILE, 0);
     ASSERT_EQ(129u, reread.m_textures.size());
     for (size_t i = 0; i < 129; ++i)
     {
@@ -389,7 +389,7 @@ TEST_F(WTDFileWriteTest, LevelsAreCopiedOnlyAsFarAsTheTextureHoldsThem)
     const Container container = inflateContainer(readFile("short.wtd"));
     for (const TextureEntry& entry : file.m_textures)
     {
-        const uint8_t* pixels = container.body.data() + container.virtualSize + (entry.record.pixelDataPointer & kMask);
+        const uint8_t* pixels = container.body.data() + container.virtualSize + (entry.record.pixelDataPointer & MASK);
         const size_t size = static_cast<size_t>(WTDFile::getPixelDataSize(entry.record));
         const size_t copied = entry.texture.get() ? 8 : 0;
         EXPECT_TRUE(std::all_of(pixels, pixels + copied, [](uint8_t b) { return b == 0; })) << entry.name;
@@ -418,7 +418,7 @@ TEST_F(WTDFileWriteTest, LevelsThatCannotBeLockedKeepTheFiller)
     texture->UnlockRect(0);
     const Container container = inflateContainer(readFile("locked.wtd"));
     const uint8_t* pixels =
-        container.body.data() + container.virtualSize + (file.m_textures[0].record.pixelDataPointer & kMask);
+        container.body.data() + container.virtualSize + (file.m_textures[0].record.pixelDataPointer & MASK);
     EXPECT_TRUE(std::all_of(pixels, pixels + 32, [](uint8_t b) { return b == 0xCD; }));
     EXPECT_TRUE(std::all_of(pixels + 32, pixels + 40, [](uint8_t b) { return b == 0x22; }));
 }
@@ -428,7 +428,7 @@ TEST_F(WTDFileWriteTest, ContainerInsideALargerFileKeepsTheBytesBeforeIt)
     writeSampleArchive("in.wtd");
     const std::string prefix(100, 'P');
     writeFile("packed.bin", prefix + readFile("in.wtd"));
-    WTDFile file("packed.bin", nullptr, WTDFile::s_wholeFile, 100);
+    WTDFile file("packed.bin", nullptr, WTDFile::WHOLE_FILE, 100);
     ASSERT_EQ(3u, file.m_textures.size());
     ASSERT_TRUE(file.saveFile("", 0));
     std::string bytes = readFile("packed.bin");
@@ -441,7 +441,7 @@ TEST_F(WTDFileWriteTest, ContainerInsideALargerFileKeepsTheBytesBeforeIt)
     EXPECT_EQ(100u, file.getFileOffset());
     bytes = readFile("moved.bin");
     EXPECT_EQ(std::string(100, '\0'), bytes.substr(0, 100));
-    WTDFile reread("moved.bin", nullptr, WTDFile::s_wholeFile, 100);
+    WTDFile reread("moved.bin", nullptr, WTDFile::WHOLE_FILE, 100);
     EXPECT_EQ(3u, reread.m_textures.size());
 }
 
@@ -450,7 +450,7 @@ TEST_F(WTDFileWriteTest, SaveKeepsPermissionBitsAndSymbolicLinks)
     writeSampleArchive("in.wtd");
     ASSERT_EQ(0, chmod("in.wtd", 0640));
     ASSERT_EQ(0, symlink("in.wtd", "link.wtd"));
-    WTDFile file("link.wtd", nullptr, WTDFile::s_wholeFile, 0);
+    WTDFile file("link.wtd", nullptr, WTDFile::WHOLE_FILE, 0);
     const std::string before = readFile("in.wtd");
     ASSERT_TRUE(file.saveFile("", 0));
     struct stat status;
@@ -466,7 +466,7 @@ TEST_F(WTDFileWriteTest, RefusedSavesLeaveTheFileAsItWas)
 {
     writeSampleArchive("in.wtd");
     const std::string before = readFile("in.wtd");
-    TestArchive file("in.wtd", nullptr, WTDFile::s_wholeFile, 0);
+    TestArchive file("in.wtd", nullptr, WTDFile::WHOLE_FILE, 0);
     file.setModified(true);
     LogCapture::instance().clear();
 
@@ -502,7 +502,7 @@ TEST_F(WTDFileWriteTest, RefusedSavesLeaveTheFileAsItWas)
 TEST_F(WTDFileWriteTest, ArchiveWhoseLoadFailedIsNotSaved)
 {
     writeFile("broken.wtd", "RSC\x05 but nothing after it");
-    WTDFile file("broken.wtd", nullptr, WTDFile::s_wholeFile, 0);
+    WTDFile file("broken.wtd", nullptr, WTDFile::WHOLE_FILE, 0);
     ASSERT_TRUE(file.hasLoadFailed());
     LogCapture::instance().clear();
     EXPECT_FALSE(file.saveFile("", 0));
@@ -546,7 +546,7 @@ TEST_F(WTDFileWriteTest, WriteThatFailsHalfWayLeavesTheOriginalByteForByte)
     builder.addTexture("noise", 256, 256, D3DFMT_DXT5, 1);  // patterned bytes: far more than the limit
     ASSERT_TRUE(builder.writeTo("in.wtd"));
     const std::string before = readFile("in.wtd");
-    WTDFile file("in.wtd", nullptr, WTDFile::s_wholeFile, 0);
+    WTDFile file("in.wtd", nullptr, WTDFile::WHOLE_FILE, 0);
     ASSERT_EQ(1u, file.m_textures.size());
     file.setModified(true);
 
@@ -565,7 +565,7 @@ TEST_F(WTDFileWriteTest, FailedCopyOfTheBytesBeforeTheContainerLeavesTheFile)
     const std::vector<uint8_t> archive = builder.build();
     writeFile("packed.bin", std::string(8192, 'P') + std::string(archive.begin(), archive.end()));
     const std::string before = readFile("packed.bin");
-    WTDFile file("packed.bin", nullptr, WTDFile::s_wholeFile, 8192);
+    WTDFile file("packed.bin", nullptr, WTDFile::WHOLE_FILE, 8192);
     ASSERT_EQ(1u, file.m_textures.size());
     file.setModified(true);
 

@@ -127,7 +127,7 @@ HRESULT loadSurface(IDirect3DSurface9& destination, const RECT* destRect, IDirec
 
 // Source rows are decoded this many at a time: a multiple of the 4 rows of a block, and few enough
 // for the strip to stay in the cache.
-constexpr UINT s_stripRows = 32;
+constexpr UINT STRIP_ROWS = 32;
 
 // The level below `level`, halved from the level's stored bytes a strip of rows at a time, so that the
 // decoded level never exists whole: for a 2048 x 2048 level that would be 16 MB written and read back
@@ -144,10 +144,10 @@ void halveLevel(const IDirect3DTexture9& texture, UINT level, std::vector<uint8_
     below.resize(size_t(belowWidth) * belowHeight * 4);
     std::vector<uint8_t> strip;
     std::vector<uint8_t> halved;
-    for (UINT top = 0; top < height; top += s_stripRows) {
+    for (UINT top = 0; top < height; top += STRIP_ROWS) {
         // A last row without a partner below it is left out, as halving the whole level leaves it out;
         // a level of one row pairs it with itself.
-        const UINT rows = std::min(s_stripRows, height - top);
+        const UINT rows = std::min(STRIP_ROWS, height - top);
         const UINT pairedRows = height == 1 ? 1 : rows - rows % 2;
         if (pairedRows == 0) {
             break;

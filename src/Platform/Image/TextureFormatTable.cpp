@@ -32,7 +32,7 @@ constexpr TextureFormatInfo opaque(D3DFORMAT code, const char* name, UINT bits)
     return {code, name, FormatKind::Opaque, bits, 0, BlockCodec::None, NO_DDS, false, false};
 }
 
-const TextureFormatInfo s_table[] = {
+const TextureFormatInfo TABLE[] = {
     block(D3DFMT_DXT1, "DXT1", 8, BlockCodec::Dxt1),
     block(D3DFMT_DXT2, "DXT2", 16, BlockCodec::Dxt3),
     block(D3DFMT_DXT3, "DXT3", 16, BlockCodec::Dxt3),
@@ -105,7 +105,7 @@ const TextureFormatInfo s_table[] = {
     opaque(D3DFMT_BINARYBUFFER, "BINARYBUFFER", 8),
 };
 
-const TextureFormatInfo s_unknown = opaque(D3DFMT_UNKNOWN, "UNKNOWN", 8);
+const TextureFormatInfo UNKNOWN = opaque(D3DFMT_UNKNOWN, "UNKNOWN", 8);
 
 bool sameDds(const DdsPixelFormat& a, const DdsPixelFormat& b)
 {
@@ -120,7 +120,7 @@ bool sameDds(const DdsPixelFormat& a, const DdsPixelFormat& b)
 
 const TextureFormatInfo* TextureFormatTable::find(D3DFORMAT format)
 {
-    for (const TextureFormatInfo& row : s_table) {
+    for (const TextureFormatInfo& row : TABLE) {
         if (row.code == format) {
             return &row;
         }
@@ -131,7 +131,7 @@ const TextureFormatInfo* TextureFormatTable::find(D3DFORMAT format)
 const TextureFormatInfo& TextureFormatTable::describe(D3DFORMAT format)
 {
     const TextureFormatInfo* row = find(format);
-    return row != nullptr ? *row : s_unknown;
+    return row != nullptr ? *row : UNKNOWN;
 }
 
 const TextureFormatInfo* TextureFormatTable::findByDds(const DdsPixelFormat& pixelFormat)
@@ -145,7 +145,7 @@ const TextureFormatInfo* TextureFormatTable::findByDds(const DdsPixelFormat& pix
             wanted.alphaMask = 0;
         }
     }
-    for (const TextureFormatInfo& row : s_table) {
+    for (const TextureFormatInfo& row : TABLE) {
         if (row.dds.flags != 0 && sameDds(wanted, row.dds)) {
             return &row;
         }
@@ -216,6 +216,6 @@ UINT TextureFormatTable::levelDimension(UINT size, UINT level)
 
 const TextureFormatInfo* TextureFormatTable::rows(UINT* count)
 {
-    *count = static_cast<UINT>(sizeof(s_table) / sizeof(s_table[0]));
-    return s_table;
+    *count = static_cast<UINT>(sizeof(TABLE) / sizeof(TABLE[0]));
+    return TABLE;
 }
