@@ -35,8 +35,8 @@ void saveArchive(benchmark::State& state, BenchArchive::Content content, size_t 
         state.counters["peak MB"] = peak / megabyte;
         state.counters["peak/body"] = peak / bodySize;
     }
-    state.counters["MB/s"] =
-        benchmark::Counter(bodySize * static_cast<double>(state.iterations()) / 1e6, benchmark::Counter::kIsRate);
+    state.counters["MB/s"] = benchmark::Counter(bodySize * static_cast<double>(state.iterations()) / 1e6,
+                                                benchmark::Counter::kIsRate);
     state.counters["goal"] = GOAL;
 }
 
@@ -55,8 +55,9 @@ void compressBodyImage(benchmark::State& state, BenchArchive::Content content, s
         benchmark::DoNotOptimize(output.get());
     }
     state.counters["body MB"] = static_cast<double>(body.size()) / (1024.0 * 1024.0);
-    state.counters["MB/s"] = benchmark::Counter(static_cast<double>(body.size()) * static_cast<double>(state.iterations()) / 1e6,
-                                                benchmark::Counter::kIsRate);
+    state.counters["MB/s"] =
+        benchmark::Counter(static_cast<double>(body.size()) * static_cast<double>(state.iterations()) / 1e6,
+                           benchmark::Counter::kIsRate);
 }
 } // namespace
 

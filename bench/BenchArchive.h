@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <map>
 #include <memory>
-#include <utility>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <benchmark/benchmark.h>

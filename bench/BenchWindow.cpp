@@ -50,7 +50,7 @@ bool startToolkit()
     wxEventLoopBase::SetActive(new wxGUIEventLoop);
     return true;
 }
-}
+} // namespace
 
 BenchWindow* BenchWindow::shared()
 {
@@ -66,9 +66,9 @@ BenchWindow::BenchWindow()
     m_folder = pattern;
     std::filesystem::create_directory_symlink(VARNEL_SOURCE_DIR "/Resources", "Resources");
     Prompter::install(&s_prompter);
-    MainWindow* window =
-        new MainWindow(nullptr, ID_MAIN_WINDOW, "Varnel - Oskery", wxDefaultPosition, wxSize(800, 600),
-                       wxSYSTEM_MENU | wxRESIZE_BORDER | wxMINIMIZE_BOX | wxMAXIMIZE_BOX | wxCLOSE_BOX | wxCAPTION);
+    MainWindow* window = new MainWindow(
+        nullptr, ID_MAIN_WINDOW, "Varnel - Oskery", wxDefaultPosition, wxSize(800, 600),
+        wxSYSTEM_MENU | wxRESIZE_BORDER | wxMINIMIZE_BOX | wxMAXIMIZE_BOX | wxCLOSE_BOX | wxCAPTION);
     if (window->getBackEnd() == nullptr)
         return;
     window->Show(true);
@@ -80,8 +80,7 @@ BenchWindow::BenchWindow()
 // the benchmark library's.
 BenchWindow::~BenchWindow()
 {
-    if (!m_folder.empty())
-    {
+    if (!m_folder.empty()) {
         std::error_code error;
         std::filesystem::remove_all(m_folder, error);
     }

@@ -17,5 +17,6 @@ public:
 
     // Sets the counters "PSNR 0", "PSNR 1+" and "levels" (how many levels both chains have at the same
     // size, from level 0 on; only those are compared).
-    static void report(benchmark::State& state, const std::vector<Pixels>& levels, const std::vector<Pixels>& source);
+    static void report(benchmark::State& state, const std::vector<Pixels>& levels,
+                       const std::vector<Pixels>& source);
 };

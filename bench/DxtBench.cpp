@@ -148,12 +148,30 @@ void stbChain(benchmark::State& state, D3DFORMAT format)
     ChainQuality::report(state, decoded, levels);
 }
 
-void decodeDxt1(benchmark::State& state) { decodeLevel(state, D3DFMT_DXT1); }
-void decodeDxt5(benchmark::State& state) { decodeLevel(state, D3DFMT_DXT5); }
-void encodeDxt1Chain(benchmark::State& state) { encodeChain(state, D3DFMT_DXT1); }
-void encodeDxt5Chain(benchmark::State& state) { encodeChain(state, D3DFMT_DXT5); }
-void stbDxt1Chain(benchmark::State& state) { stbChain(state, D3DFMT_DXT1); }
-void stbDxt5Chain(benchmark::State& state) { stbChain(state, D3DFMT_DXT5); }
+void decodeDxt1(benchmark::State& state)
+{
+    decodeLevel(state, D3DFMT_DXT1);
+}
+void decodeDxt5(benchmark::State& state)
+{
+    decodeLevel(state, D3DFMT_DXT5);
+}
+void encodeDxt1Chain(benchmark::State& state)
+{
+    encodeChain(state, D3DFMT_DXT1);
+}
+void encodeDxt5Chain(benchmark::State& state)
+{
+    encodeChain(state, D3DFMT_DXT5);
+}
+void stbDxt1Chain(benchmark::State& state)
+{
+    stbChain(state, D3DFMT_DXT1);
+}
+void stbDxt5Chain(benchmark::State& state)
+{
+    stbChain(state, D3DFMT_DXT5);
+}
 } // namespace
 
 BENCHMARK(decodeDxt1)->Name("DXT1 decode of a 2048x2048 level/measured")->Unit(benchmark::kMillisecond);

@@ -73,7 +73,8 @@ bool emptyFolder(const std::string& folder)
 size_t fileCount(const std::string& folder)
 {
     size_t count = 0;
-    for (auto it = std::filesystem::directory_iterator(folder); it != std::filesystem::directory_iterator(); ++it)
+    for (auto it = std::filesystem::directory_iterator(folder); it != std::filesystem::directory_iterator();
+         ++it)
         ++count;
     return count;
 }
@@ -125,7 +126,8 @@ PairedFigure::Work makeWork()
             FileReplacement out(shared->referenceFolder + "/" + shared->names[i]);
             if (!out.isOpen())
                 return false;
-            out.stream().write(shared->files[i].data(), static_cast<std::streamsize>(shared->files[i].size()));
+            out.stream().write(shared->files[i].data(),
+                               static_cast<std::streamsize>(shared->files[i].size()));
             if (!out.commit())
                 return false;
         }

@@ -179,8 +179,8 @@ Pixels loadPhoto()
     if (width >= PHOTO_LEFT + int(SIZE) && height >= PHOTO_TOP + int(SIZE)) {
         rgba.resize(size_t(SIZE) * SIZE * 4);
         for (UINT y = 0; y < SIZE; ++y)
-            std::memcpy(&rgba[size_t(y) * SIZE * 4], decoded + (size_t(PHOTO_TOP + y) * width + PHOTO_LEFT) * 4,
-                        size_t(SIZE) * 4);
+            std::memcpy(&rgba[size_t(y) * SIZE * 4],
+                        decoded + (size_t(PHOTO_TOP + y) * width + PHOTO_LEFT) * 4, size_t(SIZE) * 4);
     }
     stbi_image_free(decoded);
     return rgba;
@@ -257,8 +257,8 @@ IDirect3DDevice9* device()
         parameters.Windowed = TRUE;
         parameters.SwapEffect = D3DSWAPEFFECT_DISCARD;
         if (direct3D)
-            direct3D->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, nullptr, D3DCREATE_SOFTWARE_VERTEXPROCESSING,
-                                   &parameters, &created);
+            direct3D->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, nullptr,
+                                   D3DCREATE_SOFTWARE_VERTEXPROCESSING, &parameters, &created);
         return created;
     }();
     return made;
@@ -356,8 +356,8 @@ void encodeLevelsWithStb(benchmark::State& state)
                         for (UINT x = 0; x < 4; ++x) {
                             const UINT sx = std::min(bx * 4 + x, size - 1);
                             const UINT sy = std::min(by * 4 + y, size - 1);
-                            std::memcpy(block + (y * 4 + x) * 4, &picture.chain[level][(size_t(sy) * size + sx) * 4],
-                                        4);
+                            std::memcpy(block + (y * 4 + x) * 4,
+                                        &picture.chain[level][(size_t(sy) * size + sx) * 4], 4);
                         }
                     stb_compress_dxt_block(&encoded[level][(size_t(by) * blocks + bx) * 16], block, 1,
                                            STB_DXT_HIGHQUAL);
@@ -396,7 +396,8 @@ bool convertWithOurs(const std::string& png, const std::string& dds)
     Released<IDirect3DSurface9> from;
     Released<IDirect3DSurface9> to;
     return SUCCEEDED(D3DXCreateTextureFromFileW(device(), widen(png).c_str(), &source.object)) &&
-           SUCCEEDED(D3DXCreateTexture(device(), SIZE, SIZE, 0, 0, D3DFMT_DXT5, D3DPOOL_MANAGED, &target.object)) &&
+           SUCCEEDED(
+               D3DXCreateTexture(device(), SIZE, SIZE, 0, 0, D3DFMT_DXT5, D3DPOOL_MANAGED, &target.object)) &&
            SUCCEEDED(source.object->GetSurfaceLevel(0, &from.object)) &&
            SUCCEEDED(target.object->GetSurfaceLevel(0, &to.object)) &&
            SUCCEEDED(D3DXLoadSurfaceFromSurface(to.object, nullptr, nullptr, from.object, nullptr, nullptr,
@@ -455,28 +456,33 @@ const char* const NVCOMPRESS_BC3 = "-bc3 {in} {out}";
 const char* const NVCOMPRESS_FAST_BC3 = "-fast -bc3 {in} {out}";
 } // namespace
 
-BENCHMARK(generateMipMaps)->Name("mip chain 2048x2048 DXT5 vs stb_dxt/measured")->Unit(benchmark::kMillisecond);
-BENCHMARK(encodeLevelsWithStb)->Name("mip chain 2048x2048 DXT5 vs stb_dxt/reference")->Unit(benchmark::kMillisecond);
+BENCHMARK(generateMipMaps)
+    ->Name("mip chain 2048x2048 DXT5 vs stb_dxt/measured")
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(encodeLevelsWithStb)
+    ->Name("mip chain 2048x2048 DXT5 vs stb_dxt/reference")
+    ->Unit(benchmark::kMillisecond);
 
 // The tools are whole processes: they run once a round, and both halves are timed by the clock.
-#define PNG_TO_DDS_ROW(row, picture, name, tool, arguments)                                                       \
-    BENCHMARK_CAPTURE(pngToDdsWithOurs, name##_ours, picture, #name "-ours.dds")                                  \
-        ->Name(row "/measured")                                                                                    \
-        ->Unit(benchmark::kMillisecond)                                                                            \
-        ->UseRealTime();                                                                                           \
-    BENCHMARK_CAPTURE(pngToDdsWithTool, name##_tool, picture, tool, arguments, #name "-tool.dds")                 \
-        ->Name(row "/reference")                                                                                   \
-        ->Unit(benchmark::kMillisecond)                                                                            \
-        ->UseRealTime()                                                                                            \
+#define PNG_TO_DDS_ROW(row, picture, name, tool, arguments)                                                  \
+    BENCHMARK_CAPTURE(pngToDdsWithOurs, name##_ours, picture, #name "-ours.dds")                             \
+        ->Name(row "/measured")                                                                              \
+        ->Unit(benchmark::kMillisecond)                                                                      \
+        ->UseRealTime();                                                                                     \
+    BENCHMARK_CAPTURE(pngToDdsWithTool, name##_tool, picture, tool, arguments, #name "-tool.dds")            \
+        ->Name(row "/reference")                                                                             \
+        ->Unit(benchmark::kMillisecond)                                                                      \
+        ->UseRealTime()                                                                                      \
         ->Iterations(1)
 
-PNG_TO_DDS_ROW("PNG to DXT5 DDS 2048x2048 generated vs ImageMagick", generatedPicture, generatedMagick, CONVERT,
-               IMAGEMAGICK);
-PNG_TO_DDS_ROW("PNG to DXT5 DDS 2048x2048 generated vs nvcompress -bc3", generatedPicture, generatedNv, NVCOMPRESS,
-               NVCOMPRESS_BC3);
+PNG_TO_DDS_ROW("PNG to DXT5 DDS 2048x2048 generated vs ImageMagick", generatedPicture, generatedMagick,
+               CONVERT, IMAGEMAGICK);
+PNG_TO_DDS_ROW("PNG to DXT5 DDS 2048x2048 generated vs nvcompress -bc3", generatedPicture, generatedNv,
+               NVCOMPRESS, NVCOMPRESS_BC3);
 PNG_TO_DDS_ROW("PNG to DXT5 DDS 2048x2048 generated vs nvcompress -fast", generatedPicture, generatedNvFast,
                NVCOMPRESS, NVCOMPRESS_FAST_BC3);
-PNG_TO_DDS_ROW("PNG to DXT5 DDS 2048x2048 photo vs ImageMagick", photoPicture, photoMagick, CONVERT, IMAGEMAGICK);
+PNG_TO_DDS_ROW("PNG to DXT5 DDS 2048x2048 photo vs ImageMagick", photoPicture, photoMagick, CONVERT,
+               IMAGEMAGICK);
 PNG_TO_DDS_ROW("PNG to DXT5 DDS 2048x2048 photo vs nvcompress -bc3", photoPicture, photoNv, NVCOMPRESS,
                NVCOMPRESS_BC3);
 PNG_TO_DDS_ROW("PNG to DXT5 DDS 2048x2048 photo vs nvcompress -fast", photoPicture, photoNvFast, NVCOMPRESS,

@@ -28,7 +28,8 @@ void PairedFigure::runHalf(benchmark::State& state, const Work& work, bool measu
         }
         const auto start = std::chrono::steady_clock::now();
         const bool ok = (measuredHalf ? work.measured : work.reference)();
-        state.SetIterationTime(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+        state.SetIterationTime(
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
         if (!ok)
             state.SkipWithError("the work failed");
     }

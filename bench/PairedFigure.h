@@ -13,8 +13,8 @@ class PairedFigure
 public:
     struct Work
     {
-        std::function<bool()> setUp;     // before each run, untimed; false fails the run
-        std::function<bool()> measured;  // false: the work failed
+        std::function<bool()> setUp;    // before each run, untimed; false fails the run
+        std::function<bool()> measured; // false: the work failed
         std::function<bool()> reference;
     };
 

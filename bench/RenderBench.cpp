@@ -20,7 +20,8 @@ struct Scene
 {
     Scene() : renderSystem(nullptr, 480.0f, 640.0f)
     {
-        D3DXCreateTexture(*renderSystem.getDevice(), SIZE, SIZE, 1, 0, D3DFMT_DXT5, D3DPOOL_MANAGED, &texture);
+        D3DXCreateTexture(*renderSystem.getDevice(), SIZE, SIZE, 1, 0, D3DFMT_DXT5, D3DPOOL_MANAGED,
+                          &texture);
         D3DLOCKED_RECT locked{};
         texture->LockRect(0, &locked, nullptr, 0);
         uint8_t* bytes = static_cast<uint8_t*>(locked.pBits);
@@ -85,7 +86,13 @@ void decodeLevel(benchmark::State& state)
 }
 } // namespace
 
-BENCHMARK(renderUnchanged)->Name("render frame, unchanged 2048x2048 DXT5/measured")->Unit(benchmark::kMillisecond);
-BENCHMARK(renderEmptyUnchanged)->Name("render frame, unchanged 2048x2048 DXT5/reference")->Unit(benchmark::kMillisecond);
-BENCHMARK(renderChanged)->Name("render frame, changed 2048x2048 DXT5/measured")->Unit(benchmark::kMillisecond);
+BENCHMARK(renderUnchanged)
+    ->Name("render frame, unchanged 2048x2048 DXT5/measured")
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(renderEmptyUnchanged)
+    ->Name("render frame, unchanged 2048x2048 DXT5/reference")
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(renderChanged)
+    ->Name("render frame, changed 2048x2048 DXT5/measured")
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK(decodeLevel)->Name("render frame, changed 2048x2048 DXT5/reference")->Unit(benchmark::kMillisecond);

@@ -32,8 +32,9 @@ bool makeArchive(BenchWindow& bench, const std::string& path, size_t count)
         entry.record.height = 16;
         entry.record.format = i % 2 == 0 ? D3DFMT_DXT1 : D3DFMT_DXT5;
         entry.record.mipLevelCount = 5;
-        if (FAILED(D3DXCreateTexture(file->getDevice(), 16, 16, 5, 0, static_cast<D3DFORMAT>(entry.record.format),
-                                     D3DPOOL_MANAGED, entry.texture.put())))
+        if (FAILED(D3DXCreateTexture(file->getDevice(), 16, 16, 5, 0,
+                                     static_cast<D3DFORMAT>(entry.record.format), D3DPOOL_MANAGED,
+                                     entry.texture.put())))
             return false;
         file->m_textures.push_back(std::move(entry));
     }

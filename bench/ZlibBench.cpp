@@ -48,7 +48,8 @@ void inflateWithUncompress(benchmark::State& state)
             state.SkipWithError("uncompress failed");
         benchmark::DoNotOptimize(output.data());
     }
-    state.counters["MB/s"] = benchmark::Counter(static_cast<double>(input.bodySize) * static_cast<double>(state.iterations()) / 1e6,
+    state.counters["MB/s"] = benchmark::Counter(static_cast<double>(input.bodySize) *
+                                                    static_cast<double>(state.iterations()) / 1e6,
                                                 benchmark::Counter::kIsRate);
 }
 
@@ -71,5 +72,7 @@ void inflateWithStream(benchmark::State& state)
 }
 } // namespace
 
-BENCHMARK(inflateWithUncompress)->Name("zlib uncompress of 16 MiB body/measured")->Unit(benchmark::kMillisecond);
+BENCHMARK(inflateWithUncompress)
+    ->Name("zlib uncompress of 16 MiB body/measured")
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK(inflateWithStream)->Name("zlib uncompress of 16 MiB body/reference")->Unit(benchmark::kMillisecond);

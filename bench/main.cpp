@@ -101,13 +101,15 @@ public:
 
     void print()
     {
-        std::printf("%d rounds; each half: fastest (median, slowest); ratio: of the fastest (of the medians)\n",
-                    ROUNDS);
+        std::printf(
+            "%d rounds; each half: fastest (median, slowest); ratio: of the fastest (of the medians)\n",
+            ROUNDS);
         std::printf("%-58s %30s %30s %16s  %s\n", "figure", "measured", "reference", "ratio", "counters");
         for (const std::string& name : m_order) {
             const Row& row = m_rows[name];
             std::printf("%-58s %30s %30s %16s  %s\n", name.c_str(), formatHalf(row.measured).c_str(),
-                        formatHalf(row.reference).c_str(), formatRatio(row).c_str(), formatCounters(row).c_str());
+                        formatHalf(row.reference).c_str(), formatRatio(row).c_str(),
+                        formatCounters(row).c_str());
         }
     }
 
@@ -117,10 +119,14 @@ private:
     static double timeUnitsPerSecond(benchmark::TimeUnit unit)
     {
         switch (unit) {
-        case benchmark::kNanosecond: return 1e9;
-        case benchmark::kMicrosecond: return 1e6;
-        case benchmark::kMillisecond: return 1e3;
-        default: return 1.0;
+        case benchmark::kNanosecond:
+            return 1e9;
+        case benchmark::kMicrosecond:
+            return 1e6;
+        case benchmark::kMillisecond:
+            return 1e3;
+        default:
+            return 1.0;
         }
     }
 
@@ -140,8 +146,8 @@ private:
     {
         if (half.empty())
             return "-";
-        return formatTime(half.fastest()) + " (" + formatTime(half.median()) + ", " + formatTime(half.slowest()) +
-               ")";
+        return formatTime(half.fastest()) + " (" + formatTime(half.median()) + ", " +
+               formatTime(half.slowest()) + ")";
     }
 
     static bool hasRatio(const Row& row) { return !row.measured.empty() && !row.reference.empty(); }

@@ -11,9 +11,9 @@
 #include <unistd.h>
 #include <vector>
 
+#include "FuzzFiles.h"
 #include "Platform/Direct3D.h"
 #include "Platform/Image/PixelConverter.h"
-#include "FuzzFiles.h"
 
 namespace
 {
@@ -26,7 +26,6 @@ std::wstring widen(const std::string& path)
 {
     return std::wstring(path.begin(), path.end());
 }
-
 
 void check(bool condition)
 {

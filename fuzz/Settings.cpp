@@ -40,10 +40,12 @@ Scratch& scratch()
 bool sameFields(const Settings& a, const Settings& b)
 {
     bool same = a.m_windowWidth == b.m_windowWidth && a.m_windowHeight == b.m_windowHeight &&
-                a.m_mainSashPosition == b.m_mainSashPosition && a.m_fileAreaSashPosition == b.m_fileAreaSashPosition &&
-                a.m_viewerAreaSashPosition == b.m_viewerAreaSashPosition && a.m_openDirectory == b.m_openDirectory &&
-                a.m_newFileDirectory == b.m_newFileDirectory && a.m_saveDirectory == b.m_saveDirectory &&
-                a.m_fullLogMessages == b.m_fullLogMessages && a.m_extractDirectory == b.m_extractDirectory &&
+                a.m_mainSashPosition == b.m_mainSashPosition &&
+                a.m_fileAreaSashPosition == b.m_fileAreaSashPosition &&
+                a.m_viewerAreaSashPosition == b.m_viewerAreaSashPosition &&
+                a.m_openDirectory == b.m_openDirectory && a.m_newFileDirectory == b.m_newFileDirectory &&
+                a.m_saveDirectory == b.m_saveDirectory && a.m_fullLogMessages == b.m_fullLogMessages &&
+                a.m_extractDirectory == b.m_extractDirectory &&
                 a.m_textureDirectory == b.m_textureDirectory && a.m_spareString == b.m_spareString &&
                 a.m_confirmDelete == b.m_confirmDelete && a.m_autoOpenLastFiles == b.m_autoOpenLastFiles;
     for (int i = 0; i < Settings::RECENT_FILE_COUNT; ++i)

@@ -12,9 +12,9 @@
 #include <zlib.h>
 
 #include "Common/MessageLog/MessageLog.h"
+#include "FuzzFiles.h"
 #include "Platform/Direct3D.h"
 #include "WTD/WTDFile.h"
-#include "FuzzFiles.h"
 
 namespace
 {

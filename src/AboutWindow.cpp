@@ -17,7 +17,7 @@ const char* const RIBBON_PATH = "Resources/GUI/varnel_ribbon.png";
 // The toolkit's own link style (0x200009: a context menu, no border, the label centred). A link opens its
 // address in the browser from its own click and context menu; the dialog handles none.
 const long LINK_STYLE = wxHL_DEFAULT_STYLE;
-}
+} // namespace
 
 wxIMPLEMENT_DYNAMIC_CLASS(AboutWindow, VarnelDialog);
 
@@ -95,8 +95,7 @@ void AboutWindow::CreateControls()
          "https://forum.example.net/"},
         {&m_pobbleLink, ID_ABOUT_POBBLE_LINK, "m_pobbleLink", "www.example.com", "https://www.example.com/"},
     };
-    for (const auto& link : links)
-    {
+    for (const auto& link : links) {
         *link.member = new wxHyperlinkCtrl(this, link.id, link.label, link.address, wxDefaultPosition,
                                            wxDefaultSize, LINK_STYLE, "hyperlink");
         (*link.member)->SetName(link.name);
@@ -124,7 +123,6 @@ wxBitmap AboutWindow::GetBitmapResource(const wxString& name)
         return wxNullBitmap;
     return wxBitmap(image);
 }
-
 
 void AboutWindow::OnOkClick(wxCommandEvent&)
 {

@@ -27,8 +27,8 @@ AddTexturesWindow::AddTexturesWindow()
     Init();
 }
 
-AddTexturesWindow::AddTexturesWindow(wxWindow* parent, wxWindowID id, const wxString& caption, const wxPoint& pos,
-                                     const wxSize& size, long style)
+AddTexturesWindow::AddTexturesWindow(wxWindow* parent, wxWindowID id, const wxString& caption,
+                                     const wxPoint& pos, const wxSize& size, long style)
 {
     Init();
     Create(parent, id, caption, pos, size, style);
@@ -90,7 +90,6 @@ void AddTexturesWindow::CreateControls()
     dialogButtons->Add(m_okButton, 0, wxALIGN_CENTER_VERTICAL | wxALL, 5);
 }
 
-
 void AddTexturesWindow::setupListColumns()
 {
     m_addList->InsertColumn(0, "Name", wxLIST_FORMAT_LEFT, 125);
@@ -100,8 +99,7 @@ void AddTexturesWindow::setupListColumns()
 void AddTexturesWindow::updateList()
 {
     m_addList->DeleteAllItems();
-    for (size_t i = 0; i < m_request->entries.size(); ++i)
-    {
+    for (size_t i = 0; i < m_request->entries.size(); ++i) {
         const long row = static_cast<long>(i);
         m_addList->InsertItem(row, MainWindow::nameToText(m_request->entries[i].name), -1);
         m_addList->SetItem(row, 1, MainWindow::pathToText(m_request->entries[i].path));
@@ -133,8 +131,7 @@ void AddTexturesWindow::OnAddClick(wxCommandEvent& event)
     request.style = wxFD_OPEN | wxFD_MULTIPLE;
     request.name = _("Open");
     wxArrayString paths;
-    if (Prompter::get().chooseFiles(request, paths))
-    {
+    if (Prompter::get().chooseFiles(request, paths)) {
         for (const wxString& path : paths)
             addFile(path);
         updateList();
@@ -145,8 +142,7 @@ void AddTexturesWindow::OnAddClick(wxCommandEvent& event)
 void AddTexturesWindow::OnDeleteClick(wxCommandEvent& event)
 {
     if (Prompter::get().messageBox("Are you sure you want to delete the selected items?", "Confirm delete",
-                                   wxYES_NO, nullptr) == wxYES)
-    {
+                                   wxYES_NO, nullptr) == wxYES) {
         std::vector<AddTextureEntry>& entries = m_request->entries;
         int removed = 0;
         int failed = 0;
@@ -164,9 +160,8 @@ void AddTexturesWindow::OnDeleteClick(wxCommandEvent& event)
 
 void AddTexturesWindow::OnClearClick(wxCommandEvent& event)
 {
-    if (Prompter::get().messageBox("Are you sure you want to clear the entire list?", "Confirm clear", wxYES_NO,
-                                   nullptr) == wxYES)
-    {
+    if (Prompter::get().messageBox("Are you sure you want to clear the entire list?", "Confirm clear",
+                                   wxYES_NO, nullptr) == wxYES) {
         m_addList->DeleteAllItems();
         m_request->entries.clear();
     }

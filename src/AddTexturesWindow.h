@@ -4,7 +4,6 @@
 
 #include "AddTexturesRequest.h"
 
-
 class Settings;
 class wxButton;
 class wxListCtrl;
@@ -26,8 +25,8 @@ public:
     AddTexturesWindow& operator=(const AddTexturesWindow&) = delete;
 
     void Init();
-    bool Create(wxWindow* parent, wxWindowID id, const wxString& caption, const wxPoint& pos, const wxSize& size,
-                long style);
+    bool Create(wxWindow* parent, wxWindowID id, const wxString& caption, const wxPoint& pos,
+                const wxSize& size, long style);
     void CreateControls() override;
     void setupListColumns();
     // Rebuilds the rows from the request's entries.

@@ -27,7 +27,7 @@ const long SPLITTER_STYLE = wxSP_3DBORDER | wxSP_3DSASH | wxNO_BORDER;
 const int MINIMUM_PANE_SIZE = 150;
 // Room for two panes and a sash either way, so every pane keeps its minimum whatever the sash positions.
 const wxSize MINIMUM_CLIENT_SIZE(2 * MINIMUM_PANE_SIZE + 20, 2 * MINIMUM_PANE_SIZE + 20);
-}
+} // namespace
 
 wxBEGIN_EVENT_TABLE(MainWindow, wxFrame)
     EVT_CLOSE(MainWindow::OnClose)
@@ -104,8 +104,7 @@ bool MainWindow::Create(wxWindow* parent, wxWindowID id, const wxString& caption
     Centre(wxBOTH);
     const std::pair<int, int> sashes[] = {
         {ID_SPLITTER_MAIN, 250}, {ID_SPLITTER_FILE_AREA, 350}, {ID_SPLITTER_VIEWER_AREA, 350}};
-    for (const auto& sash : sashes)
-    {
+    for (const auto& sash : sashes) {
         wxSplitterWindow* splitter = wxDynamicCast(FindWindow(sash.first), wxSplitterWindow);
         if (splitter != nullptr)
             splitter->SetSashPosition(sash.second, true);
@@ -118,8 +117,8 @@ void MainWindow::CreateControls()
 {
     buildMenus();
 
-    m_splitterMain = new wxSplitterWindow(this, ID_SPLITTER_MAIN, wxDefaultPosition, wxSize(100, 100),
-                                          SPLITTER_STYLE);
+    m_splitterMain =
+        new wxSplitterWindow(this, ID_SPLITTER_MAIN, wxDefaultPosition, wxSize(100, 100), SPLITTER_STYLE);
     m_splitterMain->SetMinimumPaneSize(MINIMUM_PANE_SIZE);
     m_splitterMain->SetName("m_splitterMain");
 
@@ -128,12 +127,12 @@ void MainWindow::CreateControls()
     m_splitterFileArea->SetMinimumPaneSize(MINIMUM_PANE_SIZE);
     m_splitterFileArea->SetName("m_splitterFileArea");
 
-    m_textureList = new TextureListCtrl(m_splitterFileArea, ID_TEXTURE_LIST, wxDefaultPosition, wxSize(100, 100),
-                                   wxLC_REPORT | wxLC_EDIT_LABELS);
+    m_textureList = new TextureListCtrl(m_splitterFileArea, ID_TEXTURE_LIST, wxDefaultPosition,
+                                        wxSize(100, 100), wxLC_REPORT | wxLC_EDIT_LABELS);
     m_textureList->SetName("m_textureList");
 
-    m_fileList = new wxListCtrl(m_splitterFileArea, ID_FILE_LIST, wxDefaultPosition, wxSize(100, 100),
-                                wxLC_REPORT);
+    m_fileList =
+        new wxListCtrl(m_splitterFileArea, ID_FILE_LIST, wxDefaultPosition, wxSize(100, 100), wxLC_REPORT);
     m_fileList->SetName("m_fileList");
     m_splitterFileArea->SplitHorizontally(m_textureList, m_fileList, 350);
 
@@ -146,7 +145,8 @@ void MainWindow::CreateControls()
                                     wxSUNKEN_BORDER | wxTAB_TRAVERSAL);
     m_renderPanel->SetName("m_renderPanel");
 
-    m_displayBook = new wxNotebook(m_splitterViewerArea, ID_DISPLAY_BOOK, wxDefaultPosition, wxDefaultSize, 0);
+    m_displayBook =
+        new wxNotebook(m_splitterViewerArea, ID_DISPLAY_BOOK, wxDefaultPosition, wxDefaultSize, 0);
     m_displayBook->SetName("m_displayBook");
 
     // Read-only: the pane is the log's record of the run, and an editable pane would also swallow the
@@ -166,7 +166,8 @@ void MainWindow::CreateControls()
     m_statusBar->SetFieldsCount(2);
     SetStatusBar(m_statusBar);
 
-    m_statusText = new wxStaticText(m_statusBar, ID_STATUS_TEXT, _("Varnel"), wxPoint(5, 5), wxDefaultSize, 0);
+    m_statusText =
+        new wxStaticText(m_statusBar, ID_STATUS_TEXT, _("Varnel"), wxPoint(5, 5), wxDefaultSize, 0);
     m_statusText->SetName("m_statusText");
 
     m_progressBar = new wxGauge(m_statusBar, ID_PROGRESS_BAR, 100, wxPoint(5, 5), wxSize(200, 15), 0);
@@ -201,7 +202,8 @@ void MainWindow::buildMenus()
     menuBar->Append(m_fileMenu, _("File"));
 
     wxMenu* editMenu = new wxMenu;
-    editMenu->Append(ID_MENU_SELECT_ALL_TEXTURES, _("Select &All Textures\tCtrl+A"), wxEmptyString, wxITEM_NORMAL);
+    editMenu->Append(ID_MENU_SELECT_ALL_TEXTURES, _("Select &All Textures\tCtrl+A"), wxEmptyString,
+                     wxITEM_NORMAL);
     editMenu->Append(ID_MENU_SELECT_NO_TEXTURES, _("Textures Select None"), wxEmptyString, wxITEM_NORMAL);
     editMenu->Append(ID_MENU_INVERT_TEXTURE_SELECTION, _("&Invert Texture Selection\tCtrl+I"), wxEmptyString,
                      wxITEM_NORMAL);
@@ -219,7 +221,8 @@ void MainWindow::buildMenus()
     texturesMenu->Append(ID_MENU_DELETE, _("&Delete\tDel"), wxEmptyString, wxITEM_NORMAL);
     texturesMenu->Append(ID_MENU_REPLACE, _("&Replace\tCtrl-R"), wxEmptyString, wxITEM_NORMAL);
     texturesMenu->AppendSeparator();
-    texturesMenu->Append(ID_MENU_GENERATE_MIPMAPS, _("Generate &MipMaps\tCtrl-M"), wxEmptyString, wxITEM_NORMAL);
+    texturesMenu->Append(ID_MENU_GENERATE_MIPMAPS, _("Generate &MipMaps\tCtrl-M"), wxEmptyString,
+                         wxITEM_NORMAL);
     menuBar->Append(texturesMenu, _("&Textures"));
 
     wxMenu* configureMenu = new wxMenu;
@@ -242,10 +245,8 @@ void MainWindow::buildMenus()
 void MainWindow::buildAcceleratorMap(wxMenuBar* menuBar)
 {
     m_accelerators.clear();
-    for (size_t menu = 0; menu < menuBar->GetMenuCount(); ++menu)
-    {
-        for (wxMenuItem* item : menuBar->GetMenu(menu)->GetMenuItems())
-        {
+    for (size_t menu = 0; menu < menuBar->GetMenuCount(); ++menu) {
+        for (wxMenuItem* item : menuBar->GetMenu(menu)->GetMenuItems()) {
             std::unique_ptr<wxAcceleratorEntry> accelerator(item->GetAccel());
             if (accelerator)
                 m_accelerators[{accelerator->GetFlags(), accelerator->GetKeyCode()}] = item->GetId();

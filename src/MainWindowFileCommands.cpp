@@ -23,8 +23,8 @@ namespace
 {
 const char* const SOURCE_FILE = ".\\MainWindow";
 
-FileDialogRequest archiveDialog(wxWindow* parent, const wxString& message, const std::string& folder, long style,
-                                const wxString& name)
+FileDialogRequest archiveDialog(wxWindow* parent, const wxString& message, const std::string& folder,
+                                long style, const wxString& name)
 {
     FileDialogRequest request;
     request.parent = parent;
@@ -54,7 +54,7 @@ bool contains(const std::vector<const WTDFile*>& files, const WTDFile* file)
 {
     return std::find(files.begin(), files.end(), file) != files.end();
 }
-}
+} // namespace
 
 void MainWindow::newFile()
 {
@@ -65,30 +65,26 @@ void MainWindow::newFile()
     if (!Prompter::get().chooseFiles(archiveDialog(this, _("Create a new file"), settings->m_newFileDirectory,
                                                    wxFD_SAVE | wxFD_OVERWRITE_PROMPT, _("New")),
                                      paths) ||
-        paths.empty())
-    {
+        paths.empty()) {
         setStatus("Create new file canceled");
         return;
     }
     const std::string path = textToPath(paths[0]);
     MessageLog* log = MessageLog::getInstance();
     // Writing the empty archive over a file that is open would leave that archive without its file.
-    if (m_backEnd->findOpenFile(path) != NO_SELECTION)
-    {
+    if (m_backEnd->findOpenFile(path) != NO_SELECTION) {
         log->log(LOG_ERROR, "File already open: %s", SOURCE_FILE, 1179, "MainWindow::newFile", path.c_str());
         setStatus("Failed to save new file: " + pathToText(path));
         return;
     }
     wxBusyCursor busy;
-    if (!WTDFile().saveFile(path, 0))
-    {
+    if (!WTDFile().saveFile(path, 0)) {
         log->log(LOG_ERROR, "Failed to save newly create file: %s", SOURCE_FILE, 1183, "MainWindow::newFile",
                  path.c_str());
         setStatus("Failed to save new file: " + pathToText(path));
         return;
     }
-    if (!m_backEnd->openFile(path, true))
-    {
+    if (!m_backEnd->openFile(path, true)) {
         log->log(LOG_ERROR, "Failed to open newly create file: %s", SOURCE_FILE, 1191, "MainWindow::newFile",
                  path.c_str());
         setStatus("Failed to open the new file: " + pathToText(path));
@@ -97,7 +93,8 @@ void MainWindow::newFile()
     // The opening entered the path in the recent files, so the Recent items are relabelled too.
     refreshAfterOpen();
     settings->m_newFileDirectory = folderOf(path);
-    log->log(LOG_INFORMATION, "Created the new file: %s", SOURCE_FILE, 1203, "MainWindow::newFile", path.c_str());
+    log->log(LOG_INFORMATION, "Created the new file: %s", SOURCE_FILE, 1203, "MainWindow::newFile",
+             path.c_str());
     setStatus("Created the new file: " + pathToText(path));
 }
 
@@ -108,18 +105,16 @@ void MainWindow::openFile()
         return;
     Settings* settings = m_backEnd->getSettings();
     wxArrayString paths;
-    if (!Prompter::get().chooseFiles(
-            archiveDialog(this, _("Open a file"), settings->m_openDirectory, wxFD_OPEN | wxFD_MULTIPLE, _("Open")),
-            paths))
-    {
+    if (!Prompter::get().chooseFiles(archiveDialog(this, _("Open a file"), settings->m_openDirectory,
+                                                   wxFD_OPEN | wxFD_MULTIPLE, _("Open")),
+                                     paths)) {
         setStatus("Open file canceled");
         return;
     }
     {
         wxBusyCursor busy;
         showProgress(static_cast<int>(paths.size()));
-        for (size_t i = 0; i < paths.size(); ++i)
-        {
+        for (size_t i = 0; i < paths.size(); ++i) {
             m_backEnd->openFile(textToPath(paths[i]), true);
             setProgress(static_cast<int>(i));
         }
@@ -138,23 +133,20 @@ void MainWindow::closeFiles()
         return;
     std::vector<const WTDFile*> kept;
     const bool askEach = m_fileList->GetSelectedItemCount() <= 1;
-    if (!askEach && !checkSaveChanges(-1, kept))
-    {
+    if (!askEach && !checkSaveChanges(-1, kept)) {
         setStatus("Close canceled");
         return;
     }
     int closed = 0;
     int stayed = 0;
     long item = -1;
-    while (m_fileList->GetSelectedItemCount() > 0)
-    {
+    while (m_fileList->GetSelectedItemCount() > 0) {
         item = m_fileList->GetNextItem(item, wxLIST_NEXT_ALL, wxLIST_STATE_SELECTED);
         // After a deletion the next selected row has moved up into the searched position: search again
         // from the top.
         if (item == -1)
             continue;
-        if (askEach && !checkSaveChanges(static_cast<int>(item), kept))
-        {
+        if (askEach && !checkSaveChanges(static_cast<int>(item), kept)) {
             setStatus("Close canceled");
             return;
         }
@@ -165,8 +157,7 @@ void MainWindow::closeFiles()
         m_fileList->SetItemState(item, 0, wxLIST_STATE_SELECTED);
         if (keep)
             ++stayed;
-        else if (m_backEnd->closeFile(index))
-        {
+        else if (m_backEnd->closeFile(index)) {
             m_fileList->DeleteItem(item);
             ++closed;
         }
@@ -181,13 +172,11 @@ void MainWindow::closeAllFiles()
     if (!isBackEndReady())
         return;
     std::vector<const WTDFile*> kept;
-    if (!checkSaveChanges(-1, kept))
-    {
+    if (!checkSaveChanges(-1, kept)) {
         setStatus("Close canceled");
         return;
     }
-    if (kept.empty())
-    {
+    if (kept.empty()) {
         m_backEnd->closeAllFiles();
         m_fileList->DeleteAllItems();
         m_textureList->DeleteAllItems();
@@ -203,8 +192,7 @@ void MainWindow::closeAllFiles()
 int MainWindow::closeArchivesExcept(const std::vector<const WTDFile*>& kept)
 {
     int closed = 0;
-    for (uint32_t index = m_backEnd->getFileCount(); index-- > 0;)
-    {
+    for (uint32_t index = m_backEnd->getFileCount(); index-- > 0;) {
         if (!contains(kept, m_backEnd->getFile(index)) && m_backEnd->closeFile(index))
             ++closed;
     }
@@ -256,11 +244,10 @@ void MainWindow::saveFileAs()
     settings->m_saveDirectory = folderOf(path);
     // Two archives on one file would overwrite each other's saves.
     const uint32_t holder = m_backEnd->findOpenFile(path);
-    if (holder != NO_SELECTION && m_backEnd->getFile(holder) != file)
-    {
-        MessageLog::getInstance()->log(LOG_ERROR, "Save as canceled, the file is already open as another archive: %s",
-                                       SOURCE_FILE, 1250, "MainWindow::saveFileAs",
-                                       m_backEnd->getFile(holder)->getPath().c_str());
+    if (holder != NO_SELECTION && m_backEnd->getFile(holder) != file) {
+        MessageLog::getInstance()->log(
+            LOG_ERROR, "Save as canceled, the file is already open as another archive: %s", SOURCE_FILE, 1250,
+            "MainWindow::saveFileAs", m_backEnd->getFile(holder)->getPath().c_str());
         setStatus("Failed to save file as: " + pathToText(file->getPath()));
         return;
     }
@@ -330,8 +317,8 @@ bool MainWindow::askSaveChanges(uint32_t index, std::vector<const WTDFile*>& kep
     SaveChangesEntry entry;
     entry.path = m_backEnd->getFile(index)->getPath();
     entry.fileIndex = static_cast<int>(index);
-    const int answer = Prompter::get().messageBox("Save changes to: " + pathToText(entry.path), "Save changes?",
-                                                  wxYES_NO, nullptr);
+    const int answer = Prompter::get().messageBox("Save changes to: " + pathToText(entry.path),
+                                                  "Save changes?", wxYES_NO, nullptr);
     if (answer == wxCANCEL)
         return false;
     WTDFile* file = findArchive(entry);
@@ -342,8 +329,7 @@ bool MainWindow::askSaveChanges(uint32_t index, std::vector<const WTDFile*>& kep
         wxBusyCursor busy;
         saved = file->saveFile("", 0);
     }
-    if (saved)
-    {
+    if (saved) {
         Prompter::get().messageBox("Saved!", "Saved!", wxOK, nullptr);
         return true;
     }
@@ -355,8 +341,7 @@ bool MainWindow::askSaveChanges(uint32_t index, std::vector<const WTDFile*>& kep
 bool MainWindow::offerSaveChanges(std::vector<const WTDFile*>& kept)
 {
     SaveChangesRequest request;
-    for (uint32_t i = 0; i < m_backEnd->getFileCount(); ++i)
-    {
+    for (uint32_t i = 0; i < m_backEnd->getFileCount(); ++i) {
         const WTDFile* file = m_backEnd->getFile(i);
         if (!file->isModified())
             continue;
@@ -378,24 +363,20 @@ bool MainWindow::offerSaveChanges(std::vector<const WTDFile*>& kept)
         return false;
 
     std::vector<WTDFile*> toSave;
-    for (const SaveChangesEntry& entry : request.entries)
-    {
+    for (const SaveChangesEntry& entry : request.entries) {
         WTDFile* file = entry.save ? findArchive(entry) : nullptr;
         if (file != nullptr)
             toSave.push_back(file);
     }
     int saved = 0;
     int failed = 0;
-    if (!toSave.empty())
-    {
+    if (!toSave.empty()) {
         wxBusyCursor busy;
         showProgress(static_cast<int>(toSave.size()));
-        for (size_t i = 0; i < toSave.size(); ++i)
-        {
+        for (size_t i = 0; i < toSave.size(); ++i) {
             if (toSave[i]->saveFile("", 0))
                 ++saved;
-            else
-            {
+            else {
                 ++failed;
                 kept.push_back(toSave[i]);
             }
@@ -405,8 +386,8 @@ bool MainWindow::offerSaveChanges(std::vector<const WTDFile*>& kept)
     }
     if (failed > 0)
         Prompter::get().messageBox(
-            pathToText(m_stdFunctions->createString("Saved %i files, %i failed to save", saved, failed)), "Varnel",
-            wxOK, nullptr);
+            pathToText(m_stdFunctions->createString("Saved %i files, %i failed to save", saved, failed)),
+            "Varnel", wxOK, nullptr);
     return true;
 }
 
@@ -417,8 +398,7 @@ WTDFile* MainWindow::findArchive(const SaveChangesEntry& entry) const
     WTDFile* atIndex = m_backEnd->getFile(static_cast<uint32_t>(entry.fileIndex));
     if (atIndex != nullptr && atIndex->getPath() == entry.path)
         return atIndex;
-    for (uint32_t i = 0; i < m_backEnd->getFileCount(); ++i)
-    {
+    for (uint32_t i = 0; i < m_backEnd->getFileCount(); ++i) {
         if (m_backEnd->getFile(i)->getPath() == entry.path)
             return m_backEnd->getFile(i);
     }

@@ -3,9 +3,9 @@
 #include "Backend/BackEnd.h"
 #include "Backend/Settings.h"
 #include "Common/MessageLog/MessageLog.h"
-#include "Common/SafeFile/FileReplacement.h"
 #include "Common/STDFunctions/PathSpelling.h"
 #include "Common/STDFunctions/STDFunctions.h"
+#include "Common/SafeFile/FileReplacement.h"
 #include "Platform/System/WindowsApi.h"
 #include "Prompter.h"
 #include "RenderPanel.h"
@@ -27,7 +27,7 @@ const char* const ARCHIVE_LIST_PATH = "config\\varnel_ar.arf";
 // it and "config" when it opens files in it; names are case-sensitive here, so one spelling serves both.
 const char* const CONFIG_FOLDER = "config";
 const char* const CONFIG_FOLDER_TEST = "config\\";
-}
+} // namespace
 
 MainWindow::SleepFunction MainWindow::s_sleep = &Sleep;
 
@@ -46,11 +46,11 @@ void MainWindow::startUp()
     applySettings();
     m_backEnd->initialize();
     m_sortColumn = -1;
-    if (!m_backEnd->isRenderSystemOK())
-    {
+    if (!m_backEnd->isRenderSystemOK()) {
         m_backEnd.reset();
-        Prompter::get().messageBox("Varnel backend failed to start, unable to continue.\nApplication must now close",
-                                   "Failure to start", wxOK, nullptr);
+        Prompter::get().messageBox(
+            "Varnel backend failed to start, unable to continue.\nApplication must now close",
+            "Failure to start", wxOK, nullptr);
         Close(false);
     }
     reopenArchiveList();
@@ -72,7 +72,8 @@ void MainWindow::applySettings()
 wxSize MainWindow::usableClientSize(int width, int height) const
 {
     const int display = wxDisplay::GetFromWindow(this);
-    const wxRect screen = wxDisplay(display == wxNOT_FOUND ? 0u : static_cast<unsigned>(display)).GetClientArea();
+    const wxRect screen =
+        wxDisplay(display == wxNOT_FOUND ? 0u : static_cast<unsigned>(display)).GetClientArea();
     const wxSize decoration = GetSize() - GetClientSize();
     const wxSize minimum = GetMinClientSize();
     const int maximumWidth = std::max(minimum.GetWidth(), screen.width - decoration.x);
@@ -99,8 +100,7 @@ bool MainWindow::canStoreLayout() const
 
 void MainWindow::OnSize(wxSizeEvent& event)
 {
-    if (canStoreLayout())
-    {
+    if (canStoreLayout()) {
         const wxSize size = GetClientSize();
         m_backEnd->getSettings()->m_windowWidth = size.GetWidth();
         m_backEnd->getSettings()->m_windowHeight = size.GetHeight();
@@ -160,8 +160,7 @@ bool MainWindow::recoverLostDevice()
 {
     m_recoveryPending = false;
     s_sleep(500);
-    if (!reinitializeRenderPane() || !m_backEnd->isRenderSystemOK())
-    {
+    if (!reinitializeRenderPane() || !m_backEnd->isRenderSystemOK()) {
         MessageLog::getInstance()->log(LOG_ERROR, "FAILED to recover from lost device", ".\\MainWindow", 401,
                                        "MainWindow::OnIdle");
         m_previewStopped = true;
@@ -208,11 +207,11 @@ void MainWindow::OnClose(wxCloseEvent& event)
 {
     std::vector<const WTDFile*> kept;
     const bool confirmed = checkSaveChanges(-1, kept);
-    if (event.CanVeto() && (!confirmed || !kept.empty()))
-    {
+    if (event.CanVeto() && (!confirmed || !kept.empty())) {
         for (const WTDFile* file : kept)
-            MessageLog::getInstance()->log(LOG_ERROR, "Exit canceled, the changes of this file could not be saved: %s",
-                                           ".\\MainWindow", 1112, "MainWindow::OnClose", file->getPath().c_str());
+            MessageLog::getInstance()->log(
+                LOG_ERROR, "Exit canceled, the changes of this file could not be saved: %s", ".\\MainWindow",
+                1112, "MainWindow::OnClose", file->getPath().c_str());
         setStatus("Exit canceled");
         event.Veto();
         return;
@@ -264,8 +263,7 @@ void MainWindow::reopenArchiveList()
     if (!list.is_open())
         return;
     std::string line;
-    while (std::getline(list, line))
-    {
+    while (std::getline(list, line)) {
         // A list written on Windows ends its lines with CR LF.
         if (!line.empty() && line.back() == '\r')
             line.pop_back();

@@ -4,8 +4,8 @@
 #include "Backend/Settings.h"
 #include "Common/MessageLog/MessageLog.h"
 #include "Common/STDFunctions/PathSpelling.h"
-#include "WTD/WTDFile.h"
 #include "TextureListCtrl.h"
+#include "WTD/WTDFile.h"
 #include "WindowIds.h"
 
 #include <wx/listctrl.h>
@@ -22,8 +22,8 @@ struct FormatName
 };
 
 const FormatName FORMAT_NAMES[] = {
-    {32, "A8B8G8R8"},         {0x31545844, "DXT1"}, {0x32545844, "DXT2"},
-    {0x33545844, "DXT3"},     {0x34545844, "DXT4"}, {0x35545844, "DXT5"},
+    {32, "A8B8G8R8"},     {0x31545844, "DXT1"}, {0x32545844, "DXT2"},
+    {0x33545844, "DXT3"}, {0x34545844, "DXT4"}, {0x35545844, "DXT5"},
 };
 
 enum RowSelection
@@ -50,7 +50,7 @@ wxString menuLabelText(const wxString& text)
     label.Replace("\t", " ");
     return label;
 }
-}
+} // namespace
 
 void MainWindow::updateFileList()
 {
@@ -58,8 +58,7 @@ void MainWindow::updateFileList()
         return;
     m_updating = true;
     m_fileList->DeleteAllItems();
-    for (uint32_t i = 0; i < m_backEnd->getFileCount(); ++i)
-    {
+    for (uint32_t i = 0; i < m_backEnd->getFileCount(); ++i) {
         wxString label = pathToText(m_backEnd->getFileName(i));
         if (m_backEnd->getFile(i)->isModified())
             label += "*";
@@ -81,8 +80,7 @@ void MainWindow::updateTextureList()
         m_textureList->EndEditLabel(true);
     m_updating = true;
     const OpenFileRecord* record = m_backEnd->getSelectedFile();
-    if (record == nullptr)
-    {
+    if (record == nullptr) {
         m_textureList->setRows({});
         m_updating = false;
         return;
@@ -90,8 +88,7 @@ void MainWindow::updateTextureList()
     const uint32_t count = m_backEnd->getTextureCount(m_backEnd->getSelectedFileIndex());
     std::vector<TextureListCtrl::RowTexts> rows(count);
     TextureRow texture;
-    for (uint32_t i = 0; i < count && m_backEnd->getTextureRow(i, texture); ++i)
-    {
+    for (uint32_t i = 0; i < count && m_backEnd->getTextureRow(i, texture); ++i) {
         rows[i][0] = nameToText(texture.name);
         formatToString(rows[i][1], texture.format);
         rows[i][2] = pathToText(texture.dimensions);
@@ -126,26 +123,25 @@ void MainWindow::refreshAfterOpen()
 void MainWindow::updateRecentFilesMenu()
 {
     const Settings* settings = m_backEnd->getSettings();
-    for (int k = 0; k < 5; ++k)
-    {
-        const wxString label = wxString::Format("%i. ", k + 1) + pathToText(fileNameOf(settings->m_recentFiles[k]));
+    for (int k = 0; k < 5; ++k) {
+        const wxString label =
+            wxString::Format("%i. ", k + 1) + pathToText(fileNameOf(settings->m_recentFiles[k]));
         m_fileMenu->SetLabel(ID_MENU_RECENT1 + k, menuLabelText(label));
     }
 }
 
 void MainWindow::formatToString(wxString& text, uint32_t format)
 {
-    for (const FormatName& name : FORMAT_NAMES)
-    {
-        if (name.code == format)
-        {
+    for (const FormatName& name : FORMAT_NAMES) {
+        if (name.code == format) {
             text = name.text;
             return;
         }
     }
     text = wxString::Format("Unknown: %i", static_cast<int>(format));
-    MessageLog::getInstance()->log(LOG_WARNING, "Unsupported texture format for formatToString: %i", ".\\MainWindow",
-                                   1017, "MainWindow::formatToString", static_cast<int>(format));
+    MessageLog::getInstance()->log(LOG_WARNING, "Unsupported texture format for formatToString: %i",
+                                   ".\\MainWindow", 1017, "MainWindow::formatToString",
+                                   static_cast<int>(format));
 }
 
 // Selecting a row raises the list's item-selected event at once, as a click does. A reload or a delete
@@ -182,8 +178,7 @@ void MainWindow::OnTextureListItemSelected(wxListEvent& event)
 // row raises the list's item-selected event at once, as a click does.
 void MainWindow::selectRows(wxListCtrl* list, int how)
 {
-    for (long row = 0; row < list->GetItemCount(); ++row)
-    {
+    for (long row = 0; row < list->GetItemCount(); ++row) {
         const bool isSelected = list->GetItemState(row, wxLIST_STATE_SELECTED) != 0;
         const bool select = how == SELECT_ALL || (how == SELECT_INVERT && !isSelected);
         if (select != isSelected)
@@ -240,13 +235,10 @@ void MainWindow::sortTexturesByColumn(int column)
     if (!isBackEndReady())
         return;
     bool keepOrder = true;
-    if (column == m_sortColumn)
-    {
+    if (column == m_sortColumn) {
         keepOrder = false;
         m_sortColumn = -1;
-    }
-    else
-    {
+    } else {
         m_sortColumn = column;
     }
     const uint32_t key = column >= 0 && column <= 2 ? static_cast<uint32_t>(column) : 0;
@@ -277,8 +269,7 @@ bool MainWindow::renameTexture(long row, const wxString& label)
     if (row < 0 || static_cast<uint32_t>(row) >= count || row >= m_textureList->GetItemCount())
         return false;
     std::string name;
-    if (!textToName(label, name))
-    {
+    if (!textToName(label, name)) {
         setStatus("Texture names can only hold Latin-1 characters");
         return false;
     }

@@ -11,9 +11,9 @@ namespace
 {
 const int ICON_SIZE = 16;
 // The list icons in the order of their indexes; the file list shows index 2 on every row.
-const char* const LIST_ICONS[] = {
-    "Resources\\icons\\tex_woa.png",    "Resources\\icons\\tex_wa.png",   "Resources\\icons\\tex_file.png",
-    "Resources\\icons\\small_info.png", "Resources\\icons\\small_warn.png", "Resources\\icons\\small_error.png"};
+const char* const LIST_ICONS[] = {"Resources\\icons\\tex_woa.png",    "Resources\\icons\\tex_wa.png",
+                                  "Resources\\icons\\tex_file.png",   "Resources\\icons\\small_info.png",
+                                  "Resources\\icons\\small_warn.png", "Resources\\icons\\small_error.png"};
 
 // Log lines carry paths (UTF-8) and texture names (single bytes); a line that is not valid UTF-8 is
 // shown byte for byte rather than dropped.
@@ -37,7 +37,7 @@ wxImage loadListIcon(const char* path)
     memset(blank.GetAlpha(), 0, ICON_SIZE * ICON_SIZE);
     return blank;
 }
-}
+} // namespace
 
 void MainWindow::information(const std::string& message)
 {
@@ -56,8 +56,7 @@ void MainWindow::error(const std::string& message)
 
 void MainWindow::appendLog(const std::string& message, const wxColour* colour)
 {
-    if (m_logHeld)
-    {
+    if (m_logHeld) {
         m_heldLog.emplace_back(message, colour);
         return;
     }
@@ -73,8 +72,7 @@ void MainWindow::writeLogText(const wxString& text, const wxColour* colour)
     scrollLogToEnd();
     const long start = m_logText->GetLastPosition();
     m_logText->AppendText(text);
-    if (colour != nullptr)
-    {
+    if (colour != nullptr) {
         wxRichTextAttr attribute;
         attribute.SetTextColour(*colour);
         m_logText->SetStyle(start, m_logText->GetLastPosition(), attribute);
@@ -91,8 +89,7 @@ void MainWindow::releaseLogPane()
 {
     m_logHeld = false;
     size_t first = 0;
-    while (first < m_heldLog.size())
-    {
+    while (first < m_heldLog.size()) {
         const wxColour* colour = m_heldLog[first].second;
         wxString text;
         size_t next = first;

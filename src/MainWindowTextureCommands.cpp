@@ -28,7 +28,8 @@ const char* const LOG_SOURCE = ".\\MainWindow";
 wxString extractionStatus(STDFunctions* functions, int ok, int failed, const wxString& folder)
 {
     if (failed > 0)
-        return MainWindow::pathToText(functions->createString("%i Textures extracted ok, %i failed", ok, failed));
+        return MainWindow::pathToText(
+            functions->createString("%i Textures extracted ok, %i failed", ok, failed));
     return MainWindow::pathToText(functions->createString("%i Textures extracted to: ", ok)) + folder;
 }
 
@@ -41,7 +42,7 @@ FolderDialogRequest extractFolderRequest(wxWindow* parent, const Settings* setti
     request.style = wxDD_DEFAULT_STYLE;
     return request;
 }
-}
+} // namespace
 
 long MainWindow::nextSelectedRow(const wxListCtrl* list, long row)
 {
@@ -69,13 +70,11 @@ void MainWindow::addTextures()
     dialog.m_settings = m_backEnd->getSettings();
     dialog.m_request = &request;
     Prompter::get().showModal(dialog);
-    if (request.cancelled)
-    {
+    if (request.cancelled) {
         setStatus("Add textures canceled");
         return;
     }
-    if (request.entries.empty())
-    {
+    if (request.entries.empty()) {
         setStatus("No textures to add");
         return;
     }
@@ -84,8 +83,7 @@ void MainWindow::addTextures()
     int failed = 0;
     showProgress(static_cast<int>(request.entries.size()));
     holdLogPane();
-    for (size_t i = 0; i < request.entries.size(); ++i)
-    {
+    for (size_t i = 0; i < request.entries.size(); ++i) {
         setProgress(static_cast<int>(i));
         if (file->addTexture(request.entries[i].path, request.entries[i].name))
             ++ok;
@@ -98,8 +96,9 @@ void MainWindow::addTextures()
             m_stdFunctions->createString("%i Added ok, %i Failed to be added to the archive", ok, failed)));
     else
         setStatus(pathToText(m_stdFunctions->createString("Added %i textures to the archive", ok)));
-    MessageLog::getInstance()->log(LOG_INFORMATION, "Textures added to the archive, Fail count: %i, OK count: %i",
-                                   LOG_SOURCE, 1496, "MainWindow::addTextures", failed, ok);
+    MessageLog::getInstance()->log(LOG_INFORMATION,
+                                   "Textures added to the archive, Fail count: %i, OK count: %i", LOG_SOURCE,
+                                   1496, "MainWindow::addTextures", failed, ok);
     updateTextureList();
     refreshFileList();
     hideProgress();
@@ -113,8 +112,7 @@ void MainWindow::replaceTextures()
     ReplaceRequest request;
     const int selected = countSelectedRows(m_textureList);
     long row = -1;
-    for (int i = 0; i < selected; ++i)
-    {
+    for (int i = 0; i < selected; ++i) {
         row = nextSelectedRow(m_textureList, row);
         ReplaceEntry entry;
         TextureRow texture;
@@ -129,8 +127,7 @@ void MainWindow::replaceTextures()
     dialog.m_request = &request;
     dialog.updateList();
     Prompter::get().showModal(dialog);
-    if (request.cancelled)
-    {
+    if (request.cancelled) {
         setStatus("Replace textures canceled");
         return;
     }
@@ -140,8 +137,7 @@ void MainWindow::replaceTextures()
     int failed = 0;
     showProgress(static_cast<int>(request.entries.size()));
     holdLogPane();
-    for (size_t i = 0; i < request.entries.size(); ++i)
-    {
+    for (size_t i = 0; i < request.entries.size(); ++i) {
         setProgress(static_cast<int>(i));
         const ReplaceEntry& entry = request.entries[i];
         if (entry.path.empty())
@@ -154,12 +150,14 @@ void MainWindow::replaceTextures()
     releaseLogPane();
     hideProgress();
     if (failed > 0)
-        setStatus(pathToText(m_stdFunctions->createString("Replaced %i textures, %i skipped, %i Failed", replaced,
-                                                          skipped, failed)));
+        setStatus(pathToText(m_stdFunctions->createString("Replaced %i textures, %i skipped, %i Failed",
+                                                          replaced, skipped, failed)));
     else
-        setStatus(pathToText(m_stdFunctions->createString("Replaced %i textures, %i skipped", replaced, skipped)));
-    MessageLog::getInstance()->log(LOG_INFORMATION, "Textures replaced: %i OK, %i Failed, %i Skipped", LOG_SOURCE,
-                                   1784, "MainWindow::replaceTextures", replaced, failed, skipped);
+        setStatus(
+            pathToText(m_stdFunctions->createString("Replaced %i textures, %i skipped", replaced, skipped)));
+    MessageLog::getInstance()->log(LOG_INFORMATION, "Textures replaced: %i OK, %i Failed, %i Skipped",
+                                   LOG_SOURCE, 1784, "MainWindow::replaceTextures", replaced, failed,
+                                   skipped);
     refreshFileList();
 }
 
@@ -179,8 +177,7 @@ void MainWindow::extractTextures()
 void MainWindow::extractSingleTexture()
 {
     OpenFileRecord* record = m_backEnd->getSelectedFile();
-    if (record == nullptr)
-    {
+    if (record == nullptr) {
         MessageLog::getInstance()->log(LOG_ERROR, "No active file to extract from", LOG_SOURCE, 1606,
                                        "MainWindow::extractSingleTexture");
         setStatus("No active file to extract from");
@@ -198,8 +195,7 @@ void MainWindow::extractSingleTexture()
     request.wildcard = _("DirectX Textures (*.dds)|*.dds|All files (*.*)|*.*");
     request.style = wxFD_SAVE | wxFD_OVERWRITE_PROMPT;
     wxArrayString paths;
-    if (!Prompter::get().chooseFiles(request, paths) || paths.empty())
-    {
+    if (!Prompter::get().chooseFiles(request, paths) || paths.empty()) {
         setStatus("Extract texture canceled");
         return;
     }
@@ -207,13 +203,10 @@ void MainWindow::extractSingleTexture()
     std::string name;
     PathSpelling::splitPath(std::string(paths[0].utf8_str()), folder, name);
     wxBusyCursor busy;
-    if (record->m_file->extractTexture(index, folder, name))
-    {
+    if (record->m_file->extractTexture(index, folder, name)) {
         setStatus("Extracted texture as: " + paths[0]);
         settings->m_extractDirectory = folder;
-    }
-    else
-    {
+    } else {
         setStatus("Failed to extract texture as: " + paths[0]);
     }
 }
@@ -222,16 +215,14 @@ void MainWindow::extractSingleTexture()
 void MainWindow::extractMultipleTextures()
 {
     WTDFile* file = m_backEnd->getSelectedArchive();
-    if (file == nullptr)
-    {
+    if (file == nullptr) {
         MessageLog::getInstance()->log(LOG_ERROR, "No active file to extract from", LOG_SOURCE, 1655,
                                        "MainWindow::extractMultipleTextures");
         setStatus("No active file to extract from");
         return;
     }
     wxString folder;
-    if (!Prompter::get().chooseFolder(extractFolderRequest(this, m_backEnd->getSettings()), folder))
-    {
+    if (!Prompter::get().chooseFolder(extractFolderRequest(this, m_backEnd->getSettings()), folder)) {
         setStatus("Extract texture canceled");
         return;
     }
@@ -243,8 +234,7 @@ void MainWindow::extractMultipleTextures()
     showProgress(selected);
     holdLogPane();
     long row = -1;
-    for (int i = 0; i < selected; ++i)
-    {
+    for (int i = 0; i < selected; ++i) {
         setProgress(i);
         row = nextSelectedRow(m_textureList, row);
         if (file->extractTexture(static_cast<uint32_t>(row), target, ""))
@@ -263,8 +253,7 @@ void MainWindow::extractAllTextures()
     if (!isBackEndReady() || m_backEnd->getFileCount() == 0)
         return;
     WTDFile* file = m_backEnd->getSelectedArchive();
-    if (file == nullptr)
-    {
+    if (file == nullptr) {
         setStatus("No active file");
         return;
     }
@@ -272,8 +261,7 @@ void MainWindow::extractAllTextures()
     const uint32_t fileIndex = m_backEnd->getSelectedFileIndex();
     showProgress(static_cast<int>(m_backEnd->getTextureCount(fileIndex)));
     wxString folder;
-    if (!Prompter::get().chooseFolder(extractFolderRequest(this, settings), folder))
-    {
+    if (!Prompter::get().chooseFolder(extractFolderRequest(this, settings), folder)) {
         hideProgress();
         return;
     }
@@ -282,8 +270,7 @@ void MainWindow::extractAllTextures()
     int ok = 0;
     int failed = 0;
     holdLogPane();
-    for (uint32_t i = 0; i < m_backEnd->getTextureCount(fileIndex); ++i)
-    {
+    for (uint32_t i = 0; i < m_backEnd->getTextureCount(fileIndex); ++i) {
         setProgress(static_cast<int>(i));
         if (file->extractTexture(i, target, ""))
             ++ok;
@@ -304,8 +291,7 @@ void MainWindow::deleteSelectedRows(wxListCtrl* list, const std::function<bool(l
 {
     const int selected = countSelectedRows(list);
     long row = -1;
-    for (int done = 0; done < selected;)
-    {
+    for (int done = 0; done < selected;) {
         row = nextSelectedRow(list, row);
         if (row < 0)
             continue;
@@ -322,8 +308,7 @@ void MainWindow::deleteTextures()
 {
     if (!isBackEndReady())
         return;
-    if (nextSelectedRow(m_textureList, -1) < 0)
-    {
+    if (nextSelectedRow(m_textureList, -1) < 0) {
         setStatus("No textures selected");
         return;
     }
@@ -332,8 +317,7 @@ void MainWindow::deleteTextures()
         return;
     if (m_backEnd->getSettings()->m_confirmDelete &&
         Prompter::get().messageBox("Are you sure you want to delete the selected textures?", "Confirm Delete",
-                                   wxYES_NO, nullptr) != wxYES)
-    {
+                                   wxYES_NO, nullptr) != wxYES) {
         setStatus("Delete textures canceled");
         return;
     }
@@ -342,15 +326,15 @@ void MainWindow::deleteTextures()
     int failed = 0;
     holdLogPane();
     deleteSelectedRows(
-        m_textureList, [record](long row) { return record->m_file->deleteTexture(static_cast<uint32_t>(row)); }, ok,
-        failed);
+        m_textureList,
+        [record](long row) { return record->m_file->deleteTexture(static_cast<uint32_t>(row)); }, ok, failed);
     releaseLogPane();
     if (failed > 0)
         setStatus(pathToText(m_stdFunctions->createString("Deleted %i textures, %i Failed", ok, failed)));
     else
         setStatus(pathToText(m_stdFunctions->createString("Deleted %i textures", ok)));
-    MessageLog::getInstance()->log(LOG_INFORMATION, "Deleted textures from file: %i OK, %i Failed", LOG_SOURCE,
-                                   1844, "MainWindow::deleteTextures", ok, failed);
+    MessageLog::getInstance()->log(LOG_INFORMATION, "Deleted textures from file: %i OK, %i Failed",
+                                   LOG_SOURCE, 1844, "MainWindow::deleteTextures", ok, failed);
     updateTextureList();
     // With no texture left there is no texture 0 to select; the index is only reset.
     if (m_backEnd->getTextureCount(m_backEnd->getSelectedFileIndex()) == 0)
@@ -371,8 +355,7 @@ void MainWindow::generateMipMaps()
     int failed = 0;
     long row = -1;
     holdLogPane();
-    for (int i = 0; i < selected; ++i)
-    {
+    for (int i = 0; i < selected; ++i) {
         row = nextSelectedRow(m_textureList, row);
         if (file->generateMipMaps(static_cast<uint32_t>(row)))
             ++ok;

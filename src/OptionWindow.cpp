@@ -93,7 +93,6 @@ void OptionWindow::CreateControls()
     buttonSizer->Add(m_okButton, 0, wxALIGN_CENTER_VERTICAL | wxLEFT | wxRIGHT | wxBOTTOM, border);
 }
 
-
 void OptionWindow::loadSettings()
 {
     m_loading = true;

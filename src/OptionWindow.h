@@ -2,7 +2,6 @@
 
 #include "VarnelDialog.h"
 
-
 class Settings;
 class wxButton;
 class wxCheckBox;

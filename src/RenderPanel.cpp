@@ -33,8 +33,7 @@ void RenderPanel::presentFrame(UINT width, UINT height, const D3DCOLOR* pixels)
     wxImage image(static_cast<int>(width), static_cast<int>(height), false);
     unsigned char* rgb = image.GetData();
     const size_t count = static_cast<size_t>(width) * height;
-    for (size_t i = 0; i < count; ++i)
-    {
+    for (size_t i = 0; i < count; ++i) {
         rgb[i * 3] = static_cast<unsigned char>(pixels[i] >> 16);
         rgb[i * 3 + 1] = static_cast<unsigned char>(pixels[i] >> 8);
         rgb[i * 3 + 2] = static_cast<unsigned char>(pixels[i]);
@@ -49,8 +48,7 @@ void RenderPanel::OnPaint(wxPaintEvent&)
     const wxSize client = GetClientSize();
     int covered = 0;
     int coveredHeight = 0;
-    if (m_frame.IsOk())
-    {
+    if (m_frame.IsOk()) {
         dc.DrawBitmap(m_frame, 0, 0, false);
         covered = m_frame.GetWidth();
         coveredHeight = m_frame.GetHeight();
@@ -61,5 +59,6 @@ void RenderPanel::OnPaint(wxPaintEvent&)
     if (covered < client.GetWidth())
         dc.DrawRectangle(covered, 0, client.GetWidth() - covered, client.GetHeight());
     if (coveredHeight < client.GetHeight())
-        dc.DrawRectangle(0, coveredHeight, std::min(covered, client.GetWidth()), client.GetHeight() - coveredHeight);
+        dc.DrawRectangle(0, coveredHeight, std::min(covered, client.GetWidth()),
+                         client.GetHeight() - coveredHeight);
 }

@@ -61,8 +61,8 @@ void ReplaceWindow::CreateControls()
 
     wxBoxSizer* listRow = new wxBoxSizer(wxHORIZONTAL);
     topSizer->Add(listRow, 0, wxALIGN_CENTER_HORIZONTAL | wxALL, 5);
-    m_replaceList = new wxListBox(this, ID_REPLACE_LIST, wxDefaultPosition, wxSize(200, 250), 0, nullptr,
-                                  wxLB_SINGLE);
+    m_replaceList =
+        new wxListBox(this, ID_REPLACE_LIST, wxDefaultPosition, wxSize(200, 250), 0, nullptr, wxLB_SINGLE);
     m_replaceList->SetName("m_replaceList");
     listRow->Add(m_replaceList, 0, wxALIGN_CENTER_VERTICAL | wxALL, 5);
 
@@ -96,7 +96,6 @@ void ReplaceWindow::CreateControls()
     dialogButtons->Add(m_okButton, 0, wxALIGN_CENTER_VERTICAL | wxALL, 5);
 }
 
-
 void ReplaceWindow::updateList()
 {
     for (const ReplaceEntry& entry : m_request->entries)
@@ -107,8 +106,7 @@ void ReplaceWindow::updateList()
 void ReplaceWindow::OnReplaceListSelected(wxCommandEvent& event)
 {
     const int row = event.GetInt();
-    if (row >= 0 && static_cast<size_t>(row) < m_request->entries.size())
-    {
+    if (row >= 0 && static_cast<size_t>(row) < m_request->entries.size()) {
         m_currentIndex = row;
         m_pathTextBox->Enable(true);
         m_selectButton->Enable(true);
@@ -127,8 +125,7 @@ void ReplaceWindow::OnSelectClick(wxCommandEvent& event)
     request.style = wxFD_OPEN;
     request.name = _("Open");
     wxArrayString paths;
-    if (m_currentIndex >= 0 && Prompter::get().chooseFiles(request, paths) && !paths.empty())
-    {
+    if (m_currentIndex >= 0 && Prompter::get().chooseFiles(request, paths) && !paths.empty()) {
         m_request->entries[static_cast<size_t>(m_currentIndex)].path = std::string(paths[0].utf8_str());
         m_pathTextBox->ChangeValue(paths[0]);
     }

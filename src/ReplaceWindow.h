@@ -4,7 +4,6 @@
 
 #include "ReplaceRequest.h"
 
-
 class Settings;
 class wxButton;
 class wxListBox;
@@ -19,16 +18,16 @@ class ReplaceWindow : public VarnelDialog
 
 public:
     ReplaceWindow();
-    ReplaceWindow(wxWindow* parent, wxWindowID id, const wxString& caption, const wxPoint& pos, const wxSize& size,
-                  long style);
+    ReplaceWindow(wxWindow* parent, wxWindowID id, const wxString& caption, const wxPoint& pos,
+                  const wxSize& size, long style);
     ~ReplaceWindow() override;
 
     ReplaceWindow(const ReplaceWindow&) = delete;
     ReplaceWindow& operator=(const ReplaceWindow&) = delete;
 
     void Init();
-    bool Create(wxWindow* parent, wxWindowID id, const wxString& caption, const wxPoint& pos, const wxSize& size,
-                long style);
+    bool Create(wxWindow* parent, wxWindowID id, const wxString& caption, const wxPoint& pos,
+                const wxSize& size, long style);
     void CreateControls() override;
     // Appends every entry's texture name; called once, before the modal run.
     void updateList();

@@ -23,16 +23,14 @@ SaveChangesWindow::SaveChangesWindow()
     Init();
 }
 
-SaveChangesWindow::SaveChangesWindow(wxWindow* parent, wxWindowID id, const wxString& caption, const wxPoint& pos,
-                                     const wxSize& size, long style)
+SaveChangesWindow::SaveChangesWindow(wxWindow* parent, wxWindowID id, const wxString& caption,
+                                     const wxPoint& pos, const wxSize& size, long style)
 {
     Init();
     Create(parent, id, caption, pos, size, style);
 }
 
-SaveChangesWindow::~SaveChangesWindow()
-{
-}
+SaveChangesWindow::~SaveChangesWindow() {}
 
 void SaveChangesWindow::Init()
 {
@@ -74,8 +72,7 @@ void SaveChangesWindow::CreateControls()
         {&m_saveNone, ID_SAVE_CHANGES_SAVE_NONE, _("Save None"), "m_saveNone"},
         {&m_okButton, ID_SAVE_CHANGES_SAVE_SELECTED, _("Save Selected"), "m_okButton"},
     };
-    for (const auto& button : buttons)
-    {
+    for (const auto& button : buttons) {
         *button.member = new wxButton(this, button.id, button.label, wxDefaultPosition, wxDefaultSize, 0,
                                       wxDefaultValidator, "button");
         (*button.member)->SetName(button.name);
@@ -83,12 +80,10 @@ void SaveChangesWindow::CreateControls()
     }
 }
 
-
 void SaveChangesWindow::updateList()
 {
     m_filling = true;
-    for (size_t i = 0; i < m_request->entries.size(); ++i)
-    {
+    for (size_t i = 0; i < m_request->entries.size(); ++i) {
         const unsigned row = static_cast<unsigned>(i);
         m_changeList->Insert(MainWindow::pathToText(m_request->entries[i].path), row);
         m_changeList->Check(row, m_request->entries[i].save);
@@ -100,7 +95,8 @@ void SaveChangesWindow::OnChangeListToggled(wxCommandEvent& event)
 {
     const int row = event.GetInt();
     if (!m_filling && row >= 0 && static_cast<size_t>(row) < m_request->entries.size())
-        m_request->entries[static_cast<size_t>(row)].save = m_changeList->IsChecked(static_cast<unsigned>(row));
+        m_request->entries[static_cast<size_t>(row)].save =
+            m_changeList->IsChecked(static_cast<unsigned>(row));
     event.Skip();
 }
 

@@ -2,7 +2,6 @@
 
 #include "VarnelDialog.h"
 
-
 struct SaveChangesRequest;
 class wxButton;
 class wxCheckListBox;
@@ -24,8 +23,8 @@ public:
     SaveChangesWindow& operator=(const SaveChangesWindow&) = delete;
 
     void Init();
-    bool Create(wxWindow* parent, wxWindowID id, const wxString& caption, const wxPoint& pos, const wxSize& size,
-                long style);
+    bool Create(wxWindow* parent, wxWindowID id, const wxString& caption, const wxPoint& pos,
+                const wxSize& size, long style);
     void CreateControls() override;
     // One row per entry of the request, ticked as the entry's save flag.
     void updateList();

@@ -17,10 +17,9 @@ bool VarnelApp::OnInit()
     wxImage::AddHandler(new wxGIFHandler);
     // GTK reads the window icon through the ICO handler.
     wxImage::AddHandler(new wxICOHandler);
-    MainWindow* mainWindow = new MainWindow(nullptr, ID_MAIN_WINDOW, _("Varnel - Oskery"), wxDefaultPosition,
-                                            wxSize(800, 600),
-                                            wxSYSTEM_MENU | wxRESIZE_BORDER | wxMINIMIZE_BOX | wxMAXIMIZE_BOX |
-                                                wxCLOSE_BOX | wxCAPTION);
+    MainWindow* mainWindow = new MainWindow(
+        nullptr, ID_MAIN_WINDOW, _("Varnel - Oskery"), wxDefaultPosition, wxSize(800, 600),
+        wxSYSTEM_MENU | wxRESIZE_BORDER | wxMINIMIZE_BOX | wxMAXIMIZE_BOX | wxCLOSE_BOX | wxCAPTION);
     // A failed start has already asked the frame to close; showing it would only flash it.
     if (mainWindow->getBackEnd() != nullptr)
         mainWindow->Show(true);

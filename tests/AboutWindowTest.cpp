@@ -42,7 +42,7 @@ private:
     wxLog* m_previous;
     std::string m_text;
 };
-}
+} // namespace
 
 class AboutWindowTest : public MainWindowTest
 {
@@ -82,8 +82,7 @@ void AboutWindowTest::checkBuilt(wxDialog& dialog)
         {ID_ABOUT_FORUMS_LINK, "m_forumsLink", "forum.example.net", "https://forum.example.net/"},
         {ID_ABOUT_POBBLE_LINK, "m_pobbleLink", "www.example.com", "https://www.example.com/"},
     };
-    for (const auto& expected : links)
-    {
+    for (const auto& expected : links) {
         wxHyperlinkCtrl* link = child<wxHyperlinkCtrl>(&dialog, expected.id);
         ASSERT_NE(link, nullptr) << expected.name;
         EXPECT_EQ(link->GetName(), expected.name);
@@ -107,8 +106,7 @@ void AboutWindowTest::checkBuilt(wxDialog& dialog)
     EXPECT_EQ(text->GetLabel(), "Varnel\nVersion 0.1.0\n29th February 2009");
 
     int lines = 0;
-    for (wxWindow* window : dialog.GetChildren())
-    {
+    for (wxWindow* window : dialog.GetChildren()) {
         if (window->GetId() == wxID_STATIC && wxDynamicCast(window, wxStaticLine) != nullptr)
             ++lines;
     }

@@ -19,8 +19,9 @@ protected:
     void SetUp() override
     {
         TextureCommandsTest::SetUp();
-        m_dialog = std::make_unique<AddTexturesWindow>(nullptr, ID_ADD_TEXTURES_WINDOW, "Add Textures - Varnel",
-                                                       wxDefaultPosition, wxSize(400, 300), DIALOG_STYLE);
+        m_dialog =
+            std::make_unique<AddTexturesWindow>(nullptr, ID_ADD_TEXTURES_WINDOW, "Add Textures - Varnel",
+                                                wxDefaultPosition, wxSize(400, 300), DIALOG_STYLE);
         m_dialog->m_request = &m_request;
         m_dialog->m_settings = &m_settings;
     }
@@ -75,8 +76,7 @@ TEST_F(AddTexturesWindowTest, IsBuiltWithItsControlsColumnsAndFittedSize)
         const char* heading;
         int width;
     } columns[] = {{"Name", 125}, {"Path", 400}};
-    for (int column = 0; column < 2; ++column)
-    {
+    for (int column = 0; column < 2; ++column) {
         wxListItem item;
         item.SetMask(wxLIST_MASK_TEXT | wxLIST_MASK_WIDTH | wxLIST_MASK_FORMAT);
         ASSERT_TRUE(list()->GetColumn(column, item));
@@ -94,8 +94,7 @@ TEST_F(AddTexturesWindowTest, IsBuiltWithItsControlsColumnsAndFittedSize)
                    {ID_ADD_CLEAR_BUTTON, "m_clearButton", "Clear All"},
                    {ID_ADD_CANCEL_BUTTON, "m_cancelButton", "Cancel"},
                    {ID_ADD_OK_BUTTON, "m_okButton", "OK"}};
-    for (const auto& expected : buttons)
-    {
+    for (const auto& expected : buttons) {
         wxButton* button = child<wxButton>(m_dialog.get(), expected.id);
         ASSERT_NE(button, nullptr);
         EXPECT_EQ(button->GetName(), expected.name);
@@ -128,7 +127,8 @@ TEST_F(AddTexturesWindowTest, AddListsTheChosenFilesInOrderTwiceWhenChosenTwiceA
     EXPECT_EQ(entryNames(), (std::vector<std::string>{"rock.dds", "wall.png", "rock.dds"}));
     EXPECT_EQ(m_request.entries[1].path, "/other/wall.png");
     EXPECT_EQ(rowTexts(list(), 0), (std::vector<std::string>{"rock.dds", "wall.png", "rock.dds"}));
-    EXPECT_EQ(rowTexts(list(), 1), (std::vector<std::string>{"/pics/rock.dds", "/other/wall.png", "/pics/rock.dds"}));
+    EXPECT_EQ(rowTexts(list(), 1),
+              (std::vector<std::string>{"/pics/rock.dds", "/other/wall.png", "/pics/rock.dds"}));
     EXPECT_EQ(m_settings.m_textureDirectory, "/pics");
 }
 
@@ -172,8 +172,7 @@ TEST_F(AddTexturesWindowTest, DeleteRemovesTheSelectedRowsWithTheirEntriesAndAlw
 
     const size_t firstQuestion = 1;
     ASSERT_EQ(m_prompter.asked().size(), firstQuestion + 3);
-    for (size_t i = firstQuestion; i < m_prompter.asked().size(); ++i)
-    {
+    for (size_t i = firstQuestion; i < m_prompter.asked().size(); ++i) {
         EXPECT_EQ(m_prompter.asked()[i].text, "Are you sure you want to delete the selected items?");
         EXPECT_EQ(m_prompter.asked()[i].caption, "Confirm delete");
         EXPECT_EQ(m_prompter.asked()[i].style, wxYES_NO);

@@ -65,12 +65,13 @@ private:
 ::testing::Environment* const ENVIRONMENT = ::testing::AddGlobalTestEnvironment(new ToolkitEnvironment);
 
 wxWeakRef<MainWindow> s_lastWindow;
-}
+} // namespace
 
 void GuiTest::SetUp()
 {
     const char* display = std::getenv("DISPLAY");
-    const std::string lockPath = std::string("/tmp/varnel-gui-tests") + (display != nullptr ? display : "") + ".lock";
+    const std::string lockPath =
+        std::string("/tmp/varnel-gui-tests") + (display != nullptr ? display : "") + ".lock";
     m_displayLock = open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
     ASSERT_GE(m_displayLock, 0);
     ASSERT_EQ(flock(m_displayLock, LOCK_SH), 0);
@@ -102,8 +103,7 @@ void GuiTest::useDisplayAlone()
 void GuiTest::pump(int milliseconds)
 {
     const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
-    do
-    {
+    do {
         wxEventLoopBase* loop = wxEventLoopBase::GetActive();
         while (loop->Pending())
             loop->Dispatch();
@@ -116,12 +116,11 @@ void GuiTest::pump(int milliseconds)
 MainWindow* GuiTest::createMainWindow()
 {
     m_window = new MainWindow(nullptr, ID_MAIN_WINDOW, "Varnel - Oskery", wxDefaultPosition, wxSize(800, 600),
-                              wxSYSTEM_MENU | wxRESIZE_BORDER | wxMINIMIZE_BOX | wxMAXIMIZE_BOX | wxCLOSE_BOX |
-                                  wxCAPTION);
+                              wxSYSTEM_MENU | wxRESIZE_BORDER | wxMINIMIZE_BOX | wxMAXIMIZE_BOX |
+                                  wxCLOSE_BOX | wxCAPTION);
     s_lastWindow = m_window;
     // A failed start has asked the frame to close: events would destroy it before the test looks at it.
-    if (m_window->getBackEnd() != nullptr)
-    {
+    if (m_window->getBackEnd() != nullptr) {
         m_window->Show(true);
         pump();
     }

@@ -1,9 +1,9 @@
 #include "MainWindowTest.h"
 
-#include "Support/TestHooks.h"
 #include "SaveChangesWindow.h"
 #include "Support/LogCapture.h"
 #include "Support/TestDevice.h"
+#include "Support/TestHooks.h"
 
 #include <wx/button.h>
 #include <wx/checklst.h>
@@ -108,7 +108,8 @@ protected:
         wxCheckListBox* list = wxDynamicCast(dialog.FindWindow(ID_SAVE_CHANGES_LIST), wxCheckListBox);
         std::vector<std::string> rows;
         for (unsigned row = 0; list != nullptr && row < list->GetCount(); ++row)
-            rows.push_back((list->IsChecked(row) ? "[x] " : "[ ] ") + std::string(list->GetString(row).utf8_str()));
+            rows.push_back((list->IsChecked(row) ? "[x] " : "[ ] ") +
+                           std::string(list->GetString(row).utf8_str()));
         return rows;
     }
 
@@ -190,7 +191,8 @@ TEST_F(FileCommandsTest, NewThatCannotBeWrittenSaysWhere)
     m_prompter.answerFiles({"missing/100%s.wtd"});
     sendMenu(m_window, ID_MENU_NEW);
     EXPECT_EQ(status(), "Failed to save new file: missing/100%s.wtd");
-    EXPECT_LOGGED_LINE(LOG_ERROR, "MainWindow::newFile(1183) - Failed to save newly create file: missing/100%s.wtd");
+    EXPECT_LOGGED_LINE(LOG_ERROR,
+                       "MainWindow::newFile(1183) - Failed to save newly create file: missing/100%s.wtd");
     EXPECT_EQ(m_window->getBackEnd()->getFileCount(), 0u);
     EXPECT_EQ(settings()->m_newFileDirectory, "");
 }
@@ -387,8 +389,8 @@ TEST_F(FileCommandsTest, SaveAsOntoAnotherOpenArchiveIsRefusedBeforeAnythingIsWr
     sendMenu(m_window, ID_MENU_SAVE_AS);
     EXPECT_EQ(readFile("b.wtd"), before);
     EXPECT_EQ(status(), "Failed to save file as: a.wtd");
-    EXPECT_LOGGED_LINE(LOG_ERROR,
-                       "MainWindow::saveFileAs(1250) - Save as canceled, the file is already open as another archive: b.wtd");
+    EXPECT_LOGGED_LINE(LOG_ERROR, "MainWindow::saveFileAs(1250) - Save as canceled, the file is already open "
+                                  "as another archive: b.wtd");
     EXPECT_EQ(openPaths(), (std::vector<std::string>{"a.wtd", "b.wtd"}));
     EXPECT_TRUE(archive(0)->isModified());
 }
@@ -711,8 +713,9 @@ TEST_F(FileCommandsTest, ExitWhoseSaveFailsStaysOpenAndNamesTheArchive)
     pump(50);
     ASSERT_TRUE(mainWindowExists());
     EXPECT_EQ(m_prompter.asked()[1].text, "Saved 1 files, 1 failed to save");
-    EXPECT_LOGGED_LINE(LOG_ERROR,
-                       "MainWindow::OnClose(1112) - Exit canceled, the changes of this file could not be saved: b.wtd");
+    EXPECT_LOGGED_LINE(
+        LOG_ERROR,
+        "MainWindow::OnClose(1112) - Exit canceled, the changes of this file could not be saved: b.wtd");
     EXPECT_EQ(countLogged(LOG_ERROR, "Exit canceled"), 1u);
     EXPECT_EQ(openPaths(), (std::vector<std::string>{"a.wtd", "b.wtd"}));
     EXPECT_FALSE(archive(0)->isModified());

@@ -36,8 +36,9 @@ TEST_F(MainWindowTest, ReopenedArchivesAreListedBeforeTheFrameFirstShows)
 {
     writeArchive("a.wtd", {"alpha"});
     writeArchiveList("a.wtd\n");
-    wxWeakRef<MainWindow> window = new MainWindow(nullptr, ID_MAIN_WINDOW, "Varnel - Oskery", wxDefaultPosition,
-                                                  wxSize(800, 600), wxDEFAULT_FRAME_STYLE & ~wxCLIP_CHILDREN);
+    wxWeakRef<MainWindow> window =
+        new MainWindow(nullptr, ID_MAIN_WINDOW, "Varnel - Oskery", wxDefaultPosition, wxSize(800, 600),
+                       wxDEFAULT_FRAME_STYLE & ~wxCLIP_CHILDREN);
     EXPECT_FALSE(window->IsShown());
     EXPECT_EQ(rowTexts(child<wxListCtrl>(window, ID_FILE_LIST), 0), std::vector<std::string>{"a.wtd"});
     EXPECT_EQ(rowTexts(child<wxListCtrl>(window, ID_TEXTURE_LIST), 0), std::vector<std::string>{"alpha"});
@@ -102,7 +103,8 @@ TEST_F(MainWindowTest, AFailedStartShowsTheBoxWritesNoListAndClosesUnshown)
     m_prompter.answerMessage(wxOK);
     createMainWindow();
     ASSERT_EQ(m_prompter.asked().size(), 1u);
-    EXPECT_EQ(m_prompter.asked()[0].text, "Varnel backend failed to start, unable to continue.\nApplication must now close");
+    EXPECT_EQ(m_prompter.asked()[0].text,
+              "Varnel backend failed to start, unable to continue.\nApplication must now close");
     EXPECT_EQ(m_prompter.asked()[0].caption, "Failure to start");
     EXPECT_EQ(m_prompter.asked()[0].style & (wxOK | wxYES_NO | wxCANCEL), wxOK);
     EXPECT_EQ(m_window->getBackEnd(), nullptr);
@@ -228,7 +230,8 @@ TEST_F(MainWindowTest, ResetWindowAsksAndOnYesRestoresTheDefaultLayout)
     EXPECT_EQ(child<wxSplitterWindow>(m_window, ID_SPLITTER_MAIN)->GetSashPosition(), 300);
     EXPECT_EQ(child<wxSplitterWindow>(m_window, ID_SPLITTER_FILE_AREA)->GetSashPosition(), 340);
     EXPECT_EQ(child<wxSplitterWindow>(m_window, ID_SPLITTER_VIEWER_AREA)->GetSashPosition(), 340);
-    EXPECT_LOGGED_LINE(LOG_INFORMATION, "BackEnd::restartRenderSystem(490) - Render system reinitialization complete");
+    EXPECT_LOGGED_LINE(LOG_INFORMATION,
+                       "BackEnd::restartRenderSystem(490) - Render system reinitialization complete");
 }
 
 TEST_F(MainWindowTest, AppliesTheStoredLayoutAndStoresChangesOnlyWhenAllowed)
@@ -315,16 +318,13 @@ TEST_F(MainWindowTest, TheFrameRefusesASizeAtWhichAPaneWouldVanish)
 
     // Whichever way the sashes go, every pane keeps room for its contents: the lists their headings and
     // rows, the log its tab and lines.
-    for (int id : {ID_SPLITTER_MAIN, ID_SPLITTER_FILE_AREA, ID_SPLITTER_VIEWER_AREA})
-    {
+    for (int id : {ID_SPLITTER_MAIN, ID_SPLITTER_FILE_AREA, ID_SPLITTER_VIEWER_AREA}) {
         wxSplitterWindow* splitter = child<wxSplitterWindow>(m_window, id);
-        for (int position : {0, 100000})
-        {
+        for (int position : {0, 100000}) {
             splitter->SetSashPosition(position, true);
             pump();
             ASSERT_TRUE(splitter->IsSplit());
-            for (wxWindow* pane : {splitter->GetWindow1(), splitter->GetWindow2()})
-            {
+            for (wxWindow* pane : {splitter->GetWindow1(), splitter->GetWindow2()}) {
                 const wxSize size = pane->GetSize();
                 EXPECT_GE(std::min(size.GetWidth(), size.GetHeight()), 100)
                     << pane->GetName() << " with sash " << splitter->GetName() << " at " << position;

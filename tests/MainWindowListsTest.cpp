@@ -30,24 +30,19 @@ TEST_F(MainWindowTest, ListsShowNamesCountsFormatsAndDimensions)
     const std::vector<std::string> formats = rowTexts(textureList(), 1);
     const std::vector<std::string> dimensions = rowTexts(textureList(), 2);
     ASSERT_EQ(names.size(), 3u);
-    for (size_t row = 0; row < names.size(); ++row)
-    {
-        if (names[row] == "wall")
-        {
+    for (size_t row = 0; row < names.size(); ++row) {
+        if (names[row] == "wall") {
             EXPECT_EQ(formats[row], "DXT1");
             EXPECT_EQ(dimensions[row], "256 x 128");
-        }
-        else if (names[row] == "odd")
-        {
+        } else if (names[row] == "odd") {
             EXPECT_EQ(formats[row], "Unknown: 21");
-        }
-        else
-        {
+        } else {
             EXPECT_EQ(names[row], "caf\xc3\xa9");
             EXPECT_EQ(formats[row], "DXT5");
         }
     }
-    const std::string warning = "MainWindow::formatToString(1017) - Unsupported texture format for formatToString: 21";
+    const std::string warning =
+        "MainWindow::formatToString(1017) - Unsupported texture format for formatToString: 21";
     const size_t before = countLogged(LOG_WARNING, warning);
     EXPECT_GE(before, 1u);
     m_window->updateTextureList();

@@ -20,9 +20,9 @@ TEST_F(MainWindowTest, TheLogPaneColoursWarningsAndErrorsAndShowsItsEnd)
     {
         long position;
         wxColour colour;
-    } expected[] = {{0, log->GetBasicStyle().GetTextColour()}, {2, *wxBLUE}, {3, *wxBLUE}, {4, *wxRED}, {5, *wxRED}};
-    for (const auto& at : expected)
-    {
+    } expected[] = {
+        {0, log->GetBasicStyle().GetTextColour()}, {2, *wxBLUE}, {3, *wxBLUE}, {4, *wxRED}, {5, *wxRED}};
+    for (const auto& at : expected) {
         wxRichTextAttr style;
         ASSERT_TRUE(log->GetStyle(at.position, style));
         EXPECT_EQ(style.GetTextColour(), at.colour) << "position " << at.position;
@@ -53,7 +53,8 @@ TEST_F(MainWindowTest, TheLogReachesThePaneWholeOrAsTheSettingsSay)
     ASSERT_TRUE(settings()->m_fullLogMessages);
     wxString format;
     m_window->formatToString(format, 21);
-    const wxString full = "MainWindow::formatToString(1017) - Unsupported texture format for formatToString: 21\n";
+    const wxString full =
+        "MainWindow::formatToString(1017) - Unsupported texture format for formatToString: 21\n";
     ASSERT_TRUE(log->GetValue().EndsWith(full));
     wxRichTextAttr style;
     ASSERT_TRUE(log->GetStyle(log->GetLastPosition() - 2, style));

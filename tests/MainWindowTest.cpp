@@ -124,8 +124,7 @@ TEST_F(MainWindowTest, BuildsTheWindowTreeWithItsIdentifiersNamesAndStyles)
         {ID_STATUS_TEXT, "m_statusText", m_window->FindWindow(ID_STATUS_BAR)},
         {ID_PROGRESS_BAR, "m_progressBar", m_window->FindWindow(ID_STATUS_BAR)},
     };
-    for (const auto& expected : windows)
-    {
+    for (const auto& expected : windows) {
         wxWindow* window = m_window->FindWindow(expected.id);
         ASSERT_NE(window, nullptr) << expected.name;
         EXPECT_EQ(window->GetName(), expected.name);
@@ -151,7 +150,8 @@ TEST_F(MainWindowTest, BuildsTheWindowTreeWithItsIdentifiersNamesAndStyles)
         int id;
         long style;
     } styles[] = {
-        {ID_MAIN_WINDOW, wxSYSTEM_MENU | wxRESIZE_BORDER | wxMINIMIZE_BOX | wxMAXIMIZE_BOX | wxCLOSE_BOX | wxCAPTION},
+        {ID_MAIN_WINDOW,
+         wxSYSTEM_MENU | wxRESIZE_BORDER | wxMINIMIZE_BOX | wxMAXIMIZE_BOX | wxCLOSE_BOX | wxCAPTION},
         {ID_SPLITTER_MAIN, wxSP_3DBORDER | wxSP_3DSASH | wxNO_BORDER},
         {ID_SPLITTER_FILE_AREA, wxSP_3DBORDER | wxSP_3DSASH | wxNO_BORDER},
         {ID_SPLITTER_VIEWER_AREA, wxSP_3DBORDER | wxSP_3DSASH | wxNO_BORDER},
@@ -161,15 +161,13 @@ TEST_F(MainWindowTest, BuildsTheWindowTreeWithItsIdentifiersNamesAndStyles)
         {ID_LOG_TEXT, wxHSCROLL | wxNO_BORDER | wxWANTS_CHARS},
         {ID_STATUS_BAR, wxSTB_SIZEGRIP | wxNO_BORDER},
     };
-    for (const auto& expected : styles)
-    {
+    for (const auto& expected : styles) {
         const wxWindow* window = expected.id == ID_MAIN_WINDOW ? m_window : m_window->FindWindow(expected.id);
         ASSERT_NE(window, nullptr) << expected.id;
-        for (long bit = 1; bit != 0 && bit <= expected.style; bit <<= 1)
-        {
-            if (expected.style & bit)
-            {
-                EXPECT_TRUE(window->HasFlag(static_cast<int>(bit))) << window->GetName() << " lacks style bit " << std::hex << bit;
+        for (long bit = 1; bit != 0 && bit <= expected.style; bit <<= 1) {
+            if (expected.style & bit) {
+                EXPECT_TRUE(window->HasFlag(static_cast<int>(bit)))
+                    << window->GetName() << " lacks style bit " << std::hex << bit;
             }
         }
     }
@@ -192,8 +190,7 @@ TEST_F(MainWindowTest, BuildsTheWindowTreeWithItsIdentifiersNamesAndStyles)
     };
     EXPECT_EQ(textureList()->GetColumnCount(), 3);
     EXPECT_EQ(fileList()->GetColumnCount(), 2);
-    for (const auto& expected : columns)
-    {
+    for (const auto& expected : columns) {
         wxListItem column;
         column.SetMask(wxLIST_MASK_TEXT | wxLIST_MASK_WIDTH | wxLIST_MASK_FORMAT);
         ASSERT_TRUE(expected.list->GetColumn(expected.column, column));
@@ -230,48 +227,61 @@ TEST_F(MainWindowTest, MenusCarryTheirLabelsAcceleratorsAndIdentifiers)
         EXPECT_EQ(bar->GetMenuLabel(i), titles[i]);
 
     const std::vector<std::vector<std::pair<int, const char*>>> menus = {
-        {{ID_MENU_NEW, "&New\tCtrl-N"}, {ID_MENU_OPEN, "&Open\tCtrl-O"}, {ID_MENU_CLOSE, "Close\tCtrl-T"},
-         {ID_MENU_CLOSE_ALL, "Close All"}, {wxID_SEPARATOR, ""}, {ID_MENU_SAVE, "&Save\tCtrl-S"},
-         {ID_MENU_SAVE_AS, "Save As"}, {ID_MENU_RELOAD, "&Reload\tCtrl-R"}, {wxID_SEPARATOR, ""},
-         {ID_MENU_RECENT1, "1. "}, {ID_MENU_RECENT2, "2. "}, {ID_MENU_RECENT3, "3. "}, {ID_MENU_RECENT4, "4. "},
-         {ID_MENU_RECENT5, "5. "}, {wxID_SEPARATOR, ""}, {ID_MENU_EXIT, "E&xit       \tCtrl-X"}},
+        {{ID_MENU_NEW, "&New\tCtrl-N"},
+         {ID_MENU_OPEN, "&Open\tCtrl-O"},
+         {ID_MENU_CLOSE, "Close\tCtrl-T"},
+         {ID_MENU_CLOSE_ALL, "Close All"},
+         {wxID_SEPARATOR, ""},
+         {ID_MENU_SAVE, "&Save\tCtrl-S"},
+         {ID_MENU_SAVE_AS, "Save As"},
+         {ID_MENU_RELOAD, "&Reload\tCtrl-R"},
+         {wxID_SEPARATOR, ""},
+         {ID_MENU_RECENT1, "1. "},
+         {ID_MENU_RECENT2, "2. "},
+         {ID_MENU_RECENT3, "3. "},
+         {ID_MENU_RECENT4, "4. "},
+         {ID_MENU_RECENT5, "5. "},
+         {wxID_SEPARATOR, ""},
+         {ID_MENU_EXIT, "E&xit       \tCtrl-X"}},
         {{ID_MENU_SELECT_ALL_TEXTURES, "Select &All Textures\tCtrl+A"},
          {ID_MENU_SELECT_NO_TEXTURES, "Textures Select None"},
-         {ID_MENU_INVERT_TEXTURE_SELECTION, "&Invert Texture Selection\tCtrl+I"}, {wxID_SEPARATOR, ""},
-         {ID_MENU_SELECT_ALL_FILES, "Select All Files"}, {ID_MENU_SELECT_NO_FILES, "Files Select None"},
+         {ID_MENU_INVERT_TEXTURE_SELECTION, "&Invert Texture Selection\tCtrl+I"},
+         {wxID_SEPARATOR, ""},
+         {ID_MENU_SELECT_ALL_FILES, "Select All Files"},
+         {ID_MENU_SELECT_NO_FILES, "Files Select None"},
          {ID_MENU_INVERT_FILE_SELECTION, "Invert File Selection"}},
-        {{ID_MENU_ADD, "&Add\tIns"}, {ID_MENU_EXTRACT, "&Extract\tCtrl-E"}, {ID_MENU_EXTRACT_ALL, "Extract All"},
-         {wxID_SEPARATOR, ""}, {ID_MENU_DELETE, "&Delete\tDel"}, {ID_MENU_REPLACE, "&Replace\tCtrl-R"},
-         {wxID_SEPARATOR, ""}, {ID_MENU_GENERATE_MIPMAPS, "Generate &MipMaps\tCtrl-M"}},
+        {{ID_MENU_ADD, "&Add\tIns"},
+         {ID_MENU_EXTRACT, "&Extract\tCtrl-E"},
+         {ID_MENU_EXTRACT_ALL, "Extract All"},
+         {wxID_SEPARATOR, ""},
+         {ID_MENU_DELETE, "&Delete\tDel"},
+         {ID_MENU_REPLACE, "&Replace\tCtrl-R"},
+         {wxID_SEPARATOR, ""},
+         {ID_MENU_GENERATE_MIPMAPS, "Generate &MipMaps\tCtrl-M"}},
         {{ID_MENU_RESET_WINDOW, "Reset Window"},
          {ID_MENU_REINITIALIZE_RENDER_PANE, "Reinitialize Render Pane\tF2"},
          {ID_MENU_PREFERENCES, "Preferences"}},
         {{ID_MENU_ABOUT, "About"}},
     };
-    for (size_t m = 0; m < menus.size(); ++m)
-    {
+    for (size_t m = 0; m < menus.size(); ++m) {
         const wxMenuItemList& items = bar->GetMenu(m)->GetMenuItems();
         ASSERT_EQ(items.size(), menus[m].size()) << titles[m];
         size_t i = 0;
-        for (const wxMenuItem* item : items)
-        {
+        for (const wxMenuItem* item : items) {
             EXPECT_EQ(item->GetId(), menus[m][i].first) << titles[m] << " item " << i;
-            EXPECT_EQ(item->GetKind(), menus[m][i].first == wxID_SEPARATOR ? wxITEM_SEPARATOR : wxITEM_NORMAL);
-            if (!item->IsSeparator())
-            {
+            EXPECT_EQ(item->GetKind(),
+                      menus[m][i].first == wxID_SEPARATOR ? wxITEM_SEPARATOR : wxITEM_NORMAL);
+            if (!item->IsSeparator()) {
                 // The toolkit normalises the accelerator's spelling; the key itself must stay.
                 wxAcceleratorEntry expected;
                 const wxString label = wxString::FromUTF8(menus[m][i].second);
                 EXPECT_EQ(item->GetItemLabel().BeforeFirst('\t'), label.BeforeFirst('\t'));
                 std::unique_ptr<wxAcceleratorEntry> accelerator(item->GetAccel());
-                if (label.Contains("\t") && expected.FromString(label))
-                {
+                if (label.Contains("\t") && expected.FromString(label)) {
                     ASSERT_TRUE(accelerator) << label;
                     EXPECT_EQ(accelerator->GetKeyCode(), expected.GetKeyCode()) << label;
                     EXPECT_EQ(accelerator->GetFlags(), expected.GetFlags()) << label;
-                }
-                else
-                {
+                } else {
                     EXPECT_FALSE(accelerator) << label;
                 }
                 EXPECT_TRUE(item->GetHelp().empty());
@@ -286,11 +296,11 @@ TEST_F(MainWindowTest, RealKeysReachTheMenuCommandsWhileTheLogPaneHasTheFocus)
     useDisplayAlone();
     createMainWindow();
     std::vector<int> fired;
-    for (int id : {ID_MENU_DELETE, ID_MENU_REINITIALIZE_RENDER_PANE, ID_MENU_EXIT, ID_MENU_REPLACE, ID_MENU_RELOAD,
-                   ID_MENU_SELECT_ALL_TEXTURES})
-    {
+    for (int id : {ID_MENU_DELETE, ID_MENU_REINITIALIZE_RENDER_PANE, ID_MENU_EXIT, ID_MENU_REPLACE,
+                   ID_MENU_RELOAD, ID_MENU_SELECT_ALL_TEXTURES}) {
         // Records the command and keeps it from running further (Exit would close the window).
-        m_window->Bind(wxEVT_MENU, [&fired](wxCommandEvent& event) { fired.push_back(event.GetId()); }, id);
+        m_window->Bind(
+            wxEVT_MENU, [&fired](wxCommandEvent& event) { fired.push_back(event.GetId()); }, id);
     }
     m_window->Raise();
     wxRichTextCtrl* log = child<wxRichTextCtrl>(m_window, ID_LOG_TEXT);
@@ -311,8 +321,7 @@ TEST_F(MainWindowTest, RealKeysReachTheMenuCommandsWhileTheLogPaneHasTheFocus)
                 {'x', wxMOD_CONTROL, ID_MENU_EXIT},
                 {'r', wxMOD_CONTROL, ID_MENU_REPLACE},
                 {'a', wxMOD_CONTROL, ID_MENU_SELECT_ALL_TEXTURES}};
-    for (const auto& key : keys)
-    {
+    for (const auto& key : keys) {
         fired.clear();
         simulator.Char(key.key, key.modifiers);
         pump(150);
@@ -330,7 +339,8 @@ TEST_F(MainWindowTest, TheListsPassTheMenuKeysOnAndTheLabelEditorKeepsItsOwn)
     std::vector<int> fired;
     for (int id : {ID_MENU_DELETE, ID_MENU_ADD, ID_MENU_INVERT_TEXTURE_SELECTION, ID_MENU_GENERATE_MIPMAPS,
                    ID_MENU_SELECT_ALL_TEXTURES, ID_MENU_EXIT})
-        m_window->Bind(wxEVT_MENU, [&fired](wxCommandEvent& event) { fired.push_back(event.GetId()); }, id);
+        m_window->Bind(
+            wxEVT_MENU, [&fired](wxCommandEvent& event) { fired.push_back(event.GetId()); }, id);
     m_window->Raise();
     wxUIActionSimulator simulator;
     auto focusOn = [&](wxWindow* window) {
@@ -420,18 +430,17 @@ TEST_F(MainWindowTest, TheIconResourceIsTheProgramIconAndTheImagesHaveTheirSizes
     const std::string ico = readFile("Resources/icons/varnel_small.ico");
     ASSERT_GE(ico.size(), 38u);
     ASSERT_EQ(static_cast<uint8_t>(ico[4]), 2u);
-    for (int entry = 0; entry < 2; ++entry)
-    {
+    for (int entry = 0; entry < 2; ++entry) {
         const unsigned char* directory = reinterpret_cast<const unsigned char*>(ico.data()) + 6 + 16 * entry;
         EXPECT_EQ(directory[0], entry == 0 ? 16 : 32);
         EXPECT_EQ(directory[1], entry == 0 ? 16 : 32);
-        const uint32_t offset = directory[12] | directory[13] << 8 | directory[14] << 16 | uint32_t(directory[15]) << 24;
+        const uint32_t offset =
+            directory[12] | directory[13] << 8 | directory[14] << 16 | uint32_t(directory[15]) << 24;
         ASSERT_LT(offset + 4, ico.size());
         EXPECT_EQ(static_cast<uint8_t>(ico[offset]), 40u);
     }
     for (const char* name : {"tex_woa.png", "tex_wa.png", "tex_file.png", "small_info.png", "small_warn.png",
-                             "small_error.png"})
-    {
+                             "small_error.png"}) {
         const wxImage icon(wxString("Resources/icons/") + name, wxBITMAP_TYPE_PNG);
         EXPECT_EQ(icon.GetSize(), wxSize(16, 16)) << name;
     }

@@ -23,8 +23,7 @@
 class MainWindowTest : public GuiTest
 {
 protected:
-    template <typename T>
-    static T* child(wxWindow* window, int id)
+    template <typename T> static T* child(wxWindow* window, int id)
     {
         T* found = wxDynamicCast(window->FindWindow(id), T);
         EXPECT_NE(found, nullptr) << "no window " << id;

@@ -2,11 +2,11 @@
 
 #include "AddTexturesWindow.h"
 #include "Platform/Direct3D/D3D9Types.h"
-#include "Support/TestHooks.h"
 #include "ReplaceWindow.h"
 #include "Support/ArchiveBuilder.h"
 #include "Support/DdsBuilder.h"
 #include "Support/LogCapture.h"
+#include "Support/TestHooks.h"
 
 #include <wx/dirdlg.h>
 #include <wx/filedlg.h>
@@ -34,7 +34,8 @@ public:
         bool busy;
     };
 
-    ProgressObserver(wxGauge* gauge, const std::string& stepMessage) : m_gauge(gauge), m_stepMessage(stepMessage)
+    ProgressObserver(wxGauge* gauge, const std::string& stepMessage)
+        : m_gauge(gauge), m_stepMessage(stepMessage)
     {
         MessageLog::getInstance()->addListener(this);
     }
@@ -74,7 +75,7 @@ private:
 };
 
 const std::string FOLDER_PROMPT = "Select extract destination";
-}
+} // namespace
 
 class TextureCommandsTestWithArchive : public TextureCommandsTest
 {
@@ -95,8 +96,7 @@ protected:
     void answerReplaceDialog(const std::vector<std::pair<int, std::string>>& files)
     {
         m_prompter.answerDialog([this, files](wxDialog& dialog) {
-            for (const auto& file : files)
-            {
+            for (const auto& file : files) {
                 chooseRow(&dialog, file.first);
                 m_prompter.answerFiles({file.second});
                 click(&dialog, ID_REPLACE_SELECT_BUTTON);
@@ -132,8 +132,9 @@ TEST_F(TextureCommandsTestWithArchive, AddAddsEveryAcceptedFileAndCountsTheRefus
     EXPECT_EQ(m_prompter.asked()[0].text, "Add Textures - Varnel");
     EXPECT_EQ(m_prompter.asked()[0].style, wxDEFAULT_DIALOG_STYLE | wxTAB_TRAVERSAL);
     EXPECT_EQ(status(), "2 Added ok, 1 Failed to be added to the archive");
-    EXPECT_LOGGED_LINE(LOG_INFORMATION,
-                       "MainWindow::addTextures(1496) - Textures added to the archive, Fail count: 1, OK count: 2");
+    EXPECT_LOGGED_LINE(
+        LOG_INFORMATION,
+        "MainWindow::addTextures(1496) - Textures added to the archive, Fail count: 1, OK count: 2");
     EXPECT_EQ(rowTexts(textureList(), 0), (std::vector<std::string>{"wall", "rock.dds", "glow.dds"}));
     EXPECT_EQ(row(1), (std::vector<std::string>{"rock.dds", "DXT1", "256 x 128"}));
     EXPECT_EQ(rowTexts(fileList(), 0), std::vector<std::string>{"a.wtd*"});
@@ -152,7 +153,8 @@ TEST_F(TextureCommandsTestWithArchive, AddAddsAFileChosenTwiceTwiceAndTheGaugeCo
     ProgressObserver observer(gauge(), "Added new texture");
     sendMenu(m_window, ID_MENU_ADD);
     EXPECT_EQ(status(), "Added 3 textures to the archive");
-    EXPECT_EQ(rowTexts(textureList(), 0), (std::vector<std::string>{"wall", "rock.dds", "sand.dds", "rock.dds"}));
+    EXPECT_EQ(rowTexts(textureList(), 0),
+              (std::vector<std::string>{"wall", "rock.dds", "sand.dds", "rock.dds"}));
     // Never the full range before it is hidden; the busy cursor stands throughout.
     EXPECT_EQ(observer.values(), (std::vector<int>{0, 1, 2}));
     EXPECT_TRUE(observer.allShownAndBusy(3));
@@ -188,7 +190,8 @@ TEST_F(TextureCommandsTestWithArchive, AddWithAnEmptyListOrCancelledAddsNothing)
     EXPECT_EQ(countLogged(LOG_INFORMATION, "Textures added to the archive"), 0u);
 }
 
-TEST_F(TextureCommandsTestWithArchive, AddGoesToTheArchiveSelectedBeforeTheDialogEvenWhenTheDeviceIsLostMeanwhile)
+TEST_F(TextureCommandsTestWithArchive,
+       AddGoesToTheArchiveSelectedBeforeTheDialogEvenWhenTheDeviceIsLostMeanwhile)
 {
     writeArchive("a.wtd", {"wall"});
     writeArchive("b.wtd", {"door", "roof"});
@@ -311,7 +314,8 @@ TEST_F(TextureCommandsTestWithArchive, ReplaceKeepsItsTexturesWhenTheDeviceIsLos
     EXPECT_LOGGED_LINE(LOG_INFORMATION, "MainWindow::OnIdle(397) - Recovered from lost device");
     // The restart saves and reopens the archive, which orders the textures by name hash.
     for (const TextureEntry& entry : archive(1)->m_textures)
-        EXPECT_EQ(entry.record.format, static_cast<uint32_t>(entry.name == "roof" ? D3DFMT_DXT5 : D3DFMT_DXT1))
+        EXPECT_EQ(entry.record.format,
+                  static_cast<uint32_t>(entry.name == "roof" ? D3DFMT_DXT5 : D3DFMT_DXT1))
             << entry.name;
     for (const TextureEntry& entry : archive(0)->m_textures)
         EXPECT_EQ(entry.record.format, static_cast<uint32_t>(D3DFMT_DXT1)) << entry.name;
@@ -349,7 +353,9 @@ TEST_F(TextureCommandsTestWithArchive, ExtractOneWritesTheSelectedTextureWhereTh
     EXPECT_EQ(extracted->m_textures[0].record.format, original.record.format);
     ASSERT_EQ(extracted->m_textures[0].record.mipLevelCount, 5);
     for (uint32_t level = 0; level < 5; ++level)
-        EXPECT_EQ(levelBytes(extracted->m_textures[0].texture.get(), level), levelBytes(original.texture.get(), level)) << level;
+        EXPECT_EQ(levelBytes(extracted->m_textures[0].texture.get(), level),
+                  levelBytes(original.texture.get(), level))
+            << level;
 
     // The next dialog starts where the last file went.
     m_prompter.answerCancel();
@@ -521,7 +527,8 @@ TEST_F(TextureCommandsTestWithArchive, DeletingRowsZeroOneAndThreeOfFiveLeavesTh
     sendMenu(m_window, ID_MENU_DELETE);
     EXPECT_TRUE(m_prompter.asked().empty());
     EXPECT_EQ(status(), "Deleted 3 textures");
-    EXPECT_LOGGED_LINE(LOG_INFORMATION, "MainWindow::deleteTextures(1844) - Deleted textures from file: 3 OK, 0 Failed");
+    EXPECT_LOGGED_LINE(LOG_INFORMATION,
+                       "MainWindow::deleteTextures(1844) - Deleted textures from file: 3 OK, 0 Failed");
     ASSERT_EQ(archive(0)->m_textures.size(), 2u);
     EXPECT_EQ(archive(0)->m_textures[0].name, "t2");
     EXPECT_EQ(archive(0)->m_textures[1].name, "t4");
@@ -569,7 +576,8 @@ TEST_F(TextureCommandsTestWithArchive, GenerateMipMapsCountsTheTextureThatFailed
     TestHooks::failNextTextureCreation(D3DFMT_DXT5);
     sendMenu(m_window, ID_MENU_GENERATE_MIPMAPS);
     EXPECT_EQ(status(), "Generated MipMaps for 2 textures, 1 Failed");
-    EXPECT_LOGGED_LINE(LOG_INFORMATION, "MainWindow::generateMipMaps(1902) - Generated MipMaps; 2 OK, 1 Failed");
+    EXPECT_LOGGED_LINE(LOG_INFORMATION,
+                       "MainWindow::generateMipMaps(1902) - Generated MipMaps; 2 OK, 1 Failed");
     EXPECT_EQ(archive(0)->m_textures[0].record.mipLevelCount, 9);
     EXPECT_EQ(archive(0)->m_textures[1].record.mipLevelCount, 1);
     EXPECT_EQ(archive(0)->m_textures[2].record.mipLevelCount, 6);

@@ -8,8 +8,7 @@ int ModalRun::show(wxDialog& dialog, std::function<void()> whileShown)
 {
     dialog.CallAfter([&dialog, whileShown] {
         whileShown();
-        if (dialog.IsModal())
-        {
+        if (dialog.IsModal()) {
             ADD_FAILURE() << "the dialog is still shown";
             dialog.EndModal(wxID_ABORT);
         }

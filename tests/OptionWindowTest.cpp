@@ -32,7 +32,7 @@ wxString recentLabel(MainWindow* window, int index)
 {
     return window->GetMenuBar()->GetMenu(0)->GetLabelText(ID_MENU_RECENT1 + index);
 }
-}
+} // namespace
 
 class OptionWindowTest : public MainWindowTest
 {
@@ -91,8 +91,7 @@ void OptionWindowTest::checkBuilt(wxDialog& dialog)
         {ID_OPTION_CLEAR_BUTTON, "m_clearButton", "Clear Recent Files List"},
         {ID_OPTION_OK_BUTTON, "m_okButton", "OK"},
     };
-    for (const auto& expected : controls)
-    {
+    for (const auto& expected : controls) {
         wxWindow* control = dialog.FindWindow(expected.id);
         ASSERT_NE(control, nullptr) << expected.name;
         EXPECT_EQ(control->GetName(), expected.name);
@@ -104,10 +103,8 @@ void OptionWindowTest::checkBuilt(wxDialog& dialog)
     EXPECT_EQ(heading->GetFont().GetWeight(), wxFONTWEIGHT_BOLD);
     EXPECT_EQ(heading->GetFont().GetPointSize(), 8);
     int lines = 0;
-    for (wxWindow* control : dialog.GetChildren())
-    {
-        if (wxDynamicCast(control, wxStaticLine) != nullptr)
-        {
+    for (wxWindow* control : dialog.GetChildren()) {
+        if (wxDynamicCast(control, wxStaticLine) != nullptr) {
             EXPECT_EQ(control->GetSize().GetWidth(), 300);
             ++lines;
         }
@@ -124,8 +121,7 @@ TEST_F(OptionWindowTest, TheToolkitCanCreateItThroughItsClassName)
 TEST_F(OptionWindowTest, TheBoxesShowTheSettingsAndFillingThemChangesNothing)
 {
     createMainWindow();
-    for (const bool confirm : {false, true})
-    {
+    for (const bool confirm : {false, true}) {
         settings()->m_confirmDelete = confirm;
         settings()->m_autoOpenLastFiles = !confirm;
         usePreferences([&](wxDialog& dialog) {
@@ -187,8 +183,7 @@ TEST_F(OptionWindowTest, ClearThenOkEmptiesTheRecentFilesAndTheirMenuItems)
         click(clearButton(dialog));
         click(okButton(dialog));
     });
-    for (int k = 0; k < Settings::RECENT_FILE_COUNT; ++k)
-    {
+    for (int k = 0; k < Settings::RECENT_FILE_COUNT; ++k) {
         EXPECT_TRUE(settings()->m_recentFiles[k].empty()) << k;
         EXPECT_EQ(recentLabel(m_window, k), wxString::Format("%i. ", k + 1));
     }

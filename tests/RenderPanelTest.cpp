@@ -65,7 +65,8 @@ TEST_F(RenderPanelTest, ShowsTheSelectedTextureOnTheClearColour)
     EXPECT_EQ(image.GetRed(2, 2), 0x59);
     EXPECT_EQ(image.GetGreen(2, 2), 0x87);
     EXPECT_EQ(image.GetBlue(2, 2), 0xB2);
-    const bool drawn = image.GetRed(20, 15) != 0x59 || image.GetGreen(20, 15) != 0x87 || image.GetBlue(20, 15) != 0xB2;
+    const bool drawn =
+        image.GetRed(20, 15) != 0x59 || image.GetGreen(20, 15) != 0x87 || image.GetBlue(20, 15) != 0xB2;
     EXPECT_TRUE(drawn);
 }
 
@@ -99,7 +100,8 @@ TEST_F(RenderPanelTest, AFrameAfterThePanelHasGrownCoversItWithTheTextureUnscale
     EXPECT_EQ(after.GetBlue(corner.x, corner.y), 0xB2);
     for (int y = 0; y < 50; ++y)
         for (int x = 0; x < 80; ++x)
-            ASSERT_TRUE(after.GetRed(x, y) == before.GetRed(x, y) && after.GetGreen(x, y) == before.GetGreen(x, y) &&
+            ASSERT_TRUE(after.GetRed(x, y) == before.GetRed(x, y) &&
+                        after.GetGreen(x, y) == before.GetGreen(x, y) &&
                         after.GetBlue(x, y) == before.GetBlue(x, y))
                 << "at " << x << ", " << y;
 }

@@ -16,8 +16,7 @@ protected:
     void SetUp() override
     {
         TextureCommandsTest::SetUp();
-        for (const char* name : {"wall", "door", "roof"})
-        {
+        for (const char* name : {"wall", "door", "roof"}) {
             ReplaceEntry entry;
             entry.textureName = name;
             m_request.entries.push_back(entry);
@@ -79,8 +78,7 @@ TEST_F(ReplaceWindowTest, IsBuiltWithItsControlsAndListsTheTexturesInEntryOrder)
     EXPECT_EQ(child<wxButton>(m_dialog.get(), ID_REPLACE_CANCEL_BUTTON)->GetLabel(), "Cancel");
     EXPECT_EQ(child<wxButton>(m_dialog.get(), ID_REPLACE_OK_BUTTON)->GetName(), "m_okButton");
     bool labelFound = false;
-    for (wxWindow* window : m_dialog->GetChildren())
-    {
+    for (wxWindow* window : m_dialog->GetChildren()) {
         wxStaticText* text = wxDynamicCast(window, wxStaticText);
         if (text != nullptr)
             labelFound = text->GetLabel() == "New Texture File" && text->GetId() == wxID_STATIC;

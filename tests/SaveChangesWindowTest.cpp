@@ -19,8 +19,7 @@ protected:
     void SetUp() override
     {
         GuiTest::SetUp();
-        for (const char* path : {"maps/a.wtd", "100% & more.wtd", "c.wtd"})
-        {
+        for (const char* path : {"maps/a.wtd", "100% & more.wtd", "c.wtd"}) {
             SaveChangesEntry entry;
             entry.path = path;
             entry.fileIndex = static_cast<int>(m_request.entries.size()) * 2;
@@ -41,7 +40,10 @@ protected:
         GuiTest::TearDown();
     }
 
-    wxCheckListBox* list() { return wxDynamicCast(m_dialog->FindWindow(ID_SAVE_CHANGES_LIST), wxCheckListBox); }
+    wxCheckListBox* list()
+    {
+        return wxDynamicCast(m_dialog->FindWindow(ID_SAVE_CHANGES_LIST), wxCheckListBox);
+    }
 
     // A click on a row's check box, as the list reports it.
     void toggle(unsigned row)
@@ -88,8 +90,7 @@ TEST_F(SaveChangesWindowTest, BuildsItsControlsWithTheirIdentifiersNamesAndLabel
     ASSERT_NE(row, nullptr);
     EXPECT_EQ(top->GetItem(size_t(1))->GetFlag(), wxALIGN_RIGHT | wxALL);
     ASSERT_EQ(row->GetItemCount(), 3u);
-    for (size_t i = 0; i < 3; ++i)
-    {
+    for (size_t i = 0; i < 3; ++i) {
         wxWindow* button = m_dialog->FindWindow(buttons[i].id);
         ASSERT_NE(button, nullptr);
         EXPECT_EQ(button->GetLabel(), buttons[i].label);

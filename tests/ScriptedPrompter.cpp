@@ -67,21 +67,19 @@ bool ScriptedPrompter::next(Kind kind, Question question, Answer& answer)
     question.kind = kind;
     question.openModalsDuring = openModalCount();
     m_asked.push_back(question);
-    if (m_during)
-    {
+    if (m_during) {
         std::function<void()> during = std::move(m_during);
         m_during = nullptr;
         during();
     }
-    if (m_answers.empty())
-    {
-        ADD_FAILURE() << "unscripted question: " << question.text.utf8_str() << " / " << question.caption.utf8_str();
+    if (m_answers.empty()) {
+        ADD_FAILURE() << "unscripted question: " << question.text.utf8_str() << " / "
+                      << question.caption.utf8_str();
         return false;
     }
     answer = m_answers.front();
     m_answers.pop_front();
-    if (!answer.cancelled && answer.kind != kind)
-    {
+    if (!answer.cancelled && answer.kind != kind) {
         ADD_FAILURE() << "scripted answer of another kind for: " << question.text.utf8_str();
         return false;
     }

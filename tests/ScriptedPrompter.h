@@ -34,13 +34,13 @@ public:
     struct Question
     {
         Kind kind = MESSAGE;
-        wxString text;     // message box text, dialog message, or the modal dialog's title
-        wxString caption;  // message box caption
-        long style = 0;    // message box buttons or dialog style
+        wxString text;    // message box text, dialog message, or the modal dialog's title
+        wxString caption; // message box caption
+        long style = 0;   // message box buttons or dialog style
         wxString directory;
         wxString defaultFile;
         wxString wildcard;
-        int openModalsDuring = 0;  // the count of open modal windows while it was shown
+        int openModalsDuring = 0; // the count of open modal windows while it was shown
     };
 
     ScriptedPrompter();

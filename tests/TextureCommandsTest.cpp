@@ -54,8 +54,7 @@ std::vector<uint8_t> TextureCommandsTest::levelBytes(IDirect3DTexture9* texture,
     const size_t rowBytes = TextureFormatTable::pitch(description.Format, description.Width);
     const UINT rows = TextureFormatTable::rowCount(description.Format, description.Height);
     std::vector<uint8_t> bytes;
-    for (UINT r = 0; r < rows; ++r)
-    {
+    for (UINT r = 0; r < rows; ++r) {
         const uint8_t* start = static_cast<const uint8_t*>(locked.pBits) + size_t(r) * size_t(locked.Pitch);
         bytes.insert(bytes.end(), start, start + rowBytes);
     }

@@ -19,22 +19,25 @@ struct Input
     bool dds;
 };
 
-const Input INPUTS[] = {{"rock.dds", "rock.dds", true}, {"glow.dds", "glow", true}, {"pic.png", "pic.png", false}};
-}
+const Input INPUTS[] = {
+    {"rock.dds", "rock.dds", true}, {"glow.dds", "glow", true}, {"pic.png", "pic.png", false}};
+} // namespace
 
 class TextureSessionTest : public TextureCommandsTest
 {
 protected:
     std::string inTemp(const std::string& name) { return tempDir() + "/" + name; }
-    long rowOf(const std::string& name) { return textureList()->FindItem(-1, wxString::FromUTF8(name.c_str())); }
+    long rowOf(const std::string& name)
+    {
+        return textureList()->FindItem(-1, wxString::FromUTF8(name.c_str()));
+    }
 
     // The levels' bytes as the archive stores them: a DXT level smaller than one 4 x 4 block keeps only
     // the bytes the format's size rule gives it.
     std::vector<std::vector<uint8_t>> storedLevels(const TextureEntry& entry)
     {
         std::vector<std::vector<uint8_t>> levels;
-        for (uint32_t level = 0; level < entry.record.mipLevelCount; ++level)
-        {
+        for (uint32_t level = 0; level < entry.record.mipLevelCount; ++level) {
             std::vector<uint8_t> bytes = levelBytes(entry.texture.get(), level);
             bytes.resize(static_cast<size_t>(
                 WTDFile::getLevelSize(entry.record.format, entry.record.width, entry.record.height, level)));
@@ -70,7 +73,8 @@ TEST_F(TextureSessionTest, NewAddMipMapRenameSaveCloseOpenExtractReplaceSaveRelo
     wxImage picture(16, 16);
     for (int y = 0; y < 16; ++y)
         for (int x = 0; x < 16; ++x)
-            picture.SetRGB(x, y, static_cast<unsigned char>(x * 16), static_cast<unsigned char>(y * 16), 0x80);
+            picture.SetRGB(x, y, static_cast<unsigned char>(x * 16), static_cast<unsigned char>(y * 16),
+                           0x80);
     ASSERT_TRUE(picture.SaveFile("pic.png", wxBITMAP_TYPE_PNG));
 
     m_prompter.answerDialog([this](wxDialog& dialog) {
@@ -104,8 +108,7 @@ TEST_F(TextureSessionTest, NewAddMipMapRenameSaveCloseOpenExtractReplaceSaveRelo
     m_prompter.answerFolder(inTemp("out"));
     sendMenu(m_window, ID_MENU_EXTRACT_ALL);
     ASSERT_EQ(status(), wxString::FromUTF8(("3 Textures extracted to: " + inTemp("out")).c_str()));
-    for (const Input& input : INPUTS)
-    {
+    for (const Input& input : INPUTS) {
         std::unique_ptr<WTDFile> extracted = readBack("out/" + input.name);
         std::unique_ptr<WTDFile> expected = expectedTexture(input.file);
         ASSERT_EQ(extracted->m_textures.size(), 1u) << input.name;
@@ -115,9 +118,9 @@ TEST_F(TextureSessionTest, NewAddMipMapRenameSaveCloseOpenExtractReplaceSaveRelo
         EXPECT_EQ(got.record.mipLevelCount, want.record.mipLevelCount) << input.name;
         EXPECT_GT(got.record.mipLevelCount, 1) << input.name;
         EXPECT_EQ(storedLevels(got), storedLevels(want)) << input.name;
-        if (input.dds)
-        {
-            EXPECT_EQ(levelBytes(got.texture.get(), 0), (input.file == "rock.dds" ? rock : glow).level(0)) << input.name;
+        if (input.dds) {
+            EXPECT_EQ(levelBytes(got.texture.get(), 0), (input.file == "rock.dds" ? rock : glow).level(0))
+                << input.name;
         }
     }
 
@@ -157,8 +160,7 @@ TEST_F(TextureSessionTest, NewAddMipMapRenameSaveCloseOpenExtractReplaceSaveRelo
     EXPECT_EQ(reloaded, saved);
     ASSERT_EQ(reloaded.count("rock.dds"), 1u);
     ASSERT_EQ(reloaded["rock.dds"].size(), 8u);
-    for (uint32_t level = 0; level < 8; ++level)
-    {
+    for (uint32_t level = 0; level < 8; ++level) {
         std::vector<uint8_t> added = brick.level(level);
         added.resize(reloaded["rock.dds"][level].size());
         EXPECT_EQ(reloaded["rock.dds"][level], added) << level;

@@ -13,14 +13,13 @@ namespace
 {
 MainWindow* findMainWindow()
 {
-    for (wxWindow* window : wxTopLevelWindows)
-    {
+    for (wxWindow* window : wxTopLevelWindows) {
         if (window->GetId() == ID_MAIN_WINDOW && !window->IsBeingDeleted())
             return wxDynamicCast(window, MainWindow);
     }
     return nullptr;
 }
-}
+} // namespace
 
 // Runs OnInit of an application object of our own while the test program's one stays the toolkit's
 // instance (constructing and destroying an application object takes that place).
@@ -65,7 +64,8 @@ TEST_F(VarnelAppTest, AFailedStartNeverShowsTheWindowAndItGoesAway)
     m_prompter.answerMessage(wxOK);
     EXPECT_TRUE(runOnInit());
     EXPECT_EQ(m_prompter.asked().size(), 1u);
-    wxWeakRef<MainWindow> window = wxDynamicCast(wxTopLevelWindows.IsEmpty() ? nullptr : wxTopLevelWindows.GetLast()->GetData(), MainWindow);
+    wxWeakRef<MainWindow> window = wxDynamicCast(
+        wxTopLevelWindows.IsEmpty() ? nullptr : wxTopLevelWindows.GetLast()->GetData(), MainWindow);
     ASSERT_TRUE(window);
     EXPECT_FALSE(window->IsShown());
     for (int i = 0; i < 100 && window; ++i)

@@ -18,8 +18,8 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
-#include <functional>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -50,8 +50,7 @@ uint8_t toByte(double value)
 // A fully saturated colour around the colour wheel, hue from 0 to 1.
 void hue(double h, double rgba[4])
 {
-    for (int channel = 0; channel < 3; ++channel)
-    {
+    for (int channel = 0; channel < 3; ++channel) {
         const double phase = std::fmod(h + channel / 3.0, 1.0);
         rgba[channel] = std::fmin(1.0, std::fmax(0.0, std::fabs(phase * 6.0 - 3.0) - 1.0));
     }
@@ -65,15 +64,13 @@ void sunset(double x, double y, double rgba[4])
     rgba[2] = 0.3 + 0.45 * y;
     rgba[3] = 1.0;
     const double sun = std::hypot(x - 0.5, y - horizon);
-    if (sun < 0.18)
-    {
+    if (sun < 0.18) {
         rgba[0] = 1.0;
         rgba[1] = 0.92 - sun;
         rgba[2] = 0.5 - sun;
     }
     // The sea: dark water in gentle waves, with the sun's path across it.
-    if (y > horizon)
-    {
+    if (y > horizon) {
         const double wave = 0.5 + 0.5 * std::sin(y * 160.0 + std::sin(x * 25.0) * 2.0);
         const double glitter = std::fabs(x - 0.5) < 0.2 - (y - horizon) * 0.3 ? wave : 0.0;
         rgba[0] = 0.25 + 0.1 * wave + 0.7 * glitter;
@@ -87,7 +84,8 @@ void bricks(double x, double y, double rgba[4])
     const double row = y * 8.0;
     const double column = x * 4.0 + (static_cast<int>(row) % 2 == 0 ? 0.0 : 0.5);
     const bool mortar = std::fmod(row, 1.0) < 0.12 || std::fmod(column, 1.0) < 0.06;
-    const double shade = 0.85 + 0.15 * std::sin(static_cast<int>(column) * 12.9898 + static_cast<int>(row) * 78.233);
+    const double shade =
+        0.85 + 0.15 * std::sin(static_cast<int>(column) * 12.9898 + static_cast<int>(row) * 78.233);
     rgba[0] = mortar ? 0.78 : 0.7 * shade;
     rgba[1] = mortar ? 0.76 : 0.28 * shade;
     rgba[2] = mortar ? 0.7 : 0.18 * shade;
@@ -99,8 +97,7 @@ void checker(double x, double y, double rgba[4])
     const int cx = static_cast<int>(x * 8.0);
     const int cy = static_cast<int>(y * 8.0);
     hue((cx + cy) / 16.0, rgba);
-    if ((cx + cy) % 2 == 0)
-    {
+    if ((cx + cy) % 2 == 0) {
         for (int channel = 0; channel < 3; ++channel)
             rgba[channel] = 0.35 + 0.65 * rgba[channel] * 0.4;
     }
@@ -133,18 +130,16 @@ void rainbow(double x, double y, double rgba[4])
 
 const Sample SAMPLES[] = {
     {"sunset_beach", 256, 256, D3DFMT_A8B8G8R8, sunset}, {"brick_wall", 128, 128, D3DFMT_DXT1, bricks},
-    {"checker_tiles", 64, 64, D3DFMT_DXT1, checker},   {"glass_bubble", 128, 128, D3DFMT_DXT5, bubble},
-    {"grass_blades", 256, 128, D3DFMT_DXT1, grass},    {"rainbow_band", 256, 32, D3DFMT_DXT3, rainbow},
+    {"checker_tiles", 64, 64, D3DFMT_DXT1, checker},     {"glass_bubble", 128, 128, D3DFMT_DXT5, bubble},
+    {"grass_blades", 256, 128, D3DFMT_DXT1, grass},      {"rainbow_band", 256, 32, D3DFMT_DXT3, rainbow},
 };
 
 Pixels paint(const Sample& sample)
 {
     Pixels pixels(size_t(sample.width) * sample.height * 4);
     uint8_t* pixel = pixels.data();
-    for (UINT y = 0; y < sample.height; ++y)
-    {
-        for (UINT x = 0; x < sample.width; ++x, pixel += 4)
-        {
+    for (UINT y = 0; y < sample.height; ++y) {
+        for (UINT x = 0; x < sample.width; ++x, pixel += 4) {
             double rgba[4] = {};
             sample.paint((x + 0.5) / sample.width, (y + 0.5) / sample.height, rgba);
             for (int channel = 0; channel < 4; ++channel)
@@ -163,9 +158,9 @@ bool writeDds(IDirect3DDevice9* device, const Sample& sample, const std::string&
         return false;
     const Pixels pixels = paint(sample);
     STDFunctions* functions = STDFunctions::getInstance();
-    const bool written = PixelConverter::encodeLevel(*texture, 0, pixels.data()) &&
-                         SUCCEEDED(D3DXSaveTextureToFileW(functions->stringToLPCWSTR(path), D3DXIFF_DDS, texture,
-                                                          nullptr));
+    const bool written =
+        PixelConverter::encodeLevel(*texture, 0, pixels.data()) &&
+        SUCCEEDED(D3DXSaveTextureToFileW(functions->stringToLPCWSTR(path), D3DXIFF_DDS, texture, nullptr));
     STDFunctions::release();
     texture->Release();
     return written;
@@ -180,8 +175,7 @@ bool addSamples(IDirect3DDevice9* device, const std::string& path)
     if (archive.hasLoadFailed())
         return false;
     const std::string picture = path + ".picture.dds";
-    for (const Sample& sample : SAMPLES)
-    {
+    for (const Sample& sample : SAMPLES) {
         const bool added = writeDds(device, sample, picture) && archive.addTexture(picture, sample.name) &&
                            archive.generateMipMaps(static_cast<uint32_t>(archive.m_textures.size() - 1));
         unlink(picture.c_str());
@@ -198,31 +192,29 @@ bool writeArchive(const std::string& path)
     D3DPRESENT_PARAMETERS parameters = {};
     parameters.Windowed = TRUE;
     parameters.SwapEffect = D3DSWAPEFFECT_DISCARD;
-    const bool written = direct3D != nullptr &&
-                         SUCCEEDED(direct3D->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, nullptr,
-                                                          D3DCREATE_SOFTWARE_VERTEXPROCESSING, &parameters,
-                                                          &device)) &&
-                         addSamples(device, path);
+    const bool written =
+        direct3D != nullptr &&
+        SUCCEEDED(direct3D->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, nullptr,
+                                         D3DCREATE_SOFTWARE_VERTEXPROCESSING, &parameters, &device)) &&
+        addSamples(device, path);
     if (device != nullptr)
         device->Release();
     if (direct3D != nullptr)
         direct3D->Release();
     return written;
 }
-}
+} // namespace
 
 int main(int argc, char** argv)
 {
-    if (argc != 2)
-    {
+    if (argc != 2) {
         std::fprintf(stderr, "usage: %s <folder>\n", argv[0]);
         return 2;
     }
     const std::string folder = argv[1];
     std::error_code error;
     std::filesystem::create_directories(folder + "/config", error);
-    if (!writeArchive(folder + "/sample.wtd") || !Settings("").saveFile(folder + "/config/varnel.bcf"))
-    {
+    if (!writeArchive(folder + "/sample.wtd") || !Settings("").saveFile(folder + "/config/varnel.bcf")) {
         const std::string log = folder + "/make_sample_folder.log";
         MessageLog::getInstance()->saveLog(log);
         std::fprintf(stderr, "The sample folder could not be filled; the log is in %s\n", log.c_str());

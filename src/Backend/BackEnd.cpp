@@ -30,8 +30,8 @@ bool isSameFile(const std::string& first, const std::string& second)
 } // namespace
 
 BackEnd::BackEnd(HWND renderTarget)
-    : m_renderTarget(renderTarget), m_renderSystem(), m_stdFunctions(STDFunctions::getInstance()), m_settings(),
-      m_selectedFileIndex(NO_SELECTION), m_renderSystemOK(true)
+    : m_renderTarget(renderTarget), m_renderSystem(), m_stdFunctions(STDFunctions::getInstance()),
+      m_settings(), m_selectedFileIndex(NO_SELECTION), m_renderSystemOK(true)
 {
     m_settings = std::make_unique<Settings>(SETTINGS_PATH);
 }
@@ -40,8 +40,7 @@ BackEnd::~BackEnd()
 {
     // Every archive's textures must go before the device they were created on.
     m_files.clear();
-    if (m_renderSystemOK)
-    {
+    if (m_renderSystemOK) {
         if (m_renderSystem != nullptr && m_renderSystem->isInitialized())
             m_renderSystem->shutDown();
         m_renderSystem.reset();
@@ -79,20 +78,17 @@ bool BackEnd::render()
 bool BackEnd::openFile(std::string path, bool addToRecent)
 {
     MessageLog* log = MessageLog::getInstance();
-    if (!STDFunctions::pathExists(path))
-    {
-        log->log(LOG_ERROR, "Unable to open file, invalid file path: %s", SOURCE_FILE, 138, "BackEnd::openFile",
-                 path.c_str());
+    if (!STDFunctions::pathExists(path)) {
+        log->log(LOG_ERROR, "Unable to open file, invalid file path: %s", SOURCE_FILE, 138,
+                 "BackEnd::openFile", path.c_str());
         return false;
     }
-    if (findOpenFile(path) != NO_SELECTION)
-    {
+    if (findOpenFile(path) != NO_SELECTION) {
         log->log(LOG_ERROR, "File already open: %s", SOURCE_FILE, 153, "BackEnd::openFile", path.c_str());
         return false;
     }
     // Every texture is created on the device; without one nothing can be loaded.
-    if (!m_renderSystemOK || m_renderSystem == nullptr || !m_renderSystem->isInitialized())
-    {
+    if (!m_renderSystemOK || m_renderSystem == nullptr || !m_renderSystem->isInitialized()) {
         log->log(LOG_ERROR, "Unable to open file, the render system is not running: %s", SOURCE_FILE, 160,
                  "BackEnd::openFile", path.c_str());
         return false;
@@ -112,8 +108,7 @@ bool BackEnd::openFile(std::string path, bool addToRecent)
 
 uint32_t BackEnd::findOpenFile(const std::string& path) const
 {
-    for (size_t i = 0; i < m_files.size(); ++i)
-    {
+    for (size_t i = 0; i < m_files.size(); ++i) {
         if (isSameFile(path, m_files[i]->m_file->getPath()))
             return static_cast<uint32_t>(i);
     }
@@ -122,8 +117,7 @@ uint32_t BackEnd::findOpenFile(const std::string& path) const
 
 bool BackEnd::closeFile(uint32_t index)
 {
-    if (index >= getFileCount())
-    {
+    if (index >= getFileCount()) {
         MessageLog::getInstance()->log(LOG_ERROR, "Index %i is outside the number of files available: %i",
                                        SOURCE_FILE, 192, "BackEnd::closeFile", static_cast<int>(index),
                                        static_cast<int>(getFileCount()));
@@ -143,8 +137,8 @@ void BackEnd::closeAllFiles()
     const uint32_t count = getFileCount();
     m_files.clear();
     m_selectedFileIndex = NO_SELECTION;
-    MessageLog::getInstance()->log(LOG_INFORMATION, "Closed %i files", SOURCE_FILE, 224, "BackEnd::closeAllFiles",
-                                   static_cast<int>(count));
+    MessageLog::getInstance()->log(LOG_INFORMATION, "Closed %i files", SOURCE_FILE, 224,
+                                   "BackEnd::closeAllFiles", static_cast<int>(count));
 }
 
 uint32_t BackEnd::getFileCount() const
@@ -159,11 +153,10 @@ uint32_t BackEnd::getSelectedFileIndex() const
 
 bool BackEnd::setSelectedFileIndex(const uint32_t& index)
 {
-    if (index >= getFileCount())
-    {
-        MessageLog::getInstance()->log(LOG_ERROR, "Index: %i is outside the textures list size: %i", SOURCE_FILE,
-                                       268, "BackEnd::setSelectedFileIndex", static_cast<int>(index),
-                                       static_cast<int>(getFileCount()));
+    if (index >= getFileCount()) {
+        MessageLog::getInstance()->log(LOG_ERROR, "Index: %i is outside the textures list size: %i",
+                                       SOURCE_FILE, 268, "BackEnd::setSelectedFileIndex",
+                                       static_cast<int>(index), static_cast<int>(getFileCount()));
         return false;
     }
     m_selectedFileIndex = index;
@@ -183,11 +176,10 @@ bool BackEnd::setSelectedTexture(const uint32_t& index)
     if (selected == nullptr)
         return true;
     const size_t textureCount = selected->m_file->m_textures.size();
-    if (index >= textureCount)
-    {
-        MessageLog::getInstance()->log(LOG_ERROR, "Index %i is outside the texture list size: %i", SOURCE_FILE, 299,
-                                       "BackEnd::setSelectedTexture", static_cast<int>(index),
-                                       static_cast<int>(textureCount));
+    if (index >= textureCount) {
+        MessageLog::getInstance()->log(LOG_ERROR, "Index %i is outside the texture list size: %i",
+                                       SOURCE_FILE, 299, "BackEnd::setSelectedTexture",
+                                       static_cast<int>(index), static_cast<int>(textureCount));
         return false;
     }
     selected->m_selectedTexture = index;
@@ -262,10 +254,8 @@ void BackEnd::addRecentFile()
     const std::string path = m_files.back()->m_file->getPath();
     // A listed path moves to the front; otherwise the oldest entry drops off.
     int position = Settings::RECENT_FILE_COUNT - 1;
-    for (int i = 0; i < Settings::RECENT_FILE_COUNT; ++i)
-    {
-        if (recent[i] == path)
-        {
+    for (int i = 0; i < Settings::RECENT_FILE_COUNT; ++i) {
+        if (recent[i] == path) {
             position = i;
             break;
         }

@@ -96,7 +96,8 @@ private:
     std::vector<bool> reopenTemporaryCopies(const std::vector<ReopenRecord>& records);
     // Removes the copies, except the copy of a changed archive that is not open (isOpen false): its
     // unsaved changes survive there, and the log says where.
-    static void removeTemporaryCopies(const std::vector<ReopenRecord>& records, const std::vector<bool>& isOpen);
+    static void removeTemporaryCopies(const std::vector<ReopenRecord>& records,
+                                      const std::vector<bool>& isOpen);
 
     HWND m_renderTarget;
     std::unique_ptr<RenderSystem> m_renderSystem;

@@ -2,9 +2,9 @@
 
 #include "Backend/ReopenRecord.h"
 #include "Common/MessageLog/MessageLog.h"
-#include "Common/SafeFile/SafeFile.h"
 #include "Common/STDFunctions/PathSpelling.h"
 #include "Common/STDFunctions/STDFunctions.h"
+#include "Common/SafeFile/SafeFile.h"
 #include "Platform/Direct3D.h"
 #include "RenderSystem/RenderSystem.h"
 #include "WTD/WTDFile.h"
@@ -56,8 +56,9 @@ bool BackEnd::startRenderSystem()
     // A null window has no client area: the device then picks its own size and renders into memory.
     RECT client = {0, 0, 0, 0};
     GetClientRect(m_renderTarget, &client);
-    m_renderSystem = std::make_unique<RenderSystem>(m_renderTarget, static_cast<float>(client.bottom - client.top),
-                                                    static_cast<float>(client.right - client.left));
+    m_renderSystem =
+        std::make_unique<RenderSystem>(m_renderTarget, static_cast<float>(client.bottom - client.top),
+                                       static_cast<float>(client.right - client.left));
     if (!m_renderSystem->isInitialized())
         MessageLog::getInstance()->log(LOG_ERROR, "Backend render system failed to init", SOURCE_FILE, 87,
                                        "BackEnd::startRenderSystem");
@@ -84,16 +85,13 @@ bool BackEnd::restartRenderSystem()
 
     const bool started = startRenderSystem();
     std::vector<bool> reopened(records.size(), false);
-    if (started)
-    {
+    if (started) {
         reopened = reopenTemporaryCopies(records);
-        MessageLog::getInstance()->log(LOG_INFORMATION, "Render system reinitialization complete", SOURCE_FILE, 490,
-                                       "BackEnd::restartRenderSystem");
-    }
-    else
-    {
-        MessageLog::getInstance()->log(LOG_ERROR, "Render system failed to restart! Unable to continue", SOURCE_FILE,
-                                       484, "BackEnd::restartRenderSystem");
+        MessageLog::getInstance()->log(LOG_INFORMATION, "Render system reinitialization complete",
+                                       SOURCE_FILE, 490, "BackEnd::restartRenderSystem");
+    } else {
+        MessageLog::getInstance()->log(LOG_ERROR, "Render system failed to restart! Unable to continue",
+                                       SOURCE_FILE, 484, "BackEnd::restartRenderSystem");
         m_renderSystemOK = false;
     }
     removeTemporaryCopies(records, reopened);
@@ -110,8 +108,7 @@ bool BackEnd::claimTemporaryPath(const std::string& path, std::string& tempPath)
     const bool hasExtension = dot != std::string::npos && dot > 0;
     const std::string stem = hasExtension ? name.substr(0, dot) : name;
     const std::string extension = hasExtension ? name.substr(dot) : std::string();
-    for (unsigned number = 0;; ++number)
-    {
+    for (unsigned number = 0;; ++number) {
         const std::string numbered = stem + "~" + std::to_string(number) + extension;
         tempPath = std::string(COPY_FOLDER) + "/" + (number == 0 ? name : numbered);
         const Claim claim = claimFile(tempPath);
@@ -122,15 +119,13 @@ bool BackEnd::claimTemporaryPath(const std::string& path, std::string& tempPath)
 
 bool BackEnd::writeTemporaryCopies(std::vector<ReopenRecord>& records)
 {
-    for (const std::unique_ptr<OpenFileRecord>& open : m_files)
-    {
+    for (const std::unique_ptr<OpenFileRecord>& open : m_files) {
         WTDFile* file = open->m_file.get();
         ReopenRecord record;
         record.m_originalPath = file->getPath();
         record.m_fileOffset = file->getFileOffset();
         record.m_modified = file->isModified();
-        if (file->hasLoadFailed())
-        {
+        if (file->hasLoadFailed()) {
             // Nothing of it is in memory, and an archive that failed to load is never saved.
             record.m_tempPath = record.m_originalPath;
             records.push_back(record);
@@ -154,7 +149,8 @@ bool BackEnd::cancelRestart(const std::vector<ReopenRecord>& records, const std:
     // Closing now would lose the archives' changes: put everything back as it was.
     restoreOpenFiles(records);
     removeTemporaryCopies(records, std::vector<bool>(records.size(), true));
-    MessageLog::getInstance()->log(LOG_ERROR, "Render system restart canceled, unable to write the temporary copy: %s",
+    MessageLog::getInstance()->log(LOG_ERROR,
+                                   "Render system restart canceled, unable to write the temporary copy: %s",
                                    SOURCE_FILE, 466, "BackEnd::restartRenderSystem", failedCopy.c_str());
     return false;
 }
@@ -175,30 +171,27 @@ void BackEnd::restoreFile(WTDFile& file, const ReopenRecord& record)
 std::vector<bool> BackEnd::reopenTemporaryCopies(const std::vector<ReopenRecord>& records)
 {
     std::vector<bool> reopened;
-    for (const ReopenRecord& record : records)
-    {
+    for (const ReopenRecord& record : records) {
         reopened.push_back(openFile(record.m_tempPath, false));
         if (reopened.back())
             restoreFile(*m_files.back()->m_file, record);
         else
-            MessageLog::getInstance()->log(LOG_ERROR, "Filed to open file during restore: %s", SOURCE_FILE, 478,
-                                           "BackEnd::restartRenderSystem", record.m_tempPath.c_str());
+            MessageLog::getInstance()->log(LOG_ERROR, "Filed to open file during restore: %s", SOURCE_FILE,
+                                           478, "BackEnd::restartRenderSystem", record.m_tempPath.c_str());
     }
     return reopened;
 }
 
 void BackEnd::removeTemporaryCopies(const std::vector<ReopenRecord>& records, const std::vector<bool>& isOpen)
 {
-    for (size_t i = 0; i < records.size(); ++i)
-    {
+    for (size_t i = 0; i < records.size(); ++i) {
         const ReopenRecord& record = records[i];
         if (!record.m_copied)
             continue;
         // The copy of a changed archive that is no longer open is all that is left of its changes.
-        if (record.m_modified && !isOpen[i] && isOccupied(record.m_tempPath))
-        {
-            MessageLog::getInstance()->log(LOG_ERROR, "Unsaved changes of %s were kept in %s", SOURCE_FILE, 496,
-                                           "BackEnd::restartRenderSystem", record.m_originalPath.c_str(),
+        if (record.m_modified && !isOpen[i] && isOccupied(record.m_tempPath)) {
+            MessageLog::getInstance()->log(LOG_ERROR, "Unsaved changes of %s were kept in %s", SOURCE_FILE,
+                                           496, "BackEnd::restartRenderSystem", record.m_originalPath.c_str(),
                                            record.m_tempPath.c_str());
             continue;
         }

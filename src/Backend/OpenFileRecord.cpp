@@ -2,8 +2,6 @@
 
 #include "WTD/WTDFile.h"
 
-OpenFileRecord::OpenFileRecord() : m_file(), m_selectedTexture(0)
-{
-}
+OpenFileRecord::OpenFileRecord() : m_file(), m_selectedTexture(0) {}
 
 OpenFileRecord::~OpenFileRecord() = default;

@@ -1,5 +1,3 @@
 #include "Backend/ReopenRecord.h"
 
-ReopenRecord::ReopenRecord() : m_fileOffset(0), m_copied(false), m_modified(false)
-{
-}
+ReopenRecord::ReopenRecord() : m_fileOffset(0), m_copied(false), m_modified(false) {}

@@ -1,9 +1,9 @@
 #include "Backend/Settings.h"
 
 #include "Common/MessageLog/MessageLog.h"
-#include "Common/SafeFile/FileReplacement.h"
 #include "Common/STDFunctions/LittleEndian.h"
 #include "Common/STDFunctions/PathSpelling.h"
+#include "Common/SafeFile/FileReplacement.h"
 
 #include <cstdint>
 #include <fstream>
@@ -65,14 +65,13 @@ struct FieldOrder
 
 FieldOrder fileOrder(Settings& settings)
 {
-    return FieldOrder{
-        {&settings.m_windowWidth, &settings.m_windowHeight, &settings.m_mainSashPosition,
-         &settings.m_fileAreaSashPosition, &settings.m_viewerAreaSashPosition},
-        {&settings.m_fullLogMessages, &settings.m_confirmDelete, &settings.m_autoOpenLastFiles},
-        {&settings.m_openDirectory, &settings.m_newFileDirectory, &settings.m_saveDirectory,
-         &settings.m_recentFiles[0], &settings.m_recentFiles[1], &settings.m_recentFiles[2],
-         &settings.m_recentFiles[3], &settings.m_recentFiles[4], &settings.m_extractDirectory,
-         &settings.m_textureDirectory, &settings.m_spareString}};
+    return FieldOrder{{&settings.m_windowWidth, &settings.m_windowHeight, &settings.m_mainSashPosition,
+                       &settings.m_fileAreaSashPosition, &settings.m_viewerAreaSashPosition},
+                      {&settings.m_fullLogMessages, &settings.m_confirmDelete, &settings.m_autoOpenLastFiles},
+                      {&settings.m_openDirectory, &settings.m_newFileDirectory, &settings.m_saveDirectory,
+                       &settings.m_recentFiles[0], &settings.m_recentFiles[1], &settings.m_recentFiles[2],
+                       &settings.m_recentFiles[3], &settings.m_recentFiles[4], &settings.m_extractDirectory,
+                       &settings.m_textureDirectory, &settings.m_spareString}};
 }
 
 bool readFields(std::istream& stream, FileFields& fields)
@@ -80,8 +79,7 @@ bool readFields(std::istream& stream, FileFields& fields)
     for (int32_t& value : fields.integers)
         if (!readInt32(stream, value))
             return false;
-    for (bool& flag : fields.flags)
-    {
+    for (bool& flag : fields.flags) {
         unsigned char byte;
         if (!readBytes(stream, &byte, 1))
             return false;
@@ -113,8 +111,7 @@ Settings::Settings(std::string path)
     m_filePath = path;
     if (m_filePath.empty())
         return;
-    if (!loadFile())
-    {
+    if (!loadFile()) {
         MessageLog::getInstance()->log(LOG_ERROR, "Settings file failed to load, default values will be used",
                                        SOURCE_FILE, 15, "Settings::Settings");
         setDefaults();
@@ -151,15 +148,13 @@ void Settings::setDefaults()
 bool Settings::loadFile()
 {
     std::fstream stream(PathSpelling::toFileSystem(m_filePath), std::ios::in | std::ios::binary);
-    if (!m_stdFunctions->fileOpenCheck(stream, m_filePath, m_readOnly))
-    {
+    if (!m_stdFunctions->fileOpenCheck(stream, m_filePath, m_readOnly)) {
         MessageLog::getInstance()->log(LOG_ERROR, "Load canceled, stream not open: %s", SOURCE_FILE, 91,
                                        "Settings::loadFile", m_filePath.c_str());
         return false;
     }
     FileFields fields;
-    if (!readFields(stream, fields))
-    {
+    if (!readFields(stream, fields)) {
         MessageLog::getInstance()->log(LOG_ERROR, "Load canceled, the file ends before its last setting: %s",
                                        SOURCE_FILE, 118, "Settings::loadFile", m_filePath.c_str());
         return false;
@@ -182,8 +177,7 @@ bool Settings::loadFile()
 
 bool Settings::saveFile(std::string path)
 {
-    if (m_readOnly)
-    {
+    if (m_readOnly) {
         MessageLog::getInstance()->log(
             LOG_ERROR, "Save canceled, file is read only, use \"turnOffReadOnly()\" to set file attributes",
             SOURCE_FILE, 34, "Settings::saveFile");
@@ -194,24 +188,21 @@ bool Settings::saveFile(std::string path)
     // The whole file is built first, so the file on disk is only replaced when there is something
     // complete to put in its place.
     std::ostringstream image(std::ios::out | std::ios::binary);
-    if (!writeFields(image, fileOrder(*this)))
-    {
-        MessageLog::getInstance()->log(LOG_ERROR, "Save canceled, a setting is too long to store: %s", SOURCE_FILE,
-                                       36, "Settings::saveFile", target.c_str());
+    if (!writeFields(image, fileOrder(*this))) {
+        MessageLog::getInstance()->log(LOG_ERROR, "Save canceled, a setting is too long to store: %s",
+                                       SOURCE_FILE, 36, "Settings::saveFile", target.c_str());
         return false;
     }
 
     FileReplacement file(PathSpelling::toFileSystem(target));
-    if (!file.isOpen())
-    {
+    if (!file.isOpen()) {
         MessageLog::getInstance()->log(LOG_ERROR, "Save canceled, stream not open: %s", SOURCE_FILE, 40,
                                        "Settings::saveFile", target.c_str());
         return false;
     }
     const std::string bytes = image.str();
     file.stream().write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    if (!file.commit())
-    {
+    if (!file.commit()) {
         MessageLog::getInstance()->log(LOG_ERROR, "Save failed, unable to write the settings file: %s",
                                        SOURCE_FILE, 72, "Settings::saveFile", target.c_str());
         return false;
@@ -232,8 +223,7 @@ bool Settings::readString(std::istream& stream, std::string& text)
         return false;
     // The string grows one byte per byte actually read, so a count larger than the rest of the file
     // costs no more than the file holds.
-    for (int32_t i = 0; i < count; ++i)
-    {
+    for (int32_t i = 0; i < count; ++i) {
         const std::istream::int_type byte = stream.get();
         if (byte == std::istream::traits_type::eof())
             return false;

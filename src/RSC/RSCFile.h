@@ -12,7 +12,7 @@
 class RSCFile
 {
 public:
-    static constexpr uint32_t MAGIC = 0x05435352; // "RSC" and the byte 5
+    static constexpr uint32_t MAGIC = 0x05435352;                // "RSC" and the byte 5
     static constexpr const char* LOG_SOURCE = ".\\RSC\\RSCFile"; // the source path of every message
     static constexpr uint32_t RESOURCE_TYPE_WRITTEN = 8;
     static constexpr uint32_t FLAGS_WRITTEN_BITS = 0xC0000000;

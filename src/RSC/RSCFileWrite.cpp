@@ -28,8 +28,7 @@ const ZlibText ZLIB_TEXTS[] = {
 
 bool RSCFile::writeRSCFileHeader(std::fstream& stream)
 {
-    if (!stream.is_open())
-    {
+    if (!stream.is_open()) {
         MessageLog::getInstance()->log(LOG_ERROR, "File stream is not open, unable to write RSC file header",
                                        LOG_SOURCE, 74, "RSCFile::writeRSCFileHeader");
         return false;

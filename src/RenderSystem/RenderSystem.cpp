@@ -2,7 +2,8 @@
 
 #include "Common/MessageLog/MessageLog.h"
 
-namespace {
+namespace
+{
 
 const char* const SOURCE = ".\\RenderSystem\\RenderSystem";
 
@@ -16,8 +17,8 @@ const float FAR_PLANE = 1000.0f;
 
 RenderSystem::RenderSystem(HWND window, float height, float width)
     : m_windowHandle(window), m_height(height), m_width(width), m_direct3D(), m_device(),
-      m_presentParameters(), m_clearColor(CLEAR_COLOR), m_clientRect(), m_sprite(),
-      m_spritePosition(), m_spriteCenter(), m_sourceRect(), m_spriteCreated(true), m_initialized(false)
+      m_presentParameters(), m_clearColor(CLEAR_COLOR), m_clientRect(), m_sprite(), m_spritePosition(),
+      m_spriteCenter(), m_sourceRect(), m_spriteCreated(true), m_initialized(false)
 {
     if (initialize()) {
         MessageLog::getInstance()->log(LOG_INFORMATION, "Render system started", SOURCE, 17,
@@ -65,7 +66,8 @@ bool RenderSystem::initialize()
     m_presentParameters.PresentationInterval = D3DPRESENT_INTERVAL_DEFAULT;
 
     if (FAILED(m_direct3D->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, m_windowHandle,
-                                        D3DCREATE_SOFTWARE_VERTEXPROCESSING, &m_presentParameters, m_device.put()))) {
+                                        D3DCREATE_SOFTWARE_VERTEXPROCESSING, &m_presentParameters,
+                                        m_device.put()))) {
         MessageLog::getInstance()->log(LOG_ERROR, "Failed to create 3D Device", SOURCE, 148,
                                        "RenderSystem::initialize");
         m_device.reset();

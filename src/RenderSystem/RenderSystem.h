@@ -3,8 +3,8 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "Platform/Direct3D/ComPtr.h"
 #include "Platform/Direct3D.h"
+#include "Platform/Direct3D/ComPtr.h"
 
 // Owns the Direct3D device of the render panel and draws the preview: once per call of render it
 // clears the panel, draws one texture unscaled with a sprite and presents. render answers false when
@@ -27,8 +27,7 @@ public:
 
     // One frame showing the entry's texture, or an empty frame for a null entry. False only when the
     // device is lost.
-    template <typename Entry>
-    bool render(const Entry* entry)
+    template <typename Entry> bool render(const Entry* entry)
     {
         if (entry == nullptr) {
             return renderFrame(nullptr);
@@ -48,7 +47,8 @@ public:
 
 private:
     // What a frame needs of a texture entry.
-    struct SpriteSource {
+    struct SpriteSource
+    {
         IDirect3DTexture9* texture;
         int16_t width;
         int16_t height;

@@ -7,9 +7,9 @@
 // inside its segment, and the writer finds that offset again through the block's owner.
 struct BlockTableItem
 {
-    uint32_t offset;  // 0 while unplaced, then (segment tag << 28) + position inside the segment
-    uint32_t size;    // bytes the owner needs, before alignment
-    const void* key;  // the owner, or null for a block nobody looks up
+    uint32_t offset; // 0 while unplaced, then (segment tag << 28) + position inside the segment
+    uint32_t size;   // bytes the owner needs, before alignment
+    const void* key; // the owner, or null for a block nobody looks up
 };
 
 #endif

@@ -43,21 +43,18 @@ public:
     {
         int last = m_count - 1;
         uint64_t smallest = alignedSize(last);
-        for (int remaining = m_count; remaining > 0; --remaining)
-        {
+        for (int remaining = m_count; remaining > 0; --remaining) {
             const int taken = findUnplaced(firstFitting());
             m_positions[taken] = m_position;
             m_nextUnplaced[taken] = taken + 1;
             m_position += alignedSize(taken);
             m_room -= alignedSize(taken);
-            if (remaining > 1 && taken == last)
-            {
+            if (remaining > 1 && taken == last) {
                 while (isPlaced(last))
                     --last;
                 smallest = alignedSize(last);
             }
-            if (m_room < smallest)
-            {
+            if (m_room < smallest) {
                 ++m_pages;
                 m_position = m_pages * m_page;
                 m_room = m_page;
@@ -69,9 +66,8 @@ public:
     // and eighths when it is mostly empty, moving a block that crosses a chunk limit up to the limit.
     uint64_t countUnits()
     {
-        if (m_room == m_page)
-        {
-            m_room = 0;  // the last page opened holds nothing
+        if (m_room == m_page) {
+            m_room = 0; // the last page opened holds nothing
             --m_pages;
         }
         if (m_room <= m_page / UNITS_PER_PAGE || m_pages < 1)
@@ -99,8 +95,7 @@ private:
     {
         int low = 0;
         int high = m_count;
-        while (low < high)
-        {
+        while (low < high) {
             const int middle = low + (high - low) / 2;
             if (alignedSize(middle) <= m_room)
                 high = middle;
@@ -114,8 +109,7 @@ private:
     // a scan past long runs of placed blocks costs almost nothing.
     int findUnplaced(int index)
     {
-        while (m_nextUnplaced[index] != index)
-        {
+        while (m_nextUnplaced[index] != index) {
             m_nextUnplaced[index] = m_nextUnplaced[m_nextUnplaced[index]];
             index = m_nextUnplaced[index];
         }
@@ -127,15 +121,13 @@ private:
         uint64_t limit = static_cast<uint64_t>(m_pages) * m_page;
         int scan = 0;
         uint64_t bits = 0;
-        for (int bit = 3; bit >= 1; --bit)
-        {
+        for (int bit = 3; bit >= 1; --bit) {
             const uint64_t chunk = m_page >> (4 - bit);
             if (used < chunk / 2)
                 continue;
             limit += chunk;
             bits |= 1ull << bit;
-            if (!fitBelowLimit(limit, chunk, scan))
-            {
+            if (!fitBelowLimit(limit, chunk, scan)) {
                 // The next larger fraction is taken instead; it may carry into the whole pages.
                 bits = bits - (1ull << bit) + (1ull << (bit + 1));
                 used = 0;
@@ -151,8 +143,7 @@ private:
     // Moves the block that crosses limit up to the next chunk boundary; false when it does not fit.
     bool fitBelowLimit(uint64_t limit, uint64_t chunk, int& scan)
     {
-        for (int i = scan; i < m_count; ++i)
-        {
+        for (int i = scan; i < m_count; ++i) {
             const uint64_t position = m_positions[i];
             const uint64_t size = alignedSize(i);
             if (position > limit || position + size <= limit)
@@ -174,7 +165,8 @@ private:
         const uint64_t distance = target - from;
         const uint64_t lastPageStart = static_cast<uint64_t>(m_pages) * m_page;
         for (int i = 0; i < m_count; ++i)
-            if (i != index && m_items[i].size != 0 && m_positions[i] >= lastPageStart && m_positions[i] > from)
+            if (i != index && m_items[i].size != 0 && m_positions[i] >= lastPageStart &&
+                m_positions[i] > from)
                 m_positions[i] += distance;
         m_positions[index] = target;
         m_room -= distance;
@@ -184,10 +176,10 @@ private:
     const int m_count;
     const uint64_t m_page;
     std::vector<uint64_t> m_positions;
-    std::vector<int> m_nextUnplaced;  // itself while unplaced, else a later index to look at
+    std::vector<int> m_nextUnplaced; // itself while unplaced, else a later index to look at
     uint64_t m_position;
     uint64_t m_room;
-    int64_t m_pages;                  // whole pages before the current one
+    int64_t m_pages; // whole pages before the current one
 };
 
 // Number of significant bits of value.
@@ -204,7 +196,7 @@ bool SegmentPacker::packSegment(BlockTableItem* items, int count, uint32_t start
 {
     code = 0;
     if (count < 1)
-        return true;  // nothing to place: an empty segment
+        return true; // nothing to place: an empty segment
     std::qsort(items, static_cast<size_t>(count), sizeof(BlockTableItem), &SegmentPacker::compareBlockSize);
 
     const uint64_t largest = static_cast<uint64_t>(items[0].size) + start;
@@ -217,14 +209,12 @@ bool SegmentPacker::packSegment(BlockTableItem* items, int count, uint32_t start
     SegmentLayout layout(items, count, start, page);
     layout.placeBlocks();
     uint64_t units = layout.countUnits();
-    while (page < DOUBLED_BELOW && units >= 32 && units % 2 == 0)
-    {
+    while (page < DOUBLED_BELOW && units >= 32 && units % 2 == 0) {
         units /= 2;
         page *= 2;
     }
     // A count beyond 11 bits is described with larger pages (rounding up keeps every block inside).
-    while (units > LARGEST_COUNT && page < LARGEST_PAGE)
-    {
+    while (units > LARGEST_COUNT && page < LARGEST_PAGE) {
         units = (units + 1) / 2;
         page *= 2;
     }
@@ -244,7 +234,7 @@ int SegmentPacker::compareBlockSize(const void* a, const void* b)
 uint32_t SegmentPacker::nextPowerOfTwo(uint32_t v)
 {
     if (v == 0 || v > 0x80000000u)
-        return 0;  // 0 has none; above 2^31 none fits 32 bits
+        return 0; // 0 has none; above 2^31 none fits 32 bits
     uint32_t power = 1;
     while (power < v)
         power <<= 1;

@@ -7,9 +7,9 @@
 #include <system_error>
 
 #include "Common/MessageLog/MessageLog.h"
-#include "Platform/Direct3D.h"
 #include "Common/STDFunctions/ByteReader.h"
 #include "Common/STDFunctions/PathSpelling.h"
+#include "Platform/Direct3D.h"
 #include "WTD/BlockOffsetIndex.h"
 #include "WTD/BlockTableItem.h"
 #include "WTD/NameHash.h"
@@ -262,10 +262,9 @@ void WTDFile::readTextureNames(const unsigned char* body)
             entry.name.clear();
         // Cut by the end of the body rather than by its NUL or the length limit: the file is damaged.
         if (length == limit && limit < MAX_NAME_BYTES)
-            messageLog()->log(LOG_WARNING,
-                              "The name of texture %i runs past the end of the file data and is cut short: %s",
-                              LOG_SOURCE, 296, "WTDFile::readTextureNames", static_cast<int>(i),
-                              entry.name.c_str());
+            messageLog()->log(
+                LOG_WARNING, "The name of texture %i runs past the end of the file data and is cut short: %s",
+                LOG_SOURCE, 296, "WTDFile::readTextureNames", static_cast<int>(i), entry.name.c_str());
     }
 }
 
@@ -357,8 +356,8 @@ bool WTDFile::reloadFile()
     }
     std::fstream stream;
     if (!openStream(stream)) {
-        messageLog()->log(LOG_ERROR, "RELoad of file canceled, stream to file failed to open: %s",
-                          LOG_SOURCE, 1032, "WTDFile::reloadFile", m_filePath.c_str());
+        messageLog()->log(LOG_ERROR, "RELoad of file canceled, stream to file failed to open: %s", LOG_SOURCE,
+                          1032, "WTDFile::reloadFile", m_filePath.c_str());
         return false;
     }
     // Measured again: a save since the last load may have changed the container's length.

@@ -22,9 +22,9 @@ class BlockOffsetIndex;
 class WTDFile : public RSCFile, public DraveFile
 {
 public:
-    static constexpr uint32_t WHOLE_FILE = 0xFFFFFFFF;  // fileSize: take the length of the file
-    static constexpr uint32_t OFFSET_MASK = 0x0FFFFFFF; // removes the segment tag of a pointer
-    static constexpr uint32_t FORMAT_DXT1 = 0x31545844; // 'DXT1'
+    static constexpr uint32_t WHOLE_FILE = 0xFFFFFFFF;           // fileSize: take the length of the file
+    static constexpr uint32_t OFFSET_MASK = 0x0FFFFFFF;          // removes the segment tag of a pointer
+    static constexpr uint32_t FORMAT_DXT1 = 0x31545844;          // 'DXT1'
     static constexpr const char* LOG_SOURCE = ".\\WTD\\WTDFile"; // the source path of every message
     // The dictionary's count is a signed 16-bit number.
     static constexpr size_t MAX_TEXTURE_COUNT = 0x7FFF;

@@ -6,8 +6,8 @@
 #include "Common/MessageLog/MessageLog.h"
 #include "Common/STDFunctions/PathSpelling.h"
 #include "Common/STDFunctions/STDFunctions.h"
-#include "Platform/Direct3D/ComPtr.h"
 #include "Platform/Direct3D.h"
+#include "Platform/Direct3D/ComPtr.h"
 
 #include <cstdint>
 #include <cstring>
@@ -119,8 +119,9 @@ std::string joinPath(const std::string& folder, const std::string& fileName)
 // "<lead><index> is outside the texture list limits: <count>"; extraction words its lead differently.
 void logIndexError(const char* function, int line, const char* lead, uint32_t index, size_t count)
 {
-    MessageLog::getInstance()->log(LOG_ERROR, "%s%i is outside the texture list limits: %i", WTDFile::LOG_SOURCE,
-                                   line, function, lead, static_cast<int>(index), static_cast<int>(count));
+    MessageLog::getInstance()->log(LOG_ERROR, "%s%i is outside the texture list limits: %i",
+                                   WTDFile::LOG_SOURCE, line, function, lead, static_cast<int>(index),
+                                   static_cast<int>(count));
 }
 
 // Copies level 0 byte for byte, row by row through both locks; the caller has checked that the
@@ -159,8 +160,8 @@ bool copyTopLevel(IDirect3DTexture9* source, IDirect3DTexture9* target)
     ComPtr<IDirect3DSurface9> targetSurface;
     return SUCCEEDED(source->GetSurfaceLevel(0, sourceSurface.put())) &&
            SUCCEEDED(target->GetSurfaceLevel(0, targetSurface.put())) &&
-           SUCCEEDED(D3DXLoadSurfaceFromSurface(targetSurface.get(), nullptr, nullptr, sourceSurface.get(), nullptr,
-                                                nullptr, D3DX_DEFAULT, 0));
+           SUCCEEDED(D3DXLoadSurfaceFromSurface(targetSurface.get(), nullptr, nullptr, sourceSurface.get(),
+                                                nullptr, nullptr, D3DX_DEFAULT, 0));
 }
 
 // Fills a new texture's levels from the old texture's level 0: level 0 copied, the rest filtered down.
@@ -205,7 +206,8 @@ bool WTDFile::addTexture(std::string path, std::string name)
     entry.name = name;
     m_textures.push_back(std::move(entry));
     MessageLog::getInstance()->log(LOG_INFORMATION, "Added new texture: %s to file: %s", WTDFile::LOG_SOURCE,
-                                   1150, "WTDFile::addTexture", m_textures.back().name.c_str(), m_filePath.c_str());
+                                   1150, "WTDFile::addTexture", m_textures.back().name.c_str(),
+                                   m_filePath.c_str());
     m_modified = true;
     return true;
 }
@@ -213,8 +215,7 @@ bool WTDFile::addTexture(std::string path, std::string name)
 bool WTDFile::replaceTexture(std::string path, uint32_t index)
 {
     if (!isValidIndex(m_textures, index)) {
-        logIndexError("WTDFile::replaceTexture", 1170,
-                      "Index supplied: ", index, m_textures.size());
+        logIndexError("WTDFile::replaceTexture", 1170, "Index supplied: ", index, m_textures.size());
         return false;
     }
     // The old picture goes only once the new one exists, so a failure keeps the texture as it was.
@@ -235,8 +236,7 @@ bool WTDFile::replaceTexture(std::string path, uint32_t index)
 bool WTDFile::deleteTexture(uint32_t index)
 {
     if (!isValidIndex(m_textures, index)) {
-        logIndexError("WTDFile::deleteTexture", 1257,
-                      "Index supplied: ", index, m_textures.size());
+        logIndexError("WTDFile::deleteTexture", 1257, "Index supplied: ", index, m_textures.size());
         return false;
     }
     TextureEntry& entry = m_textures[index];
@@ -276,8 +276,7 @@ bool WTDFile::extractTexture(uint32_t index, std::string folder, std::string nam
 bool WTDFile::generateMipMaps(uint32_t index)
 {
     if (!isValidIndex(m_textures, index)) {
-        logIndexError("WTDFile::generateMipMaps", 1283,
-                      "Index supplied: ", index, m_textures.size());
+        logIndexError("WTDFile::generateMipMaps", 1283, "Index supplied: ", index, m_textures.size());
         return false;
     }
     TextureEntry& entry = m_textures[index];

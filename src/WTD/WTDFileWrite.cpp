@@ -1,11 +1,11 @@
 #include "WTD/WTDFile.h"
 
 #include "Common/MessageLog/MessageLog.h"
+#include "Common/STDFunctions/LittleEndian.h"
+#include "Common/STDFunctions/PathSpelling.h"
 #include "Common/SafeFile/FileReplacement.h"
 #include "Common/SafeFile/SafeFile.h"
-#include "Common/STDFunctions/PathSpelling.h"
 #include "Platform/Direct3D.h"
-#include "Common/STDFunctions/LittleEndian.h"
 #include "WTD/BlockOffsetIndex.h"
 #include "WTD/BlockTableItem.h"
 #include "WTD/SegmentPacker.h"
@@ -53,8 +53,7 @@ void copyLevel(IDirect3DTexture9* texture, uint32_t level, unsigned char* destin
     D3DLOCKED_RECT locked{};
     if (FAILED(texture->LockRect(level, &locked, nullptr, 0)))
         return;
-    if (locked.pBits && locked.Pitch > 0)
-    {
+    if (locked.pBits && locked.Pitch > 0) {
         const uint64_t available = static_cast<uint64_t>(locked.Pitch) *
                                    TextureFormatTable::rowCount(description.Format, description.Height);
         std::memcpy(destination, locked.pBits, std::min(size, available));
@@ -65,8 +64,7 @@ void copyLevel(IDirect3DTexture9* texture, uint32_t level, unsigned char* destin
 
 uint64_t WTDFile::getTextureDataSize(uint32_t index)
 {
-    if (!isValidIndex(m_textures, index))
-    {
+    if (!isValidIndex(m_textures, index)) {
         MessageLog::getInstance()->log(
             LOG_ERROR, "Supplied index %i  is outside the limits of the texture list: %i", LOG_SOURCE, 761,
             "WTDFile::getTextureDataSize", static_cast<int>(index), static_cast<int>(m_textures.size()));
@@ -81,11 +79,11 @@ void WTDFile::buildBlockTable(BlockTableItem* items, const uint32_t& physicalSta
     items[0] = BlockTableItem{0, RESERVED_BLOCK_SIZE, nullptr};
     items[1] = BlockTableItem{0, 4 * count, &m_header.hashTableOffset};
     items[2] = BlockTableItem{0, 4 * count, &m_header.texturePointerTableOffset};
-    for (uint32_t i = 0; i < count; ++i)
-    {
+    for (uint32_t i = 0; i < count; ++i) {
         const TextureEntry& entry = m_textures[i];
         items[3 + 2 * i] = BlockTableItem{0, TextureTOCItem::SIZE, &entry};
-        items[4 + 2 * i] = BlockTableItem{0, saturateToU32(entry.name.size() + NAME_PREFIX_LENGTH + 1), &entry.name};
+        items[4 + 2 * i] =
+            BlockTableItem{0, saturateToU32(entry.name.size() + NAME_PREFIX_LENGTH + 1), &entry.name};
         // A size beyond 32 bits is kept at the largest value, which the packer then refuses.
         items[physicalStart + i] = BlockTableItem{0, saturateToU32(getTextureDataSize(i)), &entry};
     }
@@ -118,7 +116,8 @@ void WTDFile::writeWTDHeader(uint8_t* image)
     LittleEndian::storeU32(image + WTDHeader::HASH_TABLE_OFFSET_OFFSET, m_header.hashTableOffset);
     LittleEndian::storeU16(image + WTDHeader::TEXTURE_COUNT_OFFSET, count);
     LittleEndian::storeU16(image + WTDHeader::TEXTURE_COUNT_COPY_OFFSET, count);
-    LittleEndian::storeU32(image + WTDHeader::TEXTURE_POINTER_TABLE_OFFSET_OFFSET, m_header.texturePointerTableOffset);
+    LittleEndian::storeU32(image + WTDHeader::TEXTURE_POINTER_TABLE_OFFSET_OFFSET,
+                           m_header.texturePointerTableOffset);
     LittleEndian::storeU16(image + WTDHeader::FAIL_SAFE_COUNT_OFFSET, count);
     LittleEndian::storeU16(image + WTDHeader::FAIL_SAFE_CHECK_OFFSET, count);
     // The first block placed at 32 receives this zero word unless it is written afterwards.
@@ -141,8 +140,7 @@ void WTDFile::writeTexturePointers(uint8_t* image)
 
 void WTDFile::writeTextureRecords(uint8_t* image)
 {
-    for (size_t i = 0; i < m_textures.size(); ++i)
-    {
+    for (size_t i = 0; i < m_textures.size(); ++i) {
         TextureTOCItem record = m_textures[i].record;
         const bool last = i + 1 == m_textures.size();
         record.recordEndPointer = last ? 0 : m_textures[i].recordOffset + TextureTOCItem::SIZE;
@@ -159,12 +157,10 @@ void WTDFile::writeTextureNames(uint8_t* image)
 
 void WTDFile::writeTextureData(uint8_t* image, const uint32_t& declaredVirtualSize)
 {
-    for (const TextureEntry& entry : m_textures)
-    {
+    for (const TextureEntry& entry : m_textures) {
         const TextureTOCItem& record = entry.record;
         uint8_t* destination = image + declaredVirtualSize + (record.pixelDataPointer & OFFSET_MASK);
-        for (uint32_t level = 0; level < record.mipLevelCount; ++level)
-        {
+        for (uint32_t level = 0; level < record.mipLevelCount; ++level) {
             const uint64_t size = getLevelSize(record.format, record.width, record.height, level);
             copyLevel(entry.texture.get(), level, destination, size);
             destination += size;
@@ -176,8 +172,7 @@ bool WTDFile::buildContainer(const std::string& target, std::unique_ptr<unsigned
                              uint64_t& compressedLength)
 {
     MessageLog* log = MessageLog::getInstance();
-    if (m_textures.size() > MAX_TEXTURE_COUNT)
-    {
+    if (m_textures.size() > MAX_TEXTURE_COUNT) {
         log->log(LOG_ERROR, "Save canceled, %i textures are more than an archive can hold (32767): %s",
                  LOG_SOURCE, 445, "WTDFile::writeFile",
                  static_cast<int>(std::min<size_t>(m_textures.size(), 0x7FFFFFFF)), target.c_str());
@@ -199,8 +194,7 @@ bool WTDFile::buildContainer(const std::string& target, std::unique_ptr<unsigned
     const uint64_t virtualSize = RSCFile::decodeSegmentSize(virtualCode);
     const uint64_t total = virtualSize + RSCFile::decodeSegmentSize(physicalCode);
     // The body must also keep within the 32-bit lengths of the container.
-    if (!packed || total > 0xFFFFFFFFull)
-    {
+    if (!packed || total > 0xFFFFFFFFull) {
         log->log(LOG_ERROR, "Save canceled, the archive is too large to describe: %s", LOG_SOURCE, 446,
                  "WTDFile::writeFile", target.c_str());
         return false;
@@ -209,8 +203,7 @@ bool WTDFile::buildContainer(const std::string& target, std::unique_ptr<unsigned
     std::unique_ptr<unsigned char[]> image(new (std::nothrow) unsigned char[total]);
     // Only the bytes the compressor writes are touched, so an unused tail costs no memory.
     compressed.reset(new (std::nothrow) unsigned char[total]);
-    if (!image || !compressed)
-    {
+    if (!image || !compressed) {
         compressed.reset();
         log->log(LOG_ERROR, "Compression of file data failed, zlib error: %s", LOG_SOURCE, 491,
                  "WTDFile::writeFile", zlibErrorToString(Z_MEM_ERROR).c_str());
@@ -223,8 +216,7 @@ bool WTDFile::buildContainer(const std::string& target, std::unique_ptr<unsigned
     // A texture's record and pixel blocks share their owner, so each list has an index of its own.
     const BlockOffsetIndex virtualBlocks(items.data(), virtualCount);
     const BlockOffsetIndex physicalBlocks(physical, count);
-    for (TextureEntry& entry : m_textures)
-    {
+    for (TextureEntry& entry : m_textures) {
         entry.record.namePointer = findBlockOffset(&entry.name, virtualBlocks);
         entry.record.pixelDataPointer = findBlockOffset(&entry, physicalBlocks);
         entry.recordOffset = findBlockOffset(&entry, virtualBlocks);
@@ -241,9 +233,9 @@ bool WTDFile::buildContainer(const std::string& target, std::unique_ptr<unsigned
     writeTextureData(image.get(), declaredVirtualSize);
 
     uLongf length = static_cast<uLongf>(total);
-    const int result = compress2(compressed.get(), &length, image.get(), static_cast<uLong>(total), COMPRESSION_LEVEL);
-    if (result != Z_OK)
-    {
+    const int result =
+        compress2(compressed.get(), &length, image.get(), static_cast<uLong>(total), COMPRESSION_LEVEL);
+    if (result != Z_OK) {
         compressed.reset();
         log->log(LOG_ERROR, "Compression of file data failed, zlib error: %s", LOG_SOURCE, 491,
                  "WTDFile::writeFile", zlibErrorToString(result).c_str());
@@ -259,15 +251,13 @@ bool WTDFile::buildContainer(const std::string& target, std::unique_ptr<unsigned
 bool WTDFile::writeContainer(std::fstream& stream, const unsigned char* compressed, uint64_t compressedLength)
 {
     MessageLog* log = MessageLog::getInstance();
-    if (!writeRSCFileHeader(stream))
-    {
+    if (!writeRSCFileHeader(stream)) {
         log->log(LOG_ERROR, "Failed to write the RSC file header for file: %s", LOG_SOURCE, 484,
                  "WTDFile::writeFile", m_filePath.c_str());
         return false;
     }
     const uint32_t length = static_cast<uint32_t>(compressedLength);
-    if (!writeRSCFileData(stream, reinterpret_cast<const char*>(compressed), length))
-    {
+    if (!writeRSCFileData(stream, reinterpret_cast<const char*>(compressed), length)) {
         log->log(LOG_ERROR, "Failed to write the RSC file data for file: %s", LOG_SOURCE, 479,
                  "WTDFile::writeFile", m_filePath.c_str());
         return false;
@@ -288,8 +278,7 @@ bool WTDFile::replaceFile(const std::string& target, uint32_t offset, const unsi
 {
     MessageLog* log = MessageLog::getInstance();
     FileReplacement file(PathSpelling::toFileSystem(target));
-    if (!file.isOpen())
-    {
+    if (!file.isOpen()) {
         log->log(LOG_ERROR, "Save canceled, stream not open: %s", LOG_SOURCE, 383, "WTDFile::saveFile",
                  target.c_str());
         return false;
@@ -297,7 +286,8 @@ bool WTDFile::replaceFile(const std::string& target, uint32_t offset, const unsi
     // writeContainer names its own failures; leading bytes, flush, sync or rename that fail are the body
     // not reaching the file all the same.
     const bool leadingWritten = file.copyLeadingBytes(offset);
-    const bool containerFailed = leadingWritten && !writeContainer(file.stream(), compressed, compressedLength);
+    const bool containerFailed =
+        leadingWritten && !writeContainer(file.stream(), compressed, compressedLength);
     if (leadingWritten && !containerFailed && file.commit())
         return true;
     if (!containerFailed)
@@ -309,8 +299,7 @@ bool WTDFile::replaceFile(const std::string& target, uint32_t offset, const unsi
 bool WTDFile::saveFile(std::string path, uint32_t offset)
 {
     MessageLog* log = MessageLog::getInstance();
-    if (m_readOnly)
-    {
+    if (m_readOnly) {
         log->log(LOG_ERROR,
                  "Save canceled, file is read only, use \"turnOffReadOnly()\" to set file attributes",
                  LOG_SOURCE, 376, "WTDFile::saveFile");
@@ -318,16 +307,14 @@ bool WTDFile::saveFile(std::string path, uint32_t offset)
     }
     const std::string target = path.empty() ? m_filePath : path;
     const uint32_t targetOffset = offset == 0 ? m_fileOffset : offset;
-    if (m_loadFailed)
-    {
+    if (m_loadFailed) {
         // Its entries are gone: saving would put an empty dictionary over the real file.
         log->log(LOG_ERROR, "Save canceled, file failed to load: %s", LOG_SOURCE, 379, "WTDFile::saveFile",
                  m_filePath.c_str());
         return false;
     }
     // A file that could not be opened for writing: no name, a folder, no write permission.
-    if (!SafeFile::canReplace(SafeFile::resolveTarget(PathSpelling::toFileSystem(target))))
-    {
+    if (!SafeFile::canReplace(SafeFile::resolveTarget(PathSpelling::toFileSystem(target)))) {
         log->log(LOG_ERROR, "Save canceled, stream not open: %s", LOG_SOURCE, 383, "WTDFile::saveFile",
                  target.c_str());
         return false;

@@ -32,8 +32,7 @@ public:
 
     UINT clientWidth() const override
     {
-        if (m_action)
-        {
+        if (m_action) {
             std::function<void()> action;
             action.swap(m_action);
             action();
@@ -93,7 +92,8 @@ protected:
     std::vector<std::string> recentFiles()
     {
         const Settings* settings = m_backEnd->getSettings();
-        return std::vector<std::string>(settings->m_recentFiles, settings->m_recentFiles + Settings::RECENT_FILE_COUNT);
+        return std::vector<std::string>(settings->m_recentFiles,
+                                        settings->m_recentFiles + Settings::RECENT_FILE_COUNT);
     }
     // Position of the first captured message at or after `from` that starts with the text; -1 if none.
     static int findMessage(const std::string& start, int from = 0)
@@ -148,8 +148,7 @@ TEST_F(BackEndTest, SameFileByAnySpellingIsAlreadyOpen)
     ASSERT_TRUE(backEnd.openFile("a.wtd", true));
     const std::string spellings[] = {"a.wtd", "./a.wtd", "sub/../a.wtd", tempDir() + "/a.wtd", "link.wtd"};
     ASSERT_EQ(mkdir("sub", 0777), 0);
-    for (const std::string& spelling : spellings)
-    {
+    for (const std::string& spelling : spellings) {
         LogCapture::instance().clear();
         EXPECT_FALSE(backEnd.openFile(spelling, true)) << spelling;
         EXPECT_LOGGED_LINE(LOG_ERROR, "BackEnd::openFile(153) - File already open: " + spelling);
@@ -197,7 +196,8 @@ TEST_F(BackEndTest, MissingOrBrokenArchiveTouchesNothing)
     const std::vector<std::string> recent = recentFiles();
 
     EXPECT_FALSE(backEnd.openFile("missing %s.wtd", true));
-    EXPECT_LOGGED_LINE(LOG_ERROR, "BackEnd::openFile(138) - Unable to open file, invalid file path: missing %s.wtd");
+    EXPECT_LOGGED_LINE(LOG_ERROR,
+                       "BackEnd::openFile(138) - Unable to open file, invalid file path: missing %s.wtd");
     EXPECT_FALSE(backEnd.openFile("broken.wtd", true));
     EXPECT_EQ(backEnd.getFileCount(), 1u);
     EXPECT_EQ(backEnd.getSelectedFileIndex(), 0u);
@@ -266,19 +266,22 @@ TEST_F(BackEndTest, RefusedIndicesChangeNothing)
     // Nothing selected: a texture index is accepted and ignored.
     EXPECT_TRUE(backEnd.setSelectedTexture(5));
     EXPECT_FALSE(backEnd.closeFile(0));
-    EXPECT_LOGGED_LINE(LOG_ERROR, "BackEnd::closeFile(192) - Index 0 is outside the number of files available: 0");
+    EXPECT_LOGGED_LINE(LOG_ERROR,
+                       "BackEnd::closeFile(192) - Index 0 is outside the number of files available: 0");
 
     ASSERT_TRUE(backEnd.openFile("p.wtd", true));
     ASSERT_TRUE(backEnd.openFile("empty.wtd", true));
     EXPECT_FALSE(backEnd.closeFile(2));
     EXPECT_LOGGED(LOG_ERROR, "Index 2 is outside the number of files available: 2");
     EXPECT_FALSE(backEnd.setSelectedFileIndex(2));
-    EXPECT_LOGGED_LINE(LOG_ERROR, "BackEnd::setSelectedFileIndex(268) - Index: 2 is outside the textures list size: 2");
+    EXPECT_LOGGED_LINE(LOG_ERROR,
+                       "BackEnd::setSelectedFileIndex(268) - Index: 2 is outside the textures list size: 2");
     EXPECT_EQ(backEnd.getSelectedFileIndex(), 0u);
 
     EXPECT_TRUE(backEnd.setSelectedTexture(1));
     EXPECT_FALSE(backEnd.setSelectedTexture(2));
-    EXPECT_LOGGED_LINE(LOG_ERROR, "BackEnd::setSelectedTexture(299) - Index 2 is outside the texture list size: 2");
+    EXPECT_LOGGED_LINE(LOG_ERROR,
+                       "BackEnd::setSelectedTexture(299) - Index 2 is outside the texture list size: 2");
     EXPECT_EQ(backEnd.m_files[0]->m_selectedTexture, 1u);
 
     ASSERT_TRUE(backEnd.setSelectedFileIndex(1));
@@ -379,8 +382,7 @@ TEST_F(BackEndTest, CloseAllCountsWhatItClosed)
 TEST_F(BackEndTest, RecentFilesKeepTheLastFiveNewestFirstWithoutDuplicates)
 {
     BackEnd& backEnd = start();
-    for (int i = 0; i < 6; ++i)
-    {
+    for (int i = 0; i < 6; ++i) {
         const std::string name = "f" + std::to_string(i) + ".wtd";
         writeArchive(name, {name});
         ASSERT_TRUE(backEnd.openFile(name, true));
@@ -468,8 +470,9 @@ TEST_F(BackEndTest, FailedStartRefusesWorkAndShutsDownSilently)
     EXPECT_FALSE(m_backEnd->isRenderSystemOK());
     EXPECT_FALSE(m_backEnd->render());
     EXPECT_FALSE(m_backEnd->openFile("p.wtd", true));
-    EXPECT_LOGGED_LINE(LOG_ERROR, "BackEnd::openFile(160) - Unable to open file, the render system is not running: "
-                                  "p.wtd");
+    EXPECT_LOGGED_LINE(LOG_ERROR,
+                       "BackEnd::openFile(160) - Unable to open file, the render system is not running: "
+                       "p.wtd");
     EXPECT_EQ(m_backEnd->getFileCount(), 0u);
 
     LogCapture::instance().clear();
@@ -524,11 +527,10 @@ TEST_F(BackEndTest, RestartKeepsEveryArchiveWithItsUnsavedChanges)
 
     // The messages of one restart, in order.
     int at = 0;
-    for (const char* message : {"Saved WTD File", "Saved WTD File", "Closed 2 files", "Render system shutdown",
-                                "Render system started", "Loaded WTD File with 2 textures: temp/varnel/p.wtd",
-                                "Loaded WTD File with 1 textures: temp/varnel/q.wtd",
-                                "Render system reinitialization complete"})
-    {
+    for (const char* message :
+         {"Saved WTD File", "Saved WTD File", "Closed 2 files", "Render system shutdown",
+          "Render system started", "Loaded WTD File with 2 textures: temp/varnel/p.wtd",
+          "Loaded WTD File with 1 textures: temp/varnel/q.wtd", "Render system reinitialization complete"}) {
         at = findMessage(message, at);
         ASSERT_GE(at, 0) << message << "\n" << LogCapture::instance().describe();
         ++at;
@@ -634,8 +636,7 @@ TEST_F(BackEndTest, ArchivesNamedAlikeComeBackWithTheirOwnContents)
 
     ASSERT_TRUE(backEnd.restartRenderSystem());
     ASSERT_EQ(backEnd.getFileCount(), 5u);
-    for (uint32_t i = 0; i < 5; ++i)
-    {
+    for (uint32_t i = 0; i < 5; ++i) {
         EXPECT_EQ(file(i).getPath(), paths[i]);
         EXPECT_EQ(textureNames(i), std::vector<std::string>{names[i]});
     }
@@ -762,8 +763,8 @@ TEST_F(BackEndTest, FailedRestartLeavesTheBackEndDownForGood)
 
     EXPECT_FALSE(backEnd.restartRenderSystem());
     EXPECT_LOGGED(LOG_ERROR, "Backend render system failed to init");
-    EXPECT_LOGGED_LINE(LOG_ERROR,
-                       "BackEnd::restartRenderSystem(484) - Render system failed to restart! Unable to continue");
+    EXPECT_LOGGED_LINE(
+        LOG_ERROR, "BackEnd::restartRenderSystem(484) - Render system failed to restart! Unable to continue");
     EXPECT_FALSE(backEnd.isRenderSystemOK());
     EXPECT_EQ(backEnd.getFileCount(), 0u);
     EXPECT_EQ(readFile("p.wtd"), pOnDisk);

@@ -1,6 +1,6 @@
 #include "Backend/Settings.h"
-#include "Support/LogCapture.h"
 #include "Support/FileSizeLimit.h"
+#include "Support/LogCapture.h"
 #include "Support/TempDirTest.h"
 
 #include <gtest/gtest.h>
@@ -10,11 +10,11 @@
 #include <set>
 #include <sstream>
 #include <string>
-#include <vector>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <vector>
 
 namespace
 {
@@ -56,31 +56,35 @@ private:
     std::string m_bytes;
 };
 
-const std::string DEFAULT_FILE = std::string("\x20\x03\x00\x00\x58\x02\x00\x00\x2C\x01\x00\x00\x54\x01\x00\x00"
-                                             "\x54\x01\x00\x00\x01\x01\x01",
-                                             23) +
-                                 [] {
-                                     std::string empties;
-                                     for (int i = 0; i < 11; ++i)
-                                         empties += std::string("\x01\x00\x00\x00\x00", 5);
-                                     return empties;
-                                 }();
+const std::string DEFAULT_FILE =
+    std::string("\x20\x03\x00\x00\x58\x02\x00\x00\x2C\x01\x00\x00\x54\x01\x00\x00"
+                "\x54\x01\x00\x00\x01\x01\x01",
+                23) +
+    [] {
+        std::string empties;
+        for (int i = 0; i < 11; ++i)
+            empties += std::string("\x01\x00\x00\x00\x00", 5);
+        return empties;
+    }();
 
 // The five integers in member order and the three flags (log, confirm delete, auto open).
-void expectHead(const Settings& settings, const std::vector<int32_t>& integers, const std::vector<bool>& flags)
+void expectHead(const Settings& settings, const std::vector<int32_t>& integers,
+                const std::vector<bool>& flags)
 {
-    EXPECT_EQ((std::vector<int32_t>{settings.m_windowWidth, settings.m_windowHeight, settings.m_mainSashPosition,
-                                    settings.m_fileAreaSashPosition, settings.m_viewerAreaSashPosition}),
-              integers);
-    EXPECT_EQ((std::vector<bool>{settings.m_fullLogMessages, settings.m_confirmDelete, settings.m_autoOpenLastFiles}),
+    EXPECT_EQ(
+        (std::vector<int32_t>{settings.m_windowWidth, settings.m_windowHeight, settings.m_mainSashPosition,
+                              settings.m_fileAreaSashPosition, settings.m_viewerAreaSashPosition}),
+        integers);
+    EXPECT_EQ((std::vector<bool>{settings.m_fullLogMessages, settings.m_confirmDelete,
+                                 settings.m_autoOpenLastFiles}),
               flags);
 }
 
 void expectDefaults(const Settings& settings)
 {
     expectHead(settings, {800, 600, 300, 340, 340}, {true, true, true});
-    const std::string* strings[] = {&settings.m_openDirectory, &settings.m_newFileDirectory,
-                                    &settings.m_saveDirectory, &settings.m_extractDirectory,
+    const std::string* strings[] = {&settings.m_openDirectory,    &settings.m_newFileDirectory,
+                                    &settings.m_saveDirectory,    &settings.m_extractDirectory,
                                     &settings.m_textureDirectory, &settings.m_spareString};
     for (const std::string* text : strings)
         EXPECT_EQ(*text, "");
@@ -132,7 +136,8 @@ TEST_F(SettingsTest, DefaultsAreWrittenAsTheSeventyEightKnownBytes)
     ASSERT_TRUE(settings.saveFile(SETTINGS_PATH));
     EXPECT_EQ(readFile(SETTINGS_PATH), DEFAULT_FILE);
     EXPECT_EQ(settings.getPath(), SETTINGS_PATH);
-    EXPECT_LOGGED_LINE(LOG_INFORMATION, "Settings::saveFile(76) - Wrote the settings file: config/varnel.bcf");
+    EXPECT_LOGGED_LINE(LOG_INFORMATION,
+                       "Settings::saveFile(76) - Wrote the settings file: config/varnel.bcf");
 }
 
 TEST_F(SettingsTest, EmptyPathReadsAndLogsNothing)
@@ -146,16 +151,20 @@ TEST_F(SettingsTest, MissingFileLogsBothErrorsAndKeepsPathForTheSave)
 {
     ASSERT_EQ(rmdir("config"), 0);
     Settings settings(SETTINGS_PATH);
-    EXPECT_LOGGED_LINE(LOG_ERROR, "Settings::loadFile(91) - Load canceled, stream not open: config/varnel.bcf");
-    EXPECT_LOGGED_LINE(LOG_ERROR, "Settings::Settings(15) - Settings file failed to load, default values will be used");
+    EXPECT_LOGGED_LINE(LOG_ERROR,
+                       "Settings::loadFile(91) - Load canceled, stream not open: config/varnel.bcf");
+    EXPECT_LOGGED_LINE(LOG_ERROR,
+                       "Settings::Settings(15) - Settings file failed to load, default values will be used");
     ASSERT_EQ(LogCapture::instance().entries().size(), 2u) << LogCapture::instance().describe();
-    EXPECT_EQ(LogCapture::instance().entries()[0].message, "Load canceled, stream not open: config/varnel.bcf");
+    EXPECT_EQ(LogCapture::instance().entries()[0].message,
+              "Load canceled, stream not open: config/varnel.bcf");
     expectDefaults(settings);
     EXPECT_EQ(settings.getPath(), SETTINGS_PATH);
 
     // No folder is created by the settings themselves.
     EXPECT_FALSE(settings.saveFile());
-    EXPECT_LOGGED_LINE(LOG_ERROR, "Settings::saveFile(40) - Save canceled, stream not open: config/varnel.bcf");
+    EXPECT_LOGGED_LINE(LOG_ERROR,
+                       "Settings::saveFile(40) - Save canceled, stream not open: config/varnel.bcf");
     ASSERT_EQ(mkdir("config", 0777), 0);
     EXPECT_TRUE(settings.saveFile());
     EXPECT_EQ(readFile(SETTINGS_PATH), DEFAULT_FILE);
@@ -165,7 +174,8 @@ TEST_F(SettingsTest, DefaultFileLoadsToDefaultsAndSavesTheSameBytes)
 {
     writeFile(SETTINGS_PATH, DEFAULT_FILE);
     Settings settings(SETTINGS_PATH);
-    EXPECT_LOGGED_LINE(LOG_INFORMATION, "Settings::loadFile(123) - Loaded the settings file: config/varnel.bcf");
+    EXPECT_LOGGED_LINE(LOG_INFORMATION,
+                       "Settings::loadFile(123) - Loaded the settings file: config/varnel.bcf");
     EXPECT_NOTHING_LOGGED(LOG_ERROR);
     expectDefaults(settings);
     EXPECT_FALSE(settings.isModified());
@@ -188,8 +198,7 @@ TEST_F(SettingsTest, EveryFieldSurvivesRepeatedLoadsAndSaves)
     ASSERT_TRUE(original.saveFile(SETTINGS_PATH));
     const std::string firstBytes = readFile(SETTINGS_PATH);
 
-    for (int round = 0; round < 3; ++round)
-    {
+    for (int round = 0; round < 3; ++round) {
         Settings loaded(SETTINGS_PATH);
         EXPECT_NOTHING_LOGGED(LOG_ERROR);
         expectHead(loaded, {-5, 2147483647, 1, 2, 3}, {false, true, false});
@@ -204,9 +213,17 @@ TEST_F(SettingsTest, FieldsStandInFileOrder)
     // Flags before all strings; the strings in their fixed order.
     writeFile(SETTINGS_PATH, FileBytes()
                                  .nonDefaultHead()
-                                 .text("open").text("new").text("save")
-                                 .text("r0").text("r1").text("r2").text("r3").text("r4")
-                                 .text("extract").text("texture").text("spare")
+                                 .text("open")
+                                 .text("new")
+                                 .text("save")
+                                 .text("r0")
+                                 .text("r1")
+                                 .text("r2")
+                                 .text("r3")
+                                 .text("r4")
+                                 .text("extract")
+                                 .text("texture")
+                                 .text("spare")
                                  .str());
     Settings settings(SETTINGS_PATH);
     expectHead(settings, {1024, 768, 111, 222, 333}, {false, false, false});
@@ -223,8 +240,7 @@ TEST_F(SettingsTest, FieldsStandInFileOrder)
 TEST_F(SettingsTest, EachFlagHasItsOwnByte)
 {
     // Bytes 20, 21, 22: log messages, confirm delete, auto open.
-    for (int set = 0; set < 3; ++set)
-    {
+    for (int set = 0; set < 3; ++set) {
         SCOPED_TRACE("flag byte " + std::to_string(20 + set));
         FileBytes bytes;
         bytes.int32(800).int32(600).int32(300).int32(340).int32(340);
@@ -302,8 +318,7 @@ TEST_F(SettingsTest, EveryTruncationOfTheFileFallsBackToDefaults)
     for (int i = 0; i < 11; ++i)
         full.text("");
     ASSERT_EQ(full.str().size(), 78u);
-    for (size_t length = 0; length < 78; ++length)
-    {
+    for (size_t length = 0; length < 78; ++length) {
         SCOPED_TRACE("length " + std::to_string(length));
         LogCapture::instance().clear();
         writeFile(SETTINGS_PATH, full.str().substr(0, length));
@@ -321,8 +336,9 @@ TEST_F(SettingsTest, CountBeyondTheEndOfTheFileIsAFailedLoad)
     writeFile(SETTINGS_PATH, FileBytes().nonDefaultHead().int32(INT32_MAX).raw("short").str());
     Settings settings(SETTINGS_PATH);
     expectDefaults(settings);
-    EXPECT_LOGGED_LINE(LOG_ERROR, "Settings::loadFile(118) - Load canceled, the file ends before its last setting: "
-                                  "config/varnel.bcf");
+    EXPECT_LOGGED_LINE(LOG_ERROR,
+                       "Settings::loadFile(118) - Load canceled, the file ends before its last setting: "
+                       "config/varnel.bcf");
     EXPECT_LOGGED(LOG_ERROR, "Settings file failed to load, default values will be used");
 }
 
@@ -378,8 +394,8 @@ TEST_F(SettingsTest, SaveThatFailsHalfWayKeepsTheOldFile)
         const bool saved = settings.saveFile();
         const std::vector<LogCapture::Entry>& entries = LogCapture::instance().entries();
         return !saved && entries.size() == 1 &&
-               entries[0].line ==
-                   "Settings::saveFile(72) - Save failed, unable to write the settings file: config/varnel.bcf";
+               entries[0].line == "Settings::saveFile(72) - Save failed, unable to write the settings file: "
+                                  "config/varnel.bcf";
     })) << "the failed save did not report itself";
     EXPECT_EQ(readFile(SETTINGS_PATH), DEFAULT_FILE);
     std::set<std::string> names;
@@ -402,7 +418,9 @@ TEST_F(SettingsTest, StringEncodingOnStreams)
     std::stringstream stream(std::ios::in | std::ios::out | std::ios::binary);
     ASSERT_TRUE(Settings::writeString(stream, ""));
     ASSERT_TRUE(Settings::writeString(stream, "abc"));
-    EXPECT_EQ(stream.str(), std::string("\x01\x00\x00\x00\x00\x04\x00\x00\x00" "abc\x00", 13));
+    EXPECT_EQ(stream.str(), std::string("\x01\x00\x00\x00\x00\x04\x00\x00\x00"
+                                        "abc\x00",
+                                        13));
 
     std::string text = "stale";
     ASSERT_TRUE(Settings::readString(stream, text));
@@ -414,7 +432,9 @@ TEST_F(SettingsTest, StringEncodingOnStreams)
     EXPECT_EQ(text, "");
 
     // A count of exactly the string's bytes without a closing 0 byte takes them all.
-    std::stringstream unterminated(std::string("\x03\x00\x00\x00" "xyzw", 8));
+    std::stringstream unterminated(std::string("\x03\x00\x00\x00"
+                                               "xyzw",
+                                               8));
     ASSERT_TRUE(Settings::readString(unterminated, text));
     EXPECT_EQ(text, "xyz");
 }

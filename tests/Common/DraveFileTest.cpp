@@ -22,7 +22,7 @@ private:
 class DraveFileTest : public ::testing::Test
 {
 };
-}
+} // namespace
 
 TEST_F(DraveFileTest, NewObjectIsEmptyAndUnchanged)
 {
@@ -61,7 +61,8 @@ TEST_F(DraveFileTest, DeletingThroughTheBaseRunsTheDerivedDestructorAndReleasesO
             file.reset();
             const bool aliveAfterDelete = STDFunctions::hasInstance();
             STDFunctions::release();
-            std::exit(destroyed && heldWhileAlive && aliveAfterDelete && !STDFunctions::hasInstance() ? 0 : 1);
+            std::exit(destroyed && heldWhileAlive && aliveAfterDelete && !STDFunctions::hasInstance() ? 0
+                                                                                                      : 1);
         },
         ::testing::ExitedWithCode(0), "");
 }

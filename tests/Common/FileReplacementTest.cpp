@@ -2,8 +2,8 @@
 // on disk, and what of the old file a replacement keeps.
 #include "Common/SafeFile/FileReplacement.h"
 
-#include "Support/TempDirTest.h"
 #include "Support/FileSizeLimit.h"
+#include "Support/TempDirTest.h"
 
 #include <gtest/gtest.h>
 
@@ -126,17 +126,19 @@ TEST_F(FileReplacementTest, SymbolicLinkStaysALinkAndTheFileItNamesIsReplaced)
 TEST_F(FileReplacementTest, FilesAndFoldersThatMayNotBeWrittenAreRefusedWithTheReason)
 {
     writeFile("locked.bin", "old");
-    ASSERT_EQ(0, chmod("locked.bin", 0444));  // root ignores the bits, the replacement must not
+    ASSERT_EQ(0, chmod("locked.bin", 0444)); // root ignores the bits, the replacement must not
     ASSERT_EQ(0, mkdir("locked", 0555));
 
     const struct
     {
         const char* path;
         int error;
-    } refusals[] = {{"locked.bin", EACCES}, {"locked/new.bin", EACCES}, {"missing/new.bin", ENOENT},
-                    {"locked", EISDIR}, {"", ENOENT}};
-    for (const auto& refusal : refusals)
-    {
+    } refusals[] = {{"locked.bin", EACCES},
+                    {"locked/new.bin", EACCES},
+                    {"missing/new.bin", ENOENT},
+                    {"locked", EISDIR},
+                    {"", ENOENT}};
+    for (const auto& refusal : refusals) {
         FileReplacement file(refusal.path);
         EXPECT_FALSE(file.isOpen()) << refusal.path;
         EXPECT_EQ(refusal.error, file.error()) << refusal.path;

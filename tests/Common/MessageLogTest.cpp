@@ -44,8 +44,7 @@ private:
     void heard(const std::string& message)
     {
         m_heard.push_back(message);
-        if (m_logWhenCalled)
-        {
+        if (m_logWhenCalled) {
             m_logWhenCalled = false;
             messageLog()->log(LOG_INFORMATION, "logged from a listener", SOURCE, 2, "Listener::information");
         }
@@ -60,8 +59,7 @@ std::string fileContents(const std::string& path)
 
 // Runs the check on a log created just for it, in a child process, so that neither earlier tests nor
 // the capture's own registration shape the answer. The check prints what went wrong to stderr.
-template <typename Check>
-void expectInFreshLog(Check check)
+template <typename Check> void expectInFreshLog(Check check)
 {
     EXPECT_EXIT(
         {
@@ -88,7 +86,7 @@ protected:
         TempDirTest::TearDown();
     }
 };
-}
+} // namespace
 
 // --- Listeners ---------------------------------------------------------------------------------------
 
@@ -103,7 +101,7 @@ TEST_F(MessageLogTest, FirstListenersOfALogGetIds1883And1884)
         std::fprintf(stderr, "ids: %d (%d) and %d (%d)\n", firstId, first.m_listenerId, secondId,
                      second.m_listenerId);
         return unsetBefore && firstId == 1883 && first.m_listenerId == 1883 && secondId == 1884 &&
-            second.m_listenerId == 1884;
+               second.m_listenerId == 1884;
     });
 }
 
@@ -111,7 +109,8 @@ TEST_F(MessageLogTest, ListenerHearsMessagePartOrWholeLine)
 {
     messageLog()->log(LOG_INFORMATION, "Render system started", ".\\RenderSystem\\RenderSystem", 17,
                       "RenderSystem::RenderSystem");
-    EXPECT_EQ("RenderSystem::RenderSystem(17) - Render system started", messageLog()->getInformationMessages().back());
+    EXPECT_EQ("RenderSystem::RenderSystem(17) - Render system started",
+              messageLog()->getInformationMessages().back());
     EXPECT_LOGGED(LOG_INFORMATION, "Render system started");
 
     LogCapture::instance().clear();
@@ -136,11 +135,12 @@ TEST_F(MessageLogTest, EachLevelGoesToItsListAndListenerOperation)
 
 TEST_F(MessageLogTest, UnknownLevelIsNeitherStoredNorDelivered)
 {
-    const size_t stored = messageLog()->getInformationMessages().size() + messageLog()->getWarningMessages().size() +
-        messageLog()->getErrorMessages().size();
+    const size_t stored = messageLog()->getInformationMessages().size() +
+                          messageLog()->getWarningMessages().size() + messageLog()->getErrorMessages().size();
     messageLog()->log(5, "level five message", SOURCE, 5, "Test::levelFive");
-    EXPECT_EQ(stored, messageLog()->getInformationMessages().size() + messageLog()->getWarningMessages().size() +
-                  messageLog()->getErrorMessages().size());
+    EXPECT_EQ(stored, messageLog()->getInformationMessages().size() +
+                          messageLog()->getWarningMessages().size() +
+                          messageLog()->getErrorMessages().size());
     EXPECT_TRUE(LogCapture::instance().entries().empty()) << LogCapture::instance().describe();
     ASSERT_TRUE(messageLog()->saveLog("log.txt"));
     EXPECT_EQ(std::string::npos, fileContents("log.txt").find("level five message"));
@@ -161,7 +161,8 @@ TEST_F(MessageLogTest, ListenerThatLogsDoesNotCorruptTheLineBeingDelivered)
     // the outer one unchanged.
     EXPECT_EQ((std::vector<std::string>{"logged from a listener", "outer message"}), later.m_heard);
     EXPECT_EQ("Test::outer(1) - outer message", messageLog()->getWarningMessages().back());
-    EXPECT_EQ("Listener::information(2) - logged from a listener", messageLog()->getInformationMessages().back());
+    EXPECT_EQ("Listener::information(2) - logged from a listener",
+              messageLog()->getInformationMessages().back());
 }
 
 TEST_F(MessageLogTest, RemovedListenerHearsNothingMore)
@@ -194,7 +195,8 @@ TEST_F(MessageLogTest, FormatTooLongForTheBufferGivesTheNotice)
     // One character less and it fits.
     const std::string fitting = std::string(997, 'f') + "%s";
     messageLog()->log(LOG_WARNING, fitting.c_str(), SOURCE, 77, "STDFunctions::abcde", "");
-    EXPECT_EQ("STDFunctions::abcde(77) - " + std::string(997, 'f'), messageLog()->getWarningMessages().back());
+    EXPECT_EQ("STDFunctions::abcde(77) - " + std::string(997, 'f'),
+              messageLog()->getWarningMessages().back());
 }
 
 TEST_F(MessageLogTest, ArgumentTooLongForTheBufferGivesTheNotice)
@@ -226,9 +228,9 @@ TEST_F(MessageLogTest, EmptyLogFileIsExactly180Bytes)
 {
     expectInFreshLog([] {
         const std::string expected = "0 Information messages\n" + RULE + "\n\n0 Warning messages\n" + RULE +
-            "\n\n0 Error messages\n" + RULE;
+                                     "\n\n0 Error messages\n" + RULE;
         return messageLog()->saveLog("log.txt") && expected.size() == 180 &&
-            expectEqual(expected, fileContents("log.txt"));
+               expectEqual(expected, fileContents("log.txt"));
     });
 }
 
@@ -239,13 +241,14 @@ TEST_F(MessageLogTest, EverySaveWritesEverythingStoredSoFar)
         log->log(LOG_INFORMATION, "first", SOURCE, 1, "Test::a");
         log->log(LOG_ERROR, "broken: %i", SOURCE, 2, "Test::b", 7);
         const std::string first = "1 Information messages\n" + RULE + "Test::a(1) - first\n" +
-            "\n\n0 Warning messages\n" + RULE + "\n\n1 Error messages\n" + RULE + "Test::b(2) - broken: 7\n";
+                                  "\n\n0 Warning messages\n" + RULE + "\n\n1 Error messages\n" + RULE +
+                                  "Test::b(2) - broken: 7\n";
         if (!log->saveLog("first.txt") || !expectEqual(first, fileContents("first.txt")))
             return false;
         log->log(LOG_WARNING, "second", SOURCE, 3, "Test::c");
         const std::string second = "1 Information messages\n" + RULE + "Test::a(1) - first\n" +
-            "\n\n1 Warning messages\n" + RULE + "Test::c(3) - second\n" + "\n\n1 Error messages\n" + RULE +
-            "Test::b(2) - broken: 7\n";
+                                   "\n\n1 Warning messages\n" + RULE + "Test::c(3) - second\n" +
+                                   "\n\n1 Error messages\n" + RULE + "Test::b(2) - broken: 7\n";
         return log->saveLog("second.txt") && expectEqual(second, fileContents("second.txt"));
     });
 }
@@ -269,8 +272,8 @@ TEST_F(MessageLogTest, SaveThatFailsHalfWayKeepsTheOldFile)
         for (const auto& entry : std::filesystem::directory_iterator("."))
             names.insert(entry.path().filename().string());
         return expectEqual(before, fileContents("log.txt")) && names == std::set<std::string>{"log.txt"} &&
-            expectEqual("STDFunctions::logFOpenError(416) - Unable to open the file stream: log.txt",
-                        log->getErrorMessages().back());
+               expectEqual("STDFunctions::logFOpenError(416) - Unable to open the file stream: log.txt",
+                           log->getErrorMessages().back());
     });
 }
 
@@ -279,7 +282,8 @@ TEST_F(MessageLogTest, UnopenableLogFileLogsTwoErrorsAndFails)
     const size_t errors = messageLog()->getErrorMessages().size();
     EXPECT_FALSE(messageLog()->saveLog("missing\\100%s\\log.txt"));
     EXPECT_LOGGED(LOG_ERROR, "No such file or directory: missing\\100%s\\log.txt");
-    EXPECT_LOGGED_LINE(LOG_ERROR, "MessageLog::saveLog(228) - File stream is not open: missing\\100%s\\log.txt");
+    EXPECT_LOGGED_LINE(LOG_ERROR,
+                       "MessageLog::saveLog(228) - File stream is not open: missing\\100%s\\log.txt");
     ASSERT_EQ(errors + 2, messageLog()->getErrorMessages().size());
     // The reason comes first, then the notice.
     EXPECT_EQ("STDFunctions::logFOpenError(416) - No such file or directory: missing\\100%s\\log.txt",

@@ -32,8 +32,7 @@ TEST(PathSpellingTest, SplitPathTakesEitherSeparator)
         {"plain.wtd", "", "plain.wtd"},
         {"folder/", "folder", ""},
     };
-    for (const auto& c : cases)
-    {
+    for (const auto& c : cases) {
         std::string directory = "stale", fileName = "stale";
         PathSpelling::splitPath(c.path, directory, fileName);
         EXPECT_EQ(c.directory, directory) << c.path;

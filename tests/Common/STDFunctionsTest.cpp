@@ -79,7 +79,7 @@ private:
 };
 
 typedef std::vector<std::string> Pieces;
-}
+} // namespace
 
 // --- Instance ----------------------------------------------------------------------------------------
 
@@ -118,8 +118,8 @@ TEST_F(STDFunctionsTest, WideningKeepsTextsUpTo511Characters)
 TEST_F(STDFunctionsTest, WideningRefuses512Characters)
 {
     EXPECT_STREQ(L"-", m_functions->stringToLPCWSTR(std::string(512, 'a')));
-    EXPECT_LOGGED_LINE(LOG_ERROR,
-                       "STDFunctions::stringToLPCWSTR(840) - String size: 512 is greater than max length: 512");
+    EXPECT_LOGGED_LINE(
+        LOG_ERROR, "STDFunctions::stringToLPCWSTR(840) - String size: 512 is greater than max length: 512");
 }
 
 TEST_F(STDFunctionsTest, FormatOf501CharactersIsFormatted)
@@ -154,25 +154,20 @@ TEST_F(STDFunctionsTest, OpenErrorsAreNamedBySymbolicCode)
         errno_t code;
         const char* reason;
     } cases[] = {
-        {ENOENT, "No such file or directory"},
-        {EIO, "I/O Error"},
-        {ENOMEM, "Not enough memory"},
-        {EACCES, "Permission denied"},
-        {EBUSY, "Device or resource busy"},
-        {ENFILE, "To many files open in the system"},
-        {ENOSPC, "No space left on the device"},
-        {EROFS, "Read only file"},
-        {ENAMETOOLONG, "Filename to long"},
-        {24, "Unable to open the file stream"},
+        {ENOENT, "No such file or directory"},   {EIO, "I/O Error"},
+        {ENOMEM, "Not enough memory"},           {EACCES, "Permission denied"},
+        {EBUSY, "Device or resource busy"},      {ENFILE, "To many files open in the system"},
+        {ENOSPC, "No space left on the device"}, {EROFS, "Read only file"},
+        {ENAMETOOLONG, "Filename to long"},      {24, "Unable to open the file stream"},
         {38, "Unable to open the file stream"}, // the Windows number of ENAMETOOLONG is ENOSYS here
     };
-    for (const auto& c : cases)
-    {
+    for (const auto& c : cases) {
         LogCapture::instance().clear();
         STDFunctions::logFOpenError(c.code, "log.txt");
         EXPECT_LOGGED(LOG_ERROR, std::string(c.reason) + ": log.txt") << "error code " << c.code;
     }
-    EXPECT_LOGGED_LINE(LOG_ERROR, "STDFunctions::logFOpenError(416) - Unable to open the file stream: log.txt");
+    EXPECT_LOGGED_LINE(LOG_ERROR,
+                       "STDFunctions::logFOpenError(416) - Unable to open the file stream: log.txt");
 }
 
 TEST_F(STDFunctionsTest, OpenErrorShowsFileNameVerbatim)
@@ -217,7 +212,8 @@ TEST_F(STDFunctionsTest, FileOpenCheckJudgesReadOnlyByTheWriteBits)
     std::fstream locked("locked 100%s.wtd", std::ios::in | std::ios::binary);
     EXPECT_TRUE(m_functions->fileOpenCheck(locked, "locked 100%s.wtd", readOnly));
     EXPECT_TRUE(readOnly);
-    EXPECT_LOGGED_LINE(LOG_INFORMATION, "STDFunctions::fileOpenCheck(741) - " + READ_ONLY + "locked 100%s.wtd");
+    EXPECT_LOGGED_LINE(LOG_INFORMATION,
+                       "STDFunctions::fileOpenCheck(741) - " + READ_ONLY + "locked 100%s.wtd");
 }
 
 TEST_F(STDFunctionsTest, ExaminePathTellsFoldersAndFilesWithoutWriteBits)
@@ -240,8 +236,7 @@ TEST_F(STDFunctionsTest, ExaminePathTellsFoldersAndFilesWithoutWriteBits)
         {"group-writable.wtd", false, false},
         {"locked.wtd", false, true},
     };
-    for (const auto& c : cases)
-    {
+    for (const auto& c : cases) {
         bool folder = !c.folder;
         bool readOnly = !c.readOnly;
         ASSERT_TRUE(STDFunctions::examinePath(c.path, folder, readOnly)) << c.path;

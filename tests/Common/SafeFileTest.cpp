@@ -59,7 +59,7 @@ TEST_F(SafeFileTest, OnlyWritableRegularFilesInWritableFoldersCanBeReplaced)
 {
     writeFile("file.wtd", "");
     writeFile("locked.wtd", "");
-    ASSERT_EQ(0, chmod("locked.wtd", 0444));  // root ignores the bits, the check must not
+    ASSERT_EQ(0, chmod("locked.wtd", 0444)); // root ignores the bits, the check must not
     ASSERT_EQ(0, mkdir("locked", 0555));
     EXPECT_TRUE(SafeFile::canReplace("file.wtd"));
     EXPECT_TRUE(SafeFile::canReplace("new.wtd"));
@@ -68,10 +68,10 @@ TEST_F(SafeFileTest, OnlyWritableRegularFilesInWritableFoldersCanBeReplaced)
     {
         const char* path;
         int error;
-    } refusals[] = {{"", ENOENT},           {"missing/new.wtd", ENOENT}, {"locked.wtd", EACCES},
-                    {"locked/new.wtd", EACCES}, {"locked", EISDIR},          {"/dev/null", EINVAL}};
-    for (const auto& refusal : refusals)
-    {
+    } refusals[] = {{"", ENOENT},           {"missing/new.wtd", ENOENT},
+                    {"locked.wtd", EACCES}, {"locked/new.wtd", EACCES},
+                    {"locked", EISDIR},     {"/dev/null", EINVAL}};
+    for (const auto& refusal : refusals) {
         errno = 0;
         EXPECT_FALSE(SafeFile::canReplace(refusal.path)) << refusal.path;
         EXPECT_EQ(refusal.error, errno) << refusal.path;

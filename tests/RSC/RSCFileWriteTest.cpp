@@ -1,8 +1,8 @@
 // Writing the container: the header words in file order, the body as given, and the zlib result texts.
 #include "RSC/RSCFile.h"
 
-#include "Support/LogCapture.h"
 #include "Support/FileSizeLimit.h"
+#include "Support/LogCapture.h"
 #include "Support/TempDirTest.h"
 
 #include <gtest/gtest.h>
@@ -51,7 +51,10 @@ TEST_F(RSCFileWriteTest, HeaderAndDataAreWrittenAtTheStreamPosition)
     const uint32_t length = 3;
     ASSERT_TRUE(container.writeRSCFileData(stream, "abc", length));
     stream.close();
-    EXPECT_EQ(std::string("xyRSC\x05\x08\x00\x00\x00\x10\x08\x00\xC0" "abc", 17), readFile("out.bin"));
+    EXPECT_EQ(std::string("xyRSC\x05\x08\x00\x00\x00\x10\x08\x00\xC0"
+                          "abc",
+                          17),
+              readFile("out.bin"));
     EXPECT_NOTHING_LOGGED(LOG_ERROR);
 }
 
@@ -60,7 +63,9 @@ TEST_F(RSCFileWriteTest, ClosedStreamWritesNothing)
     TestContainer container;
     std::fstream closed;
     EXPECT_FALSE(container.writeRSCFileHeader(closed));
-    EXPECT_LOGGED_LINE(LOG_ERROR, "RSCFile::writeRSCFileHeader(74) - File stream is not open, unable to write RSC file header");
+    EXPECT_LOGGED_LINE(
+        LOG_ERROR,
+        "RSCFile::writeRSCFileHeader(74) - File stream is not open, unable to write RSC file header");
     LogCapture::instance().clear();
     const uint32_t length = 3;
     EXPECT_FALSE(container.writeRSCFileData(closed, "abc", length));
@@ -92,6 +97,6 @@ TEST_F(RSCFileWriteTest, ZlibResultTexts)
     EXPECT_EQ("Z Memory Error", RSCFile::zlibErrorToString(Z_MEM_ERROR));
     EXPECT_EQ("Z Buffer error", RSCFile::zlibErrorToString(Z_BUF_ERROR));
     EXPECT_EQ("Z Version Error", RSCFile::zlibErrorToString(Z_VERSION_ERROR));
-    EXPECT_EQ("Z OK", RSCFile::zlibErrorToString(3));  // a code without a row
+    EXPECT_EQ("Z OK", RSCFile::zlibErrorToString(3)); // a code without a row
     EXPECT_EQ("Z OK", RSCFile::zlibErrorToString(-7));
 }

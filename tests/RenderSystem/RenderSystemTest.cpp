@@ -10,14 +10,17 @@
 #include <utility>
 #include <vector>
 
-namespace {
+namespace
+{
 
 const D3DCOLOR BLUE_GREY = 0xFF5987B2u;
 
 // The fields of an archive's texture entry that the render system reads.
-struct Entry {
+struct Entry
+{
     ComPtr<IDirect3DTexture9> texture;
-    struct {
+    struct
+    {
         int16_t width = 0;
         int16_t height = 0;
     } record;
@@ -34,9 +37,11 @@ LoggedLines loggedLines()
     return lines;
 }
 
-const std::pair<LogLevel, std::string> STARTED{LOG_INFORMATION, "RenderSystem::RenderSystem(17) - Render system started"};
+const std::pair<LogLevel, std::string> STARTED{LOG_INFORMATION,
+                                               "RenderSystem::RenderSystem(17) - Render system started"};
 const std::pair<LogLevel, std::string> LOST{LOG_INFORMATION, "RenderSystem::render(37) - 3D Device lost"};
-const std::pair<LogLevel, std::string> SHUT_DOWN{LOG_INFORMATION, "RenderSystem::shutDown(89) - Render system shutdown"};
+const std::pair<LogLevel, std::string> SHUT_DOWN{LOG_INFORMATION,
+                                                 "RenderSystem::shutDown(89) - Render system shutdown"};
 
 // An opaque texture whose every texel is distinct: 0xFF, x, y, x ^ y.
 D3DCOLOR texelAt(UINT x, UINT y)
@@ -63,8 +68,9 @@ protected:
     IDirect3DTexture9* makeTexture(IDirect3DDevice9* device, UINT width, UINT height)
     {
         IDirect3DTexture9* texture = nullptr;
-        EXPECT_EQ(device->CreateTexture(width, height, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture, nullptr),
-                  D3D_OK);
+        EXPECT_EQ(
+            device->CreateTexture(width, height, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture, nullptr),
+            D3D_OK);
         D3DLOCKED_RECT locked{};
         EXPECT_EQ(texture->LockRect(0, &locked, nullptr, 0), D3D_OK);
         D3DCOLOR* texels = static_cast<D3DCOLOR*>(locked.pBits);
@@ -111,8 +117,8 @@ TEST_F(RenderSystemTest, SetsTheDeviceStatesAndTheProjection)
     RenderSystem* renderSystem = start();
     IDirect3DDevice9* device = *renderSystem->getDevice();
     const std::pair<D3DRENDERSTATETYPE, DWORD> renderStates[] = {
-        {D3DRS_LIGHTING, 0},         {D3DRS_ALPHABLENDENABLE, 1},  {D3DRS_SRCBLEND, 5},
-        {D3DRS_DESTBLEND, 6},        {D3DRS_POINTSPRITEENABLE, 1}, {D3DRS_POINTSCALEENABLE, 1}};
+        {D3DRS_LIGHTING, 0},  {D3DRS_ALPHABLENDENABLE, 1},  {D3DRS_SRCBLEND, 5},
+        {D3DRS_DESTBLEND, 6}, {D3DRS_POINTSPRITEENABLE, 1}, {D3DRS_POINTSCALEENABLE, 1}};
     for (const auto& state : renderStates) {
         DWORD value = 99;
         device->GetRenderState(state.first, &value);
@@ -303,10 +309,12 @@ TEST_F(RenderSystemTest, DestructorShutsDown)
 TEST_F(RenderSystemTest, FailedStartsReportWhyAndLeaveNothingToDraw)
 {
     const std::pair<void (*)(), std::pair<LogLevel, std::string>> failures[] = {
-        {&TestHooks::failNextDirect3DCreate9, {LOG_ERROR, "RenderSystem::initialize(104) - Unable to access Direct3D"}},
+        {&TestHooks::failNextDirect3DCreate9,
+         {LOG_ERROR, "RenderSystem::initialize(104) - Unable to access Direct3D"}},
         {&TestHooks::failNextGetAdapterDisplayMode,
          {LOG_ERROR, "RenderSystem::initialize(114) - Unable to get display mode information"}},
-        {&TestHooks::failNextCreateDevice, {LOG_ERROR, "RenderSystem::initialize(148) - Failed to create 3D Device"}}};
+        {&TestHooks::failNextCreateDevice,
+         {LOG_ERROR, "RenderSystem::initialize(148) - Failed to create 3D Device"}}};
     for (const auto& failure : failures) {
         LogCapture::instance().clear();
         failure.first();

@@ -6,8 +6,8 @@
 
 #include <zlib.h>
 
-#include "Common/STDFunctions/STDFunctions.h"
 #include "Common/STDFunctions/LittleEndian.h"
+#include "Common/STDFunctions/STDFunctions.h"
 #include "WTD/NameHash.h"
 #include "WTD/WTDFile.h"
 

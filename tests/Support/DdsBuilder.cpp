@@ -5,10 +5,12 @@
 
 #include <gtest/gtest.h>
 
-namespace {
+namespace
+{
 
 // The DDS form of the formats the builder knows, written out independently of the code under test.
-struct KnownFormat {
+struct KnownFormat
+{
     D3DFORMAT format;
     uint32_t blockBytes;
     uint32_t bits;
@@ -140,5 +142,6 @@ std::vector<uint8_t> DdsBuilder::level(uint32_t index) const
     if (offset >= end) {
         return {};
     }
-    return std::vector<uint8_t>(m_bytes.begin() + std::ptrdiff_t(offset), m_bytes.begin() + std::ptrdiff_t(end));
+    return std::vector<uint8_t>(m_bytes.begin() + std::ptrdiff_t(offset),
+                                m_bytes.begin() + std::ptrdiff_t(end));
 }

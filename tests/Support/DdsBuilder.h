@@ -10,10 +10,12 @@
 // Builds small DDS files (legacy 124-byte header) for tests. The constructor makes a consistent file
 // with a known byte pattern in every level; every header field can then be set to any value, and the
 // file cut short or extended, to make files that lie about themselves.
-class DdsBuilder {
+class DdsBuilder
+{
 public:
     // Offsets of the header fields from the start of the file (the "DDS " magic included).
-    enum Field : size_t {
+    enum Field : size_t
+    {
         Magic = 0,
         HeaderSize = 4,
         Flags = 8,
@@ -35,8 +37,8 @@ public:
     };
 
     // A DDS file of a format of DXT1, DXT2 to DXT5, A8R8G8B8, X8R8G8B8, A8B8G8R8, X8B8G8R8, R8G8B8,
-    // R5G6B5, X1R5G5B5, A1R5G5B5, A4R4G4B4, L8, A8L8 or A8 (any other fails the test), with `levels` levels (levels > 1 sets the mip-map
-    // flags). Level bytes are filled with pattern(seed + level, i).
+    // R5G6B5, X1R5G5B5, A1R5G5B5, A4R4G4B4, L8, A8L8 or A8 (any other fails the test), with `levels` levels
+    // (levels > 1 sets the mip-map flags). Level bytes are filled with pattern(seed + level, i).
     DdsBuilder(D3DFORMAT format, uint32_t width, uint32_t height, uint32_t levels = 1, uint8_t seed = 1);
 
     DdsBuilder& set(Field field, uint32_t value);
@@ -56,7 +58,10 @@ public:
     // Size in bytes of level `index` of this file's format and level-0 size.
     size_t levelSize(uint32_t index) const;
 
-    static uint8_t pattern(uint32_t seed, size_t index) { return uint8_t(index * 31u + seed * 7u + (index >> 8)); }
+    static uint8_t pattern(uint32_t seed, size_t index)
+    {
+        return uint8_t(index * 31u + seed * 7u + (index >> 8));
+    }
 
 private:
     uint32_t m_width;

@@ -9,8 +9,7 @@ bool passesUnderFileSizeLimit(rlim_t limit, const std::function<bool()>& check)
     const pid_t child = fork();
     if (child == -1)
         return false;
-    if (child == 0)
-    {
+    if (child == 0) {
         signal(SIGXFSZ, SIG_IGN);
         const rlimit limits{limit, limit};
         setrlimit(RLIMIT_FSIZE, &limits);

@@ -22,8 +22,7 @@ struct Registration
 
 const char* levelName(LogLevel level)
 {
-    switch (level)
-    {
+    switch (level) {
     case LOG_INFORMATION:
         return "Information";
     case LOG_WARNING:
@@ -34,7 +33,7 @@ const char* levelName(LogLevel level)
         return "unknown level";
     }
 }
-}
+} // namespace
 
 LogCapture& LogCapture::instance()
 {
@@ -68,7 +67,7 @@ void LogCapture::record(LogLevel level, const std::string& message)
     // the one being delivered.
     const MessageLog* log = MessageLog::getInstance();
     const std::vector<std::string>& lines = level == LOG_INFORMATION ? log->getInformationMessages()
-        : level == LOG_WARNING                                       ? log->getWarningMessages()
+                                            : level == LOG_WARNING   ? log->getWarningMessages()
                                                                      : log->getErrorMessages();
     m_entries.push_back({level, message, lines.empty() ? std::string() : lines.back()});
 }
@@ -89,8 +88,8 @@ std::vector<std::string> LogCapture::messages(LogLevel level) const
 
 size_t LogCapture::count(LogLevel level) const
 {
-    return static_cast<size_t>(
-        std::count_if(m_entries.begin(), m_entries.end(), [level](const Entry& e) { return e.level == level; }));
+    return static_cast<size_t>(std::count_if(m_entries.begin(), m_entries.end(),
+                                             [level](const Entry& e) { return e.level == level; }));
 }
 
 std::string LogCapture::describe() const
@@ -115,9 +114,10 @@ template <typename Matches>
     return ::testing::AssertionFailure() << "no " << levelName(level) << " message " << how << " \"" << text
                                          << "\"; logged in this test:" << capture.describe();
 }
-}
+} // namespace
 
-::testing::AssertionResult LogCapture::assertLogged(const char*, const char*, LogLevel level, const std::string& text)
+::testing::AssertionResult LogCapture::assertLogged(const char*, const char*, LogLevel level,
+                                                    const std::string& text)
 {
     return findEntry(instance(), level, text, "equal to",
                      [&text](const Entry& entry) { return entry.message == text; });
@@ -142,6 +142,6 @@ template <typename Matches>
     const LogCapture& capture = instance();
     if (capture.count(level) == 0)
         return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << "expected no " << levelName(level) << " message; logged in this test:"
-                                         << capture.describe();
+    return ::testing::AssertionFailure()
+           << "expected no " << levelName(level) << " message; logged in this test:" << capture.describe();
 }

@@ -44,7 +44,8 @@ public:
     std::string describe() const;
 
     // gtest predicate-formatters behind the macros below.
-    static ::testing::AssertionResult assertLogged(const char*, const char*, LogLevel level, const std::string& text);
+    static ::testing::AssertionResult assertLogged(const char*, const char*, LogLevel level,
+                                                   const std::string& text);
     static ::testing::AssertionResult assertLoggedContains(const char*, const char*, LogLevel level,
                                                            const std::string& text);
     static ::testing::AssertionResult assertLoggedLine(const char*, const char*, LogLevel level,

@@ -16,15 +16,14 @@ void makeRemovable(const fs::path& folder)
 {
     std::error_code error;
     fs::permissions(folder, fs::perms::owner_all, fs::perm_options::add, error);
-    for (fs::recursive_directory_iterator it(folder, error), end; !error && it != end; it.increment(error))
-    {
+    for (fs::recursive_directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
         if (it->is_symlink(error))
             continue;
         fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, error);
         error.clear();
     }
 }
-}
+} // namespace
 
 void TempDirTest::SetUp()
 {
@@ -39,8 +38,7 @@ void TempDirTest::SetUp()
 
 void TempDirTest::TearDown()
 {
-    if (!m_previousDir.empty())
-    {
+    if (!m_previousDir.empty()) {
         EXPECT_EQ(chdir(m_previousDir.c_str()), 0) << "cannot return to " << m_previousDir;
     }
     if (m_tempDir.empty())

@@ -28,8 +28,7 @@ class LargeArchive : public WTDFile
 public:
     explicit LargeArchive(int textures)
     {
-        for (int i = 0; i < textures; ++i)
-        {
+        for (int i = 0; i < textures; ++i) {
             TextureEntry entry;
             entry.name = "texture_" + std::to_string(i);
             entry.record.width = 64;
@@ -62,15 +61,13 @@ TEST(BlockOffsetIndexTest, LookupsOverTheLargestLayoutEqualTheScan)
     const BlockOffsetIndex physicalBlocks(physical, count);
     std::vector<const void*> keys = {file.hashTableKey(), file.pointerTableKey(), nullptr, &code};
     // A scan per key over the whole list is slow; every 61st texture and the last one are enough.
-    for (size_t i = 0; i < file.m_textures.size(); i += 61)
-    {
+    for (size_t i = 0; i < file.m_textures.size(); i += 61) {
         keys.push_back(&file.m_textures[i]);
         keys.push_back(&file.m_textures[i].name);
     }
     keys.push_back(&file.m_textures.back());
     keys.push_back(&file.m_textures.back().name);
-    for (const void* key : keys)
-    {
+    for (const void* key : keys) {
         EXPECT_EQ(scanFor(key, items.data(), virtualCount), WTDFile::findBlockOffset(key, virtualBlocks));
         EXPECT_EQ(scanFor(key, physical, count), WTDFile::findBlockOffset(key, physicalBlocks));
     }
@@ -85,14 +82,12 @@ TEST(BlockOffsetIndexTest, RepeatedKeysGiveTheirFirstBlockInListOrder)
 {
     std::mt19937 random(11);
     int owners[40] = {};
-    for (int round = 0; round < 50; ++round)
-    {
+    for (int round = 0; round < 50; ++round) {
         std::vector<BlockTableItem> items(300);
-        for (size_t i = 0; i < items.size(); ++i)
-        {
+        for (size_t i = 0; i < items.size(); ++i) {
             const size_t owner = random() % 41;
-            items[i] = BlockTableItem{static_cast<uint32_t>(random()), 16,
-                                      owner == 40 ? nullptr : &owners[owner]};
+            items[i] =
+                BlockTableItem{static_cast<uint32_t>(random()), 16, owner == 40 ? nullptr : &owners[owner]};
         }
         const BlockOffsetIndex blocks(items.data(), static_cast<int>(items.size()));
         for (const int& owner : owners)

@@ -18,7 +18,7 @@ public:
     const void* hashTableKey() const { return &m_header.hashTableOffset; }
     const void* pointerTableKey() const { return &m_header.texturePointerTableOffset; }
 };
-}  // namespace
+} // namespace
 
 TEST(BlockTableItemTest, BlockTableListsEveryPieceWithItsOwner)
 {
@@ -49,8 +49,7 @@ TEST(BlockTableItemTest, BlockTableListsEveryPieceWithItsOwner)
                                   &file.m_textures[1].name,
                                   &file.m_textures[0],
                                   &file.m_textures[1]};
-    for (int i = 0; i < 9; ++i)
-    {
+    for (int i = 0; i < 9; ++i) {
         EXPECT_EQ(expectedSizes[i], items[i].size) << i;
         EXPECT_EQ(0u, items[i].offset) << i;
         EXPECT_EQ(expectedKeys[i], items[i].key) << i;
@@ -64,7 +63,7 @@ TEST(BlockTableItemTest, TextureDataSizeCountsEveryLevelAndRefusesUnknownIndices
     entry.record.width = 4;
     entry.record.height = 4;
     entry.record.format = WTDFile::FORMAT_DXT1;
-    entry.record.mipLevelCount = 3;  // 8, 2 and 0 bytes: no minimum block
+    entry.record.mipLevelCount = 3; // 8, 2 and 0 bytes: no minimum block
     file.m_textures.push_back(std::move(entry));
     EXPECT_EQ(10u, file.getTextureDataSize(0));
 

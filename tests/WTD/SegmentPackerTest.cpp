@@ -29,7 +29,7 @@ struct Packed
 {
     bool accepted;
     uint32_t code;
-    std::vector<uint32_t> offsets;  // in the order the sizes were given
+    std::vector<uint32_t> offsets; // in the order the sizes were given
 };
 
 // Packs blocks of the given sizes; each block's key is its index, so results come back in input order.
@@ -39,7 +39,8 @@ Packed pack(const std::vector<uint32_t>& sizes, uint32_t start, uint8_t tag)
     for (size_t i = 0; i < sizes.size(); ++i)
         items.push_back(BlockTableItem{0, sizes[i], reinterpret_cast<const void*>(i + 1)});
     Packed result{};
-    result.accepted = SegmentPacker::packSegment(items.data(), static_cast<int>(items.size()), start, tag, result.code);
+    result.accepted =
+        SegmentPacker::packSegment(items.data(), static_cast<int>(items.size()), start, tag, result.code);
     result.offsets.resize(sizes.size());
     for (const BlockTableItem& item : items)
         result.offsets[reinterpret_cast<size_t>(item.key) - 1] = item.offset;
@@ -57,7 +58,8 @@ std::vector<uint32_t> sortedPositions(const Packed& packed)
 
 // The packing exactly as it was first designed, in 32-bit arithmetic, moving only the block that
 // crosses a chunk limit. Kept as the reference for every list on which it gives a sound layout.
-void literalPack(BlockTableItem* items, int count, uint32_t start, uint8_t tag, uint32_t& code, bool& countFits)
+void literalPack(BlockTableItem* items, int count, uint32_t start, uint8_t tag, uint32_t& code,
+                 bool& countFits)
 {
     std::qsort(items, count, sizeof(BlockTableItem), &SegmentPacker::compareBlockSize);
     uint32_t page = SegmentPacker::nextPowerOfTwo(items[0].size + start);
@@ -71,67 +73,57 @@ void literalPack(BlockTableItem* items, int count, uint32_t start, uint8_t tag, 
     int first = 0;
     int last = count - 1;
     uint32_t smallest = aligned(items[last].size);
-    for (int remaining = count; remaining > 0;)
-    {
+    for (int remaining = count; remaining > 0;) {
         int taken = first;
         while (items[taken].offset != 0 || aligned(items[taken].size) > room)
             ++taken;
         items[taken].offset = (static_cast<uint32_t>(tag) << 28) + position;
         position += aligned(items[taken].size);
         room -= aligned(items[taken].size);
-        if (--remaining > 0)
-        {
+        if (--remaining > 0) {
             if (taken == first)
                 while (items[first].offset != 0)
                     ++first;
-            if (taken == last)
-            {
+            if (taken == last) {
                 while (items[last].offset != 0)
                     --last;
                 smallest = aligned(items[last].size);
             }
         }
-        if (room < smallest)
-        {
+        if (room < smallest) {
             ++pages;
             position = pages * page;
             room = page;
         }
     }
-    if (room == page)
-    {
+    if (room == page) {
         room = 0;
         --pages;
     }
     uint32_t used = page - room;
     uint32_t units;
-    if (room > page / 16 && pages >= 1)
-    {
+    if (room > page / 16 && pages >= 1) {
         uint32_t limit = pages * page;
         int scan = 0;
         uint32_t bits = 0;
-        for (int r = 3; r >= 1; --r)
-        {
+        for (int r = 3; r >= 1; --r) {
             const uint32_t chunk = page >> (4 - r);
             if (used < chunk / 2)
                 continue;
             limit += chunk;
             bits |= 1u << r;
             bool gaveUp = false;
-            for (int i = scan; i < count && !gaveUp; ++i)
-            {
+            for (int i = scan; i < count && !gaveUp; ++i) {
                 const uint32_t at = items[i].offset & MASK;
                 if (at > limit || at + aligned(items[i].size) <= limit)
                     continue;
                 scan = i;
                 const uint32_t target = (at + chunk - 1) / chunk * chunk;
-                if (target - at > room || aligned(items[i].size) > chunk)
-                {
+                if (target - at > room || aligned(items[i].size) > chunk) {
                     bits = bits - (1u << r) + (1u << (r + 1));
                     used = 0;
                     gaveUp = true;
-                }
-                else
+                } else
                     items[i].offset = (static_cast<uint32_t>(tag) << 28) | target;
             }
             if (gaveUp)
@@ -141,11 +133,9 @@ void literalPack(BlockTableItem* items, int count, uint32_t start, uint8_t tag, 
         if (used > 0)
             bits |= 1;
         units = pages * 16 + bits;
-    }
-    else
+    } else
         units = (pages + 1) * 16;
-    while (page < 0x20000 && units >= 32 && units % 2 == 0)
-    {
+    while (page < 0x20000 && units >= 32 && units % 2 == 0) {
         units /= 2;
         page *= 2;
     }
@@ -160,20 +150,19 @@ void literalPack(BlockTableItem* items, int count, uint32_t start, uint8_t tag, 
 ::testing::AssertionResult isSound(const std::vector<BlockTableItem>& items, uint32_t start, uint32_t code)
 {
     std::vector<std::pair<uint64_t, uint64_t>> ranges;
-    for (const BlockTableItem& item : items)
-    {
+    for (const BlockTableItem& item : items) {
         const uint64_t at = item.offset & MASK;
         if (at < start || at + item.size > declaredSize(code))
-            return ::testing::AssertionFailure() << "block of " << item.size << " at " << at << " outside "
-                                                 << declaredSize(code);
+            return ::testing::AssertionFailure()
+                   << "block of " << item.size << " at " << at << " outside " << declaredSize(code);
         if (item.size != 0)
             ranges.emplace_back(at, at + item.size);
     }
     std::sort(ranges.begin(), ranges.end());
     for (size_t i = 1; i < ranges.size(); ++i)
         if (ranges[i].first < ranges[i - 1].second)
-            return ::testing::AssertionFailure() << "blocks at " << ranges[i - 1].first << " and "
-                                                 << ranges[i].first << " overlap";
+            return ::testing::AssertionFailure()
+                   << "blocks at " << ranges[i - 1].first << " and " << ranges[i].first << " overlap";
     return ::testing::AssertionSuccess();
 }
 
@@ -195,7 +184,7 @@ TEST(SegmentPackerTest, NextPowerOfTwoAndBlockOrder)
     EXPECT_EQ(4096u, SegmentPacker::nextPowerOfTwo(4096));
     EXPECT_EQ(8192u, SegmentPacker::nextPowerOfTwo(4097));
     EXPECT_EQ(0x80000000u, SegmentPacker::nextPowerOfTwo(0x7FFFFFFF));
-    EXPECT_EQ(0u, SegmentPacker::nextPowerOfTwo(0x80000001u));  // no 32-bit power of two is that large
+    EXPECT_EQ(0u, SegmentPacker::nextPowerOfTwo(0x80000001u)); // no 32-bit power of two is that large
 
     const BlockTableItem large{0, 100, nullptr};
     const BlockTableItem small{0, 7, nullptr};
@@ -216,7 +205,7 @@ TEST(SegmentPackerTest, EmptyDictionaryPlacesTheReservedBlockAndBothTablesAfterI
 
     const Packed physical = pack({}, 0, 6);
     EXPECT_TRUE(physical.accepted);
-    EXPECT_EQ(0u, physical.code);  // an empty list has no largest block
+    EXPECT_EQ(0u, physical.code); // an empty list has no largest block
 }
 
 TEST(SegmentPackerTest, OneDxt1TextureNamedAbc)
@@ -277,9 +266,9 @@ TEST(SegmentPackerTest, WholePagesAreNormalisedToLargerPages)
 
 TEST(SegmentPackerTest, ExactPowerOfTwoKeepsItsPageBeforeTheDoubling)
 {
-    EXPECT_EQ(0x2010u, pack({16384}, 0, 6).code);   // page 16384, doubled to 32768
-    EXPECT_EQ(0x2810u, pack({16385}, 0, 6).code);   // page 32768, doubled to 65536
-    EXPECT_EQ(0x0810u, pack({4064}, 32, 5).code);   // 4064 + 32 is one page of 4096
+    EXPECT_EQ(0x2010u, pack({16384}, 0, 6).code); // page 16384, doubled to 32768
+    EXPECT_EQ(0x2810u, pack({16385}, 0, 6).code); // page 32768, doubled to 65536
+    EXPECT_EQ(0x0810u, pack({4064}, 32, 5).code); // 4064 + 32 is one page of 4096
     EXPECT_EQ(0x1010u, pack({4065}, 32, 5).code);
 }
 
@@ -296,7 +285,8 @@ TEST(SegmentPackerTest, MovedBlockTakesTheBlocksBehindItAlong)
     ASSERT_TRUE(packed.accepted);
     EXPECT_EQ(0x60000000u, packed.offsets[0]);
     EXPECT_EQ(0x60020000u, packed.offsets[1]);
-    std::vector<uint32_t> small = {packed.offsets[2] & MASK, packed.offsets[3] & MASK, packed.offsets[4] & MASK};
+    std::vector<uint32_t> small = {packed.offsets[2] & MASK, packed.offsets[3] & MASK,
+                                   packed.offsets[4] & MASK};
     std::sort(small.begin(), small.end());
     EXPECT_EQ((std::vector<uint32_t>{87392, 196608, 229376}), small);
     EXPECT_EQ(0x301Cu, packed.code);
@@ -317,7 +307,7 @@ TEST(SegmentPackerTest, CountsBeyondElevenBitsUseLargerPages)
     EXPECT_EQ(87381u, size);
     const Packed packed = pack(std::vector<uint32_t>(128, size), 0, 6);
     ASSERT_TRUE(packed.accepted);
-    EXPECT_EQ(0x3C00u, packed.code);  // count 1024, page 262144
+    EXPECT_EQ(0x3C00u, packed.code); // count 1024, page 262144
     EXPECT_EQ(1024u * 262144u / 8u, declaredSize(packed.code));
     const std::vector<uint32_t> positions = sortedPositions(packed);
     for (size_t i = 0; i < positions.size(); ++i)
@@ -334,7 +324,7 @@ TEST(SegmentPackerTest, LayoutsTheHeaderCannotDescribeAreRefused)
     EXPECT_FALSE(tooLarge.accepted);
     EXPECT_EQ(0u, tooLarge.code);
     EXPECT_FALSE(pack({(1u << 26) - 16}, 32, 5).accepted);
-    EXPECT_FALSE(pack({0xFFFFFFFFu}, 32, 5).accepted);  // size + start beyond 32 bits
+    EXPECT_FALSE(pack({0xFFFFFFFFu}, 32, 5).accepted); // size + start beyond 32 bits
 
     // Four pages of 2^26 end just below 2^28; a fifth block would start at 2^28, beyond 28 bits.
     const Packed four = pack(std::vector<uint32_t>(4, 1u << 26), 0, 6);
@@ -348,18 +338,15 @@ TEST(SegmentPackerTest, RandomListsAreSoundAndMatchTheOriginalWhereverItWasSound
     std::mt19937 random(20261207);
     int compared = 0;
     int repaired = 0;
-    for (int run = 0; run < 4000; ++run)
-    {
+    for (int run = 0; run < 4000; ++run) {
         const bool physical = run % 2 == 0;
         const uint32_t start = physical ? 0 : 32;
         const int count = 1 + static_cast<int>(random() % 40);
         std::vector<BlockTableItem> items;
-        for (int i = 0; i < count; ++i)
-        {
+        for (int i = 0; i < count; ++i) {
             uint32_t size;
-            switch (random() % 4)
-            {
-            case 0:  // a DXT texture with a full chain
+            switch (random() % 4) {
+            case 0: // a DXT texture with a full chain
                 size = dxtChainSize(4 << (random() % 8), 4 << (random() % 8), random() % 2 == 0);
                 break;
             case 1:
@@ -385,15 +372,13 @@ TEST(SegmentPackerTest, RandomListsAreSoundAndMatchTheOriginalWhereverItWasSound
         uint32_t literalCode = 0;
         bool countFits = false;
         literalPack(literalItems.data(), count, start, physical ? 6 : 5, literalCode, countFits);
-        if (!countFits || !isSound(literalItems, start, literalCode))
-        {
+        if (!countFits || !isSound(literalItems, start, literalCode)) {
             ++repaired;
             continue;
         }
         ++compared;
         ASSERT_EQ(literalCode, code) << "run " << run;
-        for (int i = 0; i < count; ++i)
-        {
+        for (int i = 0; i < count; ++i) {
             ASSERT_EQ(literalItems[i].size, repairedItems[i].size) << "run " << run;
             ASSERT_EQ(literalItems[i].offset, repairedItems[i].offset) << "run " << run << " block " << i;
         }

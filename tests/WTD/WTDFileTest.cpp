@@ -512,8 +512,9 @@ TEST_F(WTDFileTest, NamePointersPastTheEndGiveEmptyNames)
     EXPECT_FALSE(file.hasLoadFailed());
     EXPECT_EQ("kept", file.m_textures[0].name);
     EXPECT_EQ("", file.m_textures[1].name);
-    EXPECT_LOGGED_LINE(LOG_WARNING, "WTDFile::readTextureNames(296) - The name of texture 1 runs past the end "
-                                    "of the file data and is cut short: ");
+    EXPECT_LOGGED_LINE(LOG_WARNING,
+                       "WTDFile::readTextureNames(296) - The name of texture 1 runs past the end "
+                       "of the file data and is cut short: ");
     EXPECT_EQ(1u, LogCapture::instance().count(LOG_WARNING));
     expectPixels(file.m_textures[1], builder.textures[1]);
 }
@@ -538,8 +539,9 @@ TEST_F(WTDFileTest, NameWithoutNulStopsAtTheEndOfTheBody)
     WTDFile& file = openPath("archive.wtd");
     EXPECT_FALSE(file.hasLoadFailed());
     EXPECT_EQ("tail", file.m_textures[0].name);
-    EXPECT_LOGGED_LINE(LOG_WARNING, "WTDFile::readTextureNames(296) - The name of texture 0 runs past the end "
-                                    "of the file data and is cut short: tail");
+    EXPECT_LOGGED_LINE(LOG_WARNING,
+                       "WTDFile::readTextureNames(296) - The name of texture 0 runs past the end "
+                       "of the file data and is cut short: tail");
 }
 
 TEST_F(WTDFileTest, PixelsPastTheEndAreLeftZeroWithAWarning)

@@ -3,8 +3,8 @@
 // tools and Pillow read back from the files we write.
 #include "WTD/WTDFile.h"
 
-#include "Platform/Image/DdsFile.h"
 #include "Platform/Direct3D.h"
+#include "Platform/Image/DdsFile.h"
 #include "Platform/Image/PixelConverter.h"
 #include "Support/DdsBuilder.h"
 #include "Support/LogCapture.h"
@@ -360,8 +360,9 @@ TEST_F(WTDFileTexturesTest, RefusesFilesThatCannotBecomeTexturesAndAddsNothing)
                        "power of 2, file: odd.png");
     // 32768 is a power of two, but neither the device nor a record's signed 16-bit width can hold it.
     EXPECT_FALSE(m_archive->addTexture("wide.png", ""));
-    EXPECT_LOGGED_LINE(LOG_ERROR, "WTDFile::addTexture(1110) - The texture size 32768 x 2 is above the largest "
-                                  "an archive can hold (16384 pixels a side), file: wide.png");
+    EXPECT_LOGGED_LINE(LOG_ERROR,
+                       "WTDFile::addTexture(1110) - The texture size 32768 x 2 is above the largest "
+                       "an archive can hold (16384 pixels a side), file: wide.png");
     TestHooks::failNextTextureCreation();
     EXPECT_FALSE(m_archive->addTexture("good.png", ""));
     EXPECT_LOGGED_LINE(LOG_ERROR, "WTDFile::addTexture(1123) - Failed to create texture for file: good.png");
@@ -417,15 +418,17 @@ TEST_F(WTDFileTexturesTest, SidesAboveTheLimitGetTheirOwnErrorOnAddAndReplace)
     const IDirect3DTexture9* before = m_archive->m_textures[0].texture.get();
 
     EXPECT_FALSE(m_archive->addTexture("tall.dds", ""));
-    EXPECT_LOGGED_LINE(LOG_ERROR, "WTDFile::addTexture(1110) - The texture size 4 x 32768 is above the largest "
-                                  "an archive can hold (16384 pixels a side), file: tall.dds");
+    EXPECT_LOGGED_LINE(LOG_ERROR,
+                       "WTDFile::addTexture(1110) - The texture size 4 x 32768 is above the largest "
+                       "an archive can hold (16384 pixels a side), file: tall.dds");
     EXPECT_FALSE(m_archive->replaceTexture("long.dds", 0));
     EXPECT_LOGGED_LINE(LOG_ERROR, "WTDFile::replaceTexture(1192) - The texture size 32768 x 4 is above the "
                                   "largest an archive can hold (16384 pixels a side), file: long.dds");
     // A side that is no power of two is told so first, however large it is.
     EXPECT_FALSE(m_archive->addTexture("odd.dds", ""));
-    EXPECT_LOGGED_LINE(LOG_ERROR, "WTDFile::addTexture(1110) - The texture width: 40000 and height: 4 must be "
-                                  "a power of 2, file: odd.dds");
+    EXPECT_LOGGED_LINE(LOG_ERROR,
+                       "WTDFile::addTexture(1110) - The texture width: 40000 and height: 4 must be "
+                       "a power of 2, file: odd.dds");
     ASSERT_EQ(m_archive->m_textures.size(), 1u);
     EXPECT_EQ(m_archive->m_textures[0].texture.get(), before);
     EXPECT_EQ(m_archive->m_textures[0].record.height, 16);

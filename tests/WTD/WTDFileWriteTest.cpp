@@ -2,8 +2,8 @@
 // fail or are refused without touching the file on disk.
 #include "WTD/WTDFile.h"
 
-#include "Platform/Direct3D.h"
 #include "Common/STDFunctions/LittleEndian.h"
+#include "Platform/Direct3D.h"
 #include "Support/ArchiveBuilder.h"
 #include "Support/FileSizeLimit.h"
 #include "Support/LogCapture.h"
@@ -57,7 +57,8 @@ Container inflateContainer(const std::string& bytes, size_t offset = 0)
     container.resourceType = LittleEndian::loadU32(header + 4);
     container.flags = LittleEndian::loadU32(header + 8);
     container.virtualSize = RSCFile::decodeSegmentSize(container.flags & 0x7FFF);
-    container.body.resize(container.virtualSize + RSCFile::decodeSegmentSize((container.flags >> 15) & 0x7FFF));
+    container.body.resize(container.virtualSize +
+                          RSCFile::decodeSegmentSize((container.flags >> 15) & 0x7FFF));
     uLongf length = container.body.size();
     EXPECT_EQ(Z_OK, uncompress(container.body.data(), &length, header + 12, bytes.size() - offset - 12));
     EXPECT_EQ(container.body.size(), length);
@@ -81,8 +82,7 @@ std::set<std::string> folderEntries()
 std::vector<uint8_t> levelBytes(const TextureEntry& entry)
 {
     std::vector<uint8_t> bytes;
-    for (uint32_t level = 0; level < entry.record.mipLevelCount; ++level)
-    {
+    for (uint32_t level = 0; level < entry.record.mipLevelCount; ++level) {
         const uint64_t size =
             WTDFile::getLevelSize(entry.record.format, entry.record.width, entry.record.height, level);
         const uint8_t* data = entry.texture->levelData(level);
@@ -114,7 +114,8 @@ bool saveFailsUnderSizeLimit(WTDFile& file, rlim_t limit, const std::string& exp
         LogCapture::instance().clear();
         const bool saved = file.saveFile("", 0);
         const std::vector<LogCapture::Entry>& entries = LogCapture::instance().entries();
-        const bool logged = entries.size() == 1 && entries[0].level == LOG_ERROR && entries[0].line == expectedLine;
+        const bool logged =
+            entries.size() == 1 && entries[0].level == LOG_ERROR && entries[0].line == expectedLine;
         return !saved && logged && file.isModified() && file.getPath() == path;
     });
 }
@@ -162,7 +163,7 @@ protected:
         builder.addTexture("grass", 64, 64, D3DFMT_DXT1, 7);
         builder.addTexture("Stone\\wall.dds", 32, 16, D3DFMT_DXT5, 6);
         builder.addTexture("sky", 128, 64, D3DFMT_DXT3, 1);
-        builder.textures[1].record.reserved18 = 0x1234;  // a field the program does not use survives
+        builder.textures[1].record.reserved18 = 0x1234; // a field the program does not use survives
         ASSERT_TRUE(builder.writeTo(path));
     }
 
@@ -189,10 +190,10 @@ protected:
         const IDirect3DTexture9* held = reread.m_textures[0].texture.get();
         ASSERT_NE(nullptr, held) << what;
         ASSERT_EQ(levels.size(), held->GetLevelCount()) << what;
-        for (UINT level = 0; level < levels.size(); ++level)
-        {
+        for (UINT level = 0; level < levels.size(); ++level) {
             const size_t compared = std::min(levels[level].size(), held->levelSize(level));
-            EXPECT_TRUE(std::equal(levels[level].begin(), levels[level].begin() + compared, held->levelData(level)))
+            EXPECT_TRUE(
+                std::equal(levels[level].begin(), levels[level].begin() + compared, held->levelData(level)))
                 << what << " level " << level;
         }
     }
@@ -200,14 +201,14 @@ protected:
     // An archive of count 4 x 4 DXT1 textures with a single level each.
     static void addSmallTextures(WTDFile& file, int count)
     {
-        for (int i = 0; i < count; ++i)
-        {
+        for (int i = 0; i < count; ++i) {
             TextureEntry entry;
             entry.name = "t" + std::to_string(i);
             entry.record.width = 4;
             entry.record.height = 4;
             entry.record.format = D3DFMT_DXT1;
-            ASSERT_EQ(D3D_OK, D3DXCreateTexture(nullptr, 4, 4, 1, 0, D3DFMT_DXT1, D3DPOOL_MANAGED, entry.texture.put()));
+            ASSERT_EQ(D3D_OK, D3DXCreateTexture(nullptr, 4, 4, 1, 0, D3DFMT_DXT1, D3DPOOL_MANAGED,
+                                                entry.texture.put()));
             std::fill(entry.texture->levelData(0), entry.texture->levelData(0) + 8, static_cast<uint8_t>(i));
             file.m_textures.push_back(std::move(entry));
         }
@@ -228,11 +229,12 @@ TEST_F(WTDFileWriteTest, EmptyArchiveIsTheHeaderInAPageOfFiller)
     EXPECT_EQ(header, bytes.substr(0, 12));
     const Container container = inflateContainer(bytes);
     ASSERT_EQ(8192u, container.body.size());
-    const uint8_t expected[36] = {0x84, 0x53, 0x69, 0x00, 0x20, 0x00, 0x00, 0x50, 0, 0, 0, 0, 1, 0, 0, 0,
-                                  0x20, 0x02, 0x00, 0x50, 0, 0, 0, 0, 0x20, 0x02, 0x00, 0x50, 0, 0, 0, 0,
-                                  0, 0, 0, 0};
+    const uint8_t expected[36] = {0x84, 0x53, 0x69, 0x00, 0x20, 0x00, 0x00, 0x50, 0, 0, 0, 0,
+                                  1,    0,    0,    0,    0x20, 0x02, 0x00, 0x50, 0, 0, 0, 0,
+                                  0x20, 0x02, 0x00, 0x50, 0,    0,    0,    0,    0, 0, 0, 0};
     EXPECT_TRUE(std::equal(expected, expected + 36, container.body.begin()));
-    EXPECT_TRUE(std::all_of(container.body.begin() + 36, container.body.end(), [](uint8_t b) { return b == 0xCD; }));
+    EXPECT_TRUE(
+        std::all_of(container.body.begin() + 36, container.body.end(), [](uint8_t b) { return b == 0xCD; }));
     // The stream is zlib's at level 9.
     uLongf length = compressBound(static_cast<uLong>(container.body.size()));
     std::vector<uint8_t> stream(length);
@@ -257,8 +259,7 @@ TEST_F(WTDFileWriteTest, ReadWriteReadKeepsEntriesAndPixelsAndRewritesTheSameBod
     WTDFile reread("out.wtd", nullptr, WTDFile::WHOLE_FILE, 0);
     ASSERT_FALSE(reread.hasLoadFailed());
     ASSERT_EQ(original.m_textures.size(), reread.m_textures.size());
-    for (size_t i = 0; i < reread.m_textures.size(); ++i)
-    {
+    for (size_t i = 0; i < reread.m_textures.size(); ++i) {
         // The save sorted the original by hash, so the two lists stand in the same order.
         const TextureEntry& a = original.m_textures[i];
         const TextureEntry& b = reread.m_textures[i];
@@ -267,8 +268,7 @@ TEST_F(WTDFileWriteTest, ReadWriteReadKeepsEntriesAndPixelsAndRewritesTheSameBod
         expectSameRecord(a.record, b.record);
         ASSERT_TRUE(b.texture.get());
         EXPECT_EQ(levelBytes(a), levelBytes(b)) << a.name;
-        if (i > 0)
-        {
+        if (i > 0) {
             EXPECT_LT(reread.m_textures[i - 1].nameHash, b.nameHash);
         }
     }
@@ -285,11 +285,9 @@ TEST_F(WTDFileWriteTest, EveryFormatOfTheTableKeepsEveryStoredByteOfSevenLevels)
 {
     UINT count = 0;
     const TextureFormatInfo* rows = TextureFormatTable::rows(&count);
-    for (UINT i = 0; i < count; ++i)
-    {
+    for (UINT i = 0; i < count; ++i) {
         const bool wide = rows[i].kind != FormatKind::Block && rows[i].bitsPerPixel > 8;
-        if (wide)
-        {
+        if (wide) {
             EXPECT_EQ(fullLevelSizes(rows[i].bitsPerPixel), storedLevelSizes(rows[i].code)) << rows[i].name;
         }
         expectLevelsSurviveASave(rows[i].code, levelPatterns(storedLevelSizes(rows[i].code)), rows[i].name);
@@ -327,8 +325,7 @@ TEST_F(WTDFileWriteTest, RecordsTablesAndNamesPointAtEachOther)
     const uint32_t hashes = u32At(body, 16);
     const uint32_t pointers = u32At(body, 24);
     EXPECT_EQ(file.getHeader().hashTableOffset, hashes);
-    for (uint32_t i = 0; i < 3; ++i)
-    {
+    for (uint32_t i = 0; i < 3; ++i) {
         const TextureEntry& entry = file.m_textures[i];
         EXPECT_EQ(entry.nameHash, u32At(body, (hashes & MASK) + 4 * i));
         const uint32_t record = u32At(body, (pointers & MASK) + 4 * i);
@@ -338,7 +335,8 @@ TEST_F(WTDFileWriteTest, RecordsTablesAndNamesPointAtEachOther)
         EXPECT_EQ(i == 2 ? 0u : record + 80, u32At(body, (record & MASK) + 64));
         EXPECT_EQ(0u, u32At(body, (record & MASK) + 68));
         const uint32_t name = u32At(body, (record & MASK) + 20);
-        EXPECT_EQ("pack:/" + entry.name, std::string(reinterpret_cast<const char*>(body.data() + (name & MASK))));
+        EXPECT_EQ("pack:/" + entry.name,
+                  std::string(reinterpret_cast<const char*>(body.data() + (name & MASK))));
         const uint32_t pixels = u32At(body, (record & MASK) + 72);
         EXPECT_EQ(6u, pixels >> 28);
         const std::vector<uint8_t> expected = levelBytes(entry);
@@ -351,28 +349,29 @@ TEST_F(WTDFileWriteTest, BlocksLargerThanTheReservedOneArePlacedAt32)
 {
     WTDFile file;
     TextureEntry entry;
-    entry.name = std::string(506, 'n');  // a name block of 513 bytes
+    entry.name = std::string(506, 'n'); // a name block of 513 bytes
     entry.record.mipLevelCount = 0;
     file.m_textures.push_back(std::move(entry));
     ASSERT_TRUE(file.saveFile("long.wtd", 0));
     std::vector<uint8_t> body = inflateContainer(readFile("long.wtd")).body;
     EXPECT_EQ(0x50000020u, file.m_textures[0].record.namePointer);
-    EXPECT_EQ("pack:/" + file.m_textures[0].name, std::string(reinterpret_cast<const char*>(body.data() + 32)));
+    EXPECT_EQ("pack:/" + file.m_textures[0].name,
+              std::string(reinterpret_cast<const char*>(body.data() + 32)));
 
     WTDFile many;
-    addSmallTextures(many, 129);  // tables of 516 bytes
+    addSmallTextures(many, 129); // tables of 516 bytes
     ASSERT_TRUE(many.saveFile("many.wtd", 0));
     body = inflateContainer(readFile("many.wtd")).body;
-    const uint32_t first = std::min(many.getHeader().hashTableOffset, many.getHeader().texturePointerTableOffset);
+    const uint32_t first =
+        std::min(many.getHeader().hashTableOffset, many.getHeader().texturePointerTableOffset);
     EXPECT_EQ(0x50000020u, first);
     const uint32_t expected = first == many.getHeader().hashTableOffset ? many.m_textures[0].nameHash
-                                                                          : many.m_textures[0].recordOffset;
-    EXPECT_EQ(expected, u32At(body, 32));  // the table replaces the header's zero word
+                                                                        : many.m_textures[0].recordOffset;
+    EXPECT_EQ(expected, u32At(body, 32)); // the table replaces the header's zero word
 
     WTDFile reread("many.wtd", nullptr, WTDFile::WHOLE_FILE, 0);
     ASSERT_EQ(129u, reread.m_textures.size());
-    for (size_t i = 0; i < 129; ++i)
-    {
+    for (size_t i = 0; i < 129; ++i) {
         EXPECT_EQ(many.m_textures[i].name, reread.m_textures[i].name);
         EXPECT_EQ(levelBytes(many.m_textures[i]), levelBytes(reread.m_textures[i]));
     }
@@ -382,18 +381,19 @@ TEST_F(WTDFileWriteTest, LevelsAreCopiedOnlyAsFarAsTheTextureHoldsThem)
 {
     WTDFile file;
     addSmallTextures(file, 2);
-    file.m_textures[0].record.width = 64;  // the record claims 2048 bytes; the texture holds 8
+    file.m_textures[0].record.width = 64; // the record claims 2048 bytes; the texture holds 8
     file.m_textures[0].record.height = 64;
-    file.m_textures[1].texture.reset();  // never created
+    file.m_textures[1].texture.reset(); // never created
     ASSERT_TRUE(file.saveFile("short.wtd", 0));
     const Container container = inflateContainer(readFile("short.wtd"));
-    for (const TextureEntry& entry : file.m_textures)
-    {
-        const uint8_t* pixels = container.body.data() + container.virtualSize + (entry.record.pixelDataPointer & MASK);
+    for (const TextureEntry& entry : file.m_textures) {
+        const uint8_t* pixels =
+            container.body.data() + container.virtualSize + (entry.record.pixelDataPointer & MASK);
         const size_t size = static_cast<size_t>(WTDFile::getPixelDataSize(entry.record));
         const size_t copied = entry.texture.get() ? 8 : 0;
         EXPECT_TRUE(std::all_of(pixels, pixels + copied, [](uint8_t b) { return b == 0; })) << entry.name;
-        EXPECT_TRUE(std::all_of(pixels + copied, pixels + size, [](uint8_t b) { return b == 0xCD; })) << entry.name;
+        EXPECT_TRUE(std::all_of(pixels + copied, pixels + size, [](uint8_t b) { return b == 0xCD; }))
+            << entry.name;
     }
 }
 
@@ -405,14 +405,15 @@ TEST_F(WTDFileWriteTest, LevelsThatCannotBeLockedKeepTheFiller)
     entry.record.width = 8;
     entry.record.height = 8;
     entry.record.format = D3DFMT_DXT1;
-    entry.record.mipLevelCount = 2;  // 32 and 8 bytes
-    ASSERT_EQ(D3D_OK, D3DXCreateTexture(nullptr, 8, 8, 2, 0, D3DFMT_DXT1, D3DPOOL_MANAGED, entry.texture.put()));
+    entry.record.mipLevelCount = 2; // 32 and 8 bytes
+    ASSERT_EQ(D3D_OK,
+              D3DXCreateTexture(nullptr, 8, 8, 2, 0, D3DFMT_DXT1, D3DPOOL_MANAGED, entry.texture.put()));
     std::fill(entry.texture->levelData(0), entry.texture->levelData(0) + 32, static_cast<uint8_t>(0x11));
     std::fill(entry.texture->levelData(1), entry.texture->levelData(1) + 8, static_cast<uint8_t>(0x22));
     file.m_textures.push_back(std::move(entry));
     IDirect3DTexture9* texture = file.m_textures[0].texture.get();
     D3DLOCKED_RECT held{};
-    ASSERT_EQ(D3D_OK, texture->LockRect(0, &held, nullptr, 0));  // a second lock of level 0 fails
+    ASSERT_EQ(D3D_OK, texture->LockRect(0, &held, nullptr, 0)); // a second lock of level 0 fails
 
     ASSERT_TRUE(file.saveFile("locked.wtd", 0));
     texture->UnlockRect(0);
@@ -470,7 +471,7 @@ TEST_F(WTDFileWriteTest, RefusedSavesLeaveTheFileAsItWas)
     file.setModified(true);
     LogCapture::instance().clear();
 
-    ASSERT_EQ(0, chmod("in.wtd", 0444));  // root ignores the bits, the save must not
+    ASSERT_EQ(0, chmod("in.wtd", 0444)); // root ignores the bits, the save must not
     EXPECT_FALSE(file.saveFile("", 0));
     EXPECT_LOGGED_LINE(LOG_ERROR, "WTDFile::saveFile(383) - Save canceled, stream not open: in.wtd");
     ASSERT_EQ(0, chmod("in.wtd", 0644));
@@ -480,10 +481,10 @@ TEST_F(WTDFileWriteTest, RefusedSavesLeaveTheFileAsItWas)
     EXPECT_LOGGED(LOG_ERROR, "Save canceled, stream not open: locked/copy.wtd");
     EXPECT_FALSE(file.saveFile("missing/copy.wtd", 0));
     EXPECT_LOGGED(LOG_ERROR, "Save canceled, stream not open: missing/copy.wtd");
-    EXPECT_FALSE(file.saveFile("locked", 0));  // a folder
+    EXPECT_FALSE(file.saveFile("locked", 0)); // a folder
     EXPECT_LOGGED(LOG_ERROR, "Save canceled, stream not open: locked");
 
-    WTDFile unnamed;  // a new archive saved without a path
+    WTDFile unnamed; // a new archive saved without a path
     EXPECT_FALSE(unnamed.saveFile("", 0));
     EXPECT_LOGGED(LOG_ERROR, "Save canceled, stream not open: ");
 
@@ -518,7 +519,7 @@ TEST_F(WTDFileWriteTest, LayoutsThatCannotBeDescribedNeverOpenTheFile)
     WTDFile file;
     TextureEntry huge;
     huge.name = "huge";
-    huge.record.width = 8192;  // 256 MiB of A8B8G8R8: beyond the largest page
+    huge.record.width = 8192; // 256 MiB of A8B8G8R8: beyond the largest page
     huge.record.height = 8192;
     file.m_textures.push_back(std::move(huge));
     file.setModified(true);
@@ -543,7 +544,7 @@ TEST_F(WTDFileWriteTest, LayoutsThatCannotBeDescribedNeverOpenTheFile)
 TEST_F(WTDFileWriteTest, WriteThatFailsHalfWayLeavesTheOriginalByteForByte)
 {
     ArchiveBuilder builder;
-    builder.addTexture("noise", 256, 256, D3DFMT_DXT5, 1);  // patterned bytes: far more than the limit
+    builder.addTexture("noise", 256, 256, D3DFMT_DXT5, 1); // patterned bytes: far more than the limit
     ASSERT_TRUE(builder.writeTo("in.wtd"));
     const std::string before = readFile("in.wtd");
     WTDFile file("in.wtd", nullptr, WTDFile::WHOLE_FILE, 0);
@@ -551,8 +552,8 @@ TEST_F(WTDFileWriteTest, WriteThatFailsHalfWayLeavesTheOriginalByteForByte)
     file.setModified(true);
 
     // No file may grow beyond 4096 bytes: the temporary copy fails in the middle of the body.
-    EXPECT_TRUE(saveFailsUnderSizeLimit(file, 4096,
-                                        "WTDFile::writeFile(479) - Failed to write the RSC file data for file: in.wtd"))
+    EXPECT_TRUE(saveFailsUnderSizeLimit(
+        file, 4096, "WTDFile::writeFile(479) - Failed to write the RSC file data for file: in.wtd"))
         << "the failed save did not report itself as the test expects";
     EXPECT_EQ(before, readFile("in.wtd"));
     EXPECT_EQ((std::set<std::string>{"in.wtd"}), folderEntries());

@@ -1,7 +1,7 @@
 #include "Common/MessageLog/MessageLog.h"
 
-#include "Common/SafeFile/FileReplacement.h"
 #include "Common/STDFunctions/PathSpelling.h"
+#include "Common/SafeFile/FileReplacement.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -31,14 +31,10 @@ struct OpenErrorReason
 
 // The reasons by symbolic name: the numbers differ between C runtimes.
 const OpenErrorReason OPEN_ERROR_REASONS[] = {
-    {ENOENT, "No such file or directory"},
-    {EIO, "I/O Error"},
-    {ENOMEM, "Not enough memory"},
-    {EACCES, "Permission denied"},
-    {EBUSY, "Device or resource busy"},
-    {ENFILE, "To many files open in the system"},
-    {ENOSPC, "No space left on the device"},
-    {EROFS, "Read only file"},
+    {ENOENT, "No such file or directory"},   {EIO, "I/O Error"},
+    {ENOMEM, "Not enough memory"},           {EACCES, "Permission denied"},
+    {EBUSY, "Device or resource busy"},      {ENFILE, "To many files open in the system"},
+    {ENOSPC, "No space left on the device"}, {EROFS, "Read only file"},
     {ENAMETOOLONG, "Filename to long"},
 };
 const char* const UNKNOWN_OPEN_ERROR = "Unable to open the file stream";
@@ -48,7 +44,7 @@ struct ExitRegistration
 {
     ExitRegistration() { std::atexit(&MessageLog::cleanUpAtExit); }
 } s_exitRegistration;
-}
+} // namespace
 
 MessageLog* MessageLog::s_instance = nullptr;
 
@@ -116,9 +112,9 @@ bool MessageLog::buildLine(const char* format, int line, const char* function, v
     const int messageLength = std::vsnprintf(m_messageBuffer, LINE_BUFFER_SIZE, format, arguments);
     if (messageLength < 0 || messageLength > MAX_LINE_LENGTH)
         return false;
-    const int lineLength = m_noPrefix
-        ? std::snprintf(m_buffer, LINE_BUFFER_SIZE, "%s", m_messageBuffer)
-        : std::snprintf(m_buffer, LINE_BUFFER_SIZE, "%s(%i) - %s", function, line, m_messageBuffer);
+    const int lineLength = m_noPrefix ? std::snprintf(m_buffer, LINE_BUFFER_SIZE, "%s", m_messageBuffer)
+                                      : std::snprintf(m_buffer, LINE_BUFFER_SIZE, "%s(%i) - %s", function,
+                                                      line, m_messageBuffer);
     if (lineLength < 0 || lineLength > MAX_LINE_LENGTH)
         return false;
     m_lastMessage = m_messageBuffer;
@@ -129,7 +125,7 @@ void MessageLog::buildTooLongLine(int line, const char* function)
 {
     // The notice always carries the prefix; a function name too long for the buffer is cut short.
     m_lastMessage = "MESSAGE PASSED WAS TO LONG, Increase the buffer size in MessageLog, current size: " +
-        std::to_string(LINE_BUFFER_SIZE);
+                    std::to_string(LINE_BUFFER_SIZE);
     std::snprintf(m_buffer, LINE_BUFFER_SIZE, "%s(%i) - %s", function, line, m_lastMessage.c_str());
 }
 
@@ -174,7 +170,8 @@ void MessageLog::logFileOpenError(int error, const std::string& fileName)
     for (const OpenErrorReason& entry : OPEN_ERROR_REASONS)
         if (entry.code == error)
             reason = entry.reason;
-    log(LOG_ERROR, "%s: %s", OPEN_ERROR_SOURCE_FILE, 416, "STDFunctions::logFOpenError", reason, fileName.c_str());
+    log(LOG_ERROR, "%s: %s", OPEN_ERROR_SOURCE_FILE, 416, "STDFunctions::logFOpenError", reason,
+        fileName.c_str());
 }
 
 bool MessageLog::saveLog(const std::string& fileName)
@@ -195,8 +192,7 @@ bool MessageLog::saveLog(const std::string& fileName)
     // taken for success.
     std::string contents;
     char heading[64];
-    for (const auto& section : sections)
-    {
+    for (const auto& section : sections) {
         std::snprintf(heading, sizeof heading, "%s%i %s messages\n", section.gap,
                       static_cast<int>(section.lines->size()), section.level);
         contents += heading;
@@ -206,8 +202,7 @@ bool MessageLog::saveLog(const std::string& fileName)
     }
 
     FileReplacement file(PathSpelling::toFileSystem(fileName));
-    if (!file.isOpen())
-    {
+    if (!file.isOpen()) {
         logFileOpenError(file.error(), fileName);
         log(LOG_ERROR, "File stream is not open: %s", SOURCE_FILE, 228, "MessageLog::saveLog",
             fileName.c_str());

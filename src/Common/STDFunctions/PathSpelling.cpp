@@ -6,7 +6,7 @@ bool isPathSeparator(char c)
 {
     return c == '/' || c == '\\';
 }
-}
+} // namespace
 
 std::string PathSpelling::toFileSystem(const std::string& path)
 {
@@ -22,8 +22,7 @@ void PathSpelling::splitPath(const std::string& path, std::string& directory, st
     size_t separator = path.size();
     while (separator > 0 && !isPathSeparator(path[separator - 1]))
         --separator;
-    if (separator == 0)
-    {
+    if (separator == 0) {
         directory.clear();
         fileName = path;
         return;

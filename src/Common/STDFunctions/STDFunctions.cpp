@@ -21,7 +21,7 @@ struct ExitRegistration
 {
     ExitRegistration() { std::atexit(&STDFunctions::cleanUpAtExit); }
 } s_exitRegistration;
-}
+} // namespace
 
 STDFunctions* STDFunctions::s_instance = nullptr;
 int STDFunctions::s_referenceCount = 0;
@@ -56,13 +56,13 @@ bool STDFunctions::hasInstance()
 void STDFunctions::logTooLongToWiden(size_t length)
 {
     MessageLog::getInstance()->log(LOG_ERROR, "String size: %i is greater than max length: %i", SOURCE_FILE,
-                                   840, "STDFunctions::stringToLPCWSTR", static_cast<int>(length), BUFFER_SIZE);
+                                   840, "STDFunctions::stringToLPCWSTR", static_cast<int>(length),
+                                   BUFFER_SIZE);
 }
 
 const wchar_t* STDFunctions::stringToLPCWSTR(const std::string& text)
 {
-    if (text.size() >= static_cast<size_t>(BUFFER_SIZE))
-    {
+    if (text.size() >= static_cast<size_t>(BUFFER_SIZE)) {
         logTooLongToWiden(text.size());
         m_wideBuffer[0] = L'-';
         m_wideBuffer[1] = L'\0';
@@ -111,8 +111,9 @@ bool STDFunctions::fileOpenCheck(std::fstream& stream, const std::string& path, 
     readOnly = !examinable || withoutWriteBits;
     if (readOnly)
         MessageLog::getInstance()->log(
-            LOG_INFORMATION, "File is read only, this can be turned off via \"turnOffReadOnly()\" command: %s",
-            SOURCE_FILE, 741, "STDFunctions::fileOpenCheck", path.c_str());
+            LOG_INFORMATION,
+            "File is read only, this can be turned off via \"turnOffReadOnly()\" command: %s", SOURCE_FILE,
+            741, "STDFunctions::fileOpenCheck", path.c_str());
     return true;
 }
 
@@ -128,8 +129,7 @@ bool STDFunctions::pathExists(const std::string& path)
 {
     // An over-long path is reported as the widening would report it, and answered as missing rather
     // than as a question about some other file.
-    if (path.size() >= static_cast<size_t>(BUFFER_SIZE))
-    {
+    if (path.size() >= static_cast<size_t>(BUFFER_SIZE)) {
         logTooLongToWiden(path.size());
         return false;
     }
@@ -140,7 +140,9 @@ bool STDFunctions::pathExists(const std::string& path)
 
 bool STDFunctions::examinePath(const std::string& path, bool& folder, bool& readOnly)
 {
-    struct stat status {};
+    struct stat status
+    {
+    };
     if (path.empty() || stat(PathSpelling::toFileSystem(path).c_str(), &status) != 0)
         return false;
     folder = S_ISDIR(status.st_mode);
@@ -191,8 +193,8 @@ void STDFunctions::splitString(std::vector<std::string>& pieces, const std::stri
 {
     pieces.clear();
     size_t start = 0;
-    for (size_t found = text.find(delimiter); found != std::string::npos; found = text.find(delimiter, start))
-    {
+    for (size_t found = text.find(delimiter); found != std::string::npos;
+         found = text.find(delimiter, start)) {
         pieces.push_back(text.substr(start, found - start));
         start = found + 1;
     }
@@ -200,8 +202,7 @@ void STDFunctions::splitString(std::vector<std::string>& pieces, const std::stri
         pieces.push_back(text.substr(start));
     if (pieces.empty() && !text.empty())
         pieces.push_back(text);
-    for (std::string& piece : pieces)
-    {
+    for (std::string& piece : pieces) {
         trimLeft(piece);
         trimRight(piece);
     }

@@ -26,7 +26,7 @@ FileReplacement::FileReplacement(const std::string& path)
     if (standsInPlace(m_target))
         m_stream.open(m_target, std::ios::out | std::ios::binary);
     else if (!SafeFile::canReplace(m_target) || !SafeFile::createTemporary(m_target, m_temporary))
-        m_temporary.clear();  // a name that could not be created is not this replacement's to remove
+        m_temporary.clear(); // a name that could not be created is not this replacement's to remove
     else
         m_stream.open(m_temporary, std::ios::out | std::ios::binary);
     if (!m_stream.is_open())
@@ -59,12 +59,10 @@ bool FileReplacement::copyLeadingBytes(uint64_t length)
     std::ifstream input(m_target, std::ios::binary);
     std::vector<char> buffer(64 * 1024);
     uint64_t left = length;
-    while (left > 0)
-    {
+    while (left > 0) {
         const std::streamsize step = static_cast<std::streamsize>(std::min<uint64_t>(left, buffer.size()));
         std::streamsize got = 0;
-        if (input.is_open() && input.good())
-        {
+        if (input.is_open() && input.good()) {
             input.read(buffer.data(), step);
             got = input.gcount();
         }
@@ -89,8 +87,7 @@ bool FileReplacement::commit()
         recordError();
     if (m_error != 0)
         return false;
-    if (!m_temporary.empty())
-    {
+    if (!m_temporary.empty()) {
         if (!SafeFile::syncToDisk(m_temporary) || std::rename(m_temporary.c_str(), m_target.c_str()) != 0)
             return recordError();
         SafeFile::syncToDisk(SafeFile::folderOf(m_target));

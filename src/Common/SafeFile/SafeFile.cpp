@@ -59,8 +59,7 @@ bool SafeFile::canReplace(const std::string& path)
     if (path.empty())
         return refuse(ENOENT);
     struct stat status;
-    if (stat(path.c_str(), &status) == 0)
-    {
+    if (stat(path.c_str(), &status) == 0) {
         if (S_ISDIR(status.st_mode))
             return refuse(EISDIR);
         if (!S_ISREG(status.st_mode))
@@ -84,12 +83,10 @@ bool SafeFile::createTemporary(const std::string& path, std::string& temporary)
 {
     struct stat target;
     const bool targetExists = stat(path.c_str(), &target) == 0;
-    for (int attempt = 0; attempt < 100; ++attempt)
-    {
+    for (int attempt = 0; attempt < 100; ++attempt) {
         temporary = path + ".saving-" + std::to_string(getpid()) + "-" + std::to_string(attempt);
         const int descriptor = open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (descriptor < 0)
-        {
+        if (descriptor < 0) {
             if (errno == EEXIST)
                 continue;
             return false;

@@ -5,8 +5,7 @@
 // Holds one reference of a reference-counted object (a texture, a surface, the device, ...) and gives
 // it back exactly once: when the holder is reset, assigned or destroyed. Move-only, so a reference is
 // never given back twice nor forgotten; whoever only looks at the object takes get().
-template <typename T>
-class ComPtr
+template <typename T> class ComPtr
 {
 public:
     ComPtr() = default;
@@ -20,8 +19,7 @@ public:
     ComPtr(ComPtr&& other) noexcept : m_object(other.m_object) { other.m_object = nullptr; }
     ComPtr& operator=(ComPtr&& other) noexcept
     {
-        if (this != &other)
-        {
+        if (this != &other) {
             reset();
             std::swap(m_object, other.m_object);
         }

@@ -38,13 +38,12 @@ typedef DWORD D3DCOLOR;
 class PresentTarget;
 typedef PresentTarget* HWND;
 
-#define D3DCOLOR_ARGB(a, r, g, b)                                                                   \
-    ((D3DCOLOR)((((DWORD)(a) & 0xFFu) << 24) | (((DWORD)(r) & 0xFFu) << 16) |                     \
-                (((DWORD)(g) & 0xFFu) << 8) | ((DWORD)(b) & 0xFFu)))
+#define D3DCOLOR_ARGB(a, r, g, b)                                                                            \
+    ((D3DCOLOR)((((DWORD)(a)&0xFFu) << 24) | (((DWORD)(r)&0xFFu) << 16) | (((DWORD)(g)&0xFFu) << 8) |        \
+                ((DWORD)(b)&0xFFu)))
 
-#define MAKEFOURCC(c0, c1, c2, c3)                                                                  \
-    ((DWORD)(BYTE)(c0) | ((DWORD)(BYTE)(c1) << 8) | ((DWORD)(BYTE)(c2) << 16) |                   \
-     ((DWORD)(BYTE)(c3) << 24))
+#define MAKEFOURCC(c0, c1, c2, c3)                                                                           \
+    ((DWORD)(BYTE)(c0) | ((DWORD)(BYTE)(c1) << 8) | ((DWORD)(BYTE)(c2) << 16) | ((DWORD)(BYTE)(c3) << 24))
 
 // ---- Result codes -------------------------------------------------------------------------------
 
@@ -69,7 +68,8 @@ constexpr HRESULT D3DXERR_INVALIDDATA = static_cast<HRESULT>(0x88760B59u);
 
 // Surface formats. Any 32-bit code may be carried (textures of unknown formats keep their bytes),
 // so the enumeration has a fixed underlying type and every value is valid.
-enum D3DFORMAT : uint32_t {
+enum D3DFORMAT : uint32_t
+{
     D3DFMT_UNKNOWN = 0,
     D3DFMT_R8G8B8 = 20,
     D3DFMT_A8R8G8B8 = 21,
@@ -137,14 +137,16 @@ enum D3DFORMAT : uint32_t {
     D3DFMT_DXT5 = 0x35545844u,
 };
 
-enum D3DPOOL : uint32_t {
+enum D3DPOOL : uint32_t
+{
     D3DPOOL_DEFAULT = 0,
     D3DPOOL_MANAGED = 1,
     D3DPOOL_SYSTEMMEM = 2,
     D3DPOOL_SCRATCH = 3,
 };
 
-enum D3DRESOURCETYPE : uint32_t {
+enum D3DRESOURCETYPE : uint32_t
+{
     D3DRTYPE_SURFACE = 1,
     D3DRTYPE_VOLUME = 2,
     D3DRTYPE_TEXTURE = 3,
@@ -152,23 +154,27 @@ enum D3DRESOURCETYPE : uint32_t {
     D3DRTYPE_CUBETEXTURE = 5,
 };
 
-enum D3DMULTISAMPLE_TYPE : uint32_t {
+enum D3DMULTISAMPLE_TYPE : uint32_t
+{
     D3DMULTISAMPLE_NONE = 0,
 };
 
-enum D3DSWAPEFFECT : uint32_t {
+enum D3DSWAPEFFECT : uint32_t
+{
     D3DSWAPEFFECT_DISCARD = 1,
     D3DSWAPEFFECT_FLIP = 2,
     D3DSWAPEFFECT_COPY = 3,
 };
 
-enum D3DDEVTYPE : uint32_t {
+enum D3DDEVTYPE : uint32_t
+{
     D3DDEVTYPE_HAL = 1,
     D3DDEVTYPE_REF = 2,
     D3DDEVTYPE_SW = 3,
 };
 
-enum D3DRENDERSTATETYPE : uint32_t {
+enum D3DRENDERSTATETYPE : uint32_t
+{
     D3DRS_SRCBLEND = 19,
     D3DRS_DESTBLEND = 20,
     D3DRS_ALPHABLENDENABLE = 27,
@@ -177,31 +183,36 @@ enum D3DRENDERSTATETYPE : uint32_t {
     D3DRS_POINTSCALEENABLE = 157,
 };
 
-enum D3DBLEND : uint32_t {
+enum D3DBLEND : uint32_t
+{
     D3DBLEND_ZERO = 1,
     D3DBLEND_ONE = 2,
     D3DBLEND_SRCALPHA = 5,
     D3DBLEND_INVSRCALPHA = 6,
 };
 
-enum D3DSAMPLERSTATETYPE : uint32_t {
+enum D3DSAMPLERSTATETYPE : uint32_t
+{
     D3DSAMP_MAGFILTER = 5,
     D3DSAMP_MINFILTER = 6,
     D3DSAMP_MIPFILTER = 7,
 };
 
-enum D3DTEXTUREFILTERTYPE : uint32_t {
+enum D3DTEXTUREFILTERTYPE : uint32_t
+{
     D3DTEXF_NONE = 0,
     D3DTEXF_POINT = 1,
     D3DTEXF_LINEAR = 2,
 };
 
-enum D3DTRANSFORMSTATETYPE : uint32_t {
+enum D3DTRANSFORMSTATETYPE : uint32_t
+{
     D3DTS_VIEW = 2,
     D3DTS_PROJECTION = 3,
 };
 
-enum D3DXIMAGE_FILEFORMAT : uint32_t {
+enum D3DXIMAGE_FILEFORMAT : uint32_t
+{
     D3DXIFF_BMP = 0,
     D3DXIFF_JPG = 1,
     D3DXIFF_TGA = 2,
@@ -255,26 +266,30 @@ constexpr UINT D3D_MAX_TEXTURE_DIMENSION = 16384;
 
 // ---- Structures ---------------------------------------------------------------------------------
 
-struct RECT {
+struct RECT
+{
     LONG left;
     LONG top;
     LONG right;
     LONG bottom;
 };
 
-struct PALETTEENTRY {
+struct PALETTEENTRY
+{
     BYTE peRed;
     BYTE peGreen;
     BYTE peBlue;
     BYTE peFlags;
 };
 
-struct D3DLOCKED_RECT {
+struct D3DLOCKED_RECT
+{
     INT Pitch;
     void* pBits;
 };
 
-struct D3DSURFACE_DESC {
+struct D3DSURFACE_DESC
+{
     D3DFORMAT Format;
     D3DRESOURCETYPE Type;
     DWORD Usage;
@@ -285,7 +300,8 @@ struct D3DSURFACE_DESC {
     UINT Height;
 };
 
-struct D3DXIMAGE_INFO {
+struct D3DXIMAGE_INFO
+{
     UINT Width;
     UINT Height;
     UINT Depth;
@@ -295,14 +311,16 @@ struct D3DXIMAGE_INFO {
     D3DXIMAGE_FILEFORMAT ImageFileFormat;
 };
 
-struct D3DDISPLAYMODE {
+struct D3DDISPLAYMODE
+{
     UINT Width;
     UINT Height;
     UINT RefreshRate;
     D3DFORMAT Format;
 };
 
-struct D3DPRESENT_PARAMETERS {
+struct D3DPRESENT_PARAMETERS
+{
     UINT BackBufferWidth;
     UINT BackBufferHeight;
     D3DFORMAT BackBufferFormat;
@@ -319,18 +337,21 @@ struct D3DPRESENT_PARAMETERS {
     UINT PresentationInterval;
 };
 
-struct D3DXVECTOR3 {
+struct D3DXVECTOR3
+{
     FLOAT x;
     FLOAT y;
     FLOAT z;
 };
 
 // Row-major 4x4 matrix, m[row][column].
-struct D3DMATRIX {
+struct D3DMATRIX
+{
     FLOAT m[4][4];
 };
 
-struct D3DXMATRIX : D3DMATRIX {
+struct D3DXMATRIX : D3DMATRIX
+{
     FLOAT& operator()(UINT row, UINT column) { return m[row][column]; }
     FLOAT operator()(UINT row, UINT column) const { return m[row][column]; }
 };

@@ -10,7 +10,8 @@
 #include "Platform/Direct3D/IDirect3DTexture9.h"
 #include "Platform/Image/PixelConverter.h"
 
-namespace {
+namespace
+{
 
 // A coordinate rounded to a whole pixel; values beyond any back buffer are held far outside it, and a
 // coordinate that is not a number counts as 0.

@@ -28,7 +28,8 @@ public:
 private:
     friend HRESULT D3DXCreateSprite(IDirect3DDevice9* device, ID3DXSprite** sprite);
 
-    struct CacheEntry {
+    struct CacheEntry
+    {
         const IDirect3DTexture9* texture;
         uint64_t revision;
         std::shared_ptr<const DecodedImage> image;

@@ -6,7 +6,8 @@
 #include "Platform/Direct3D/IDirect3DDevice9.h"
 #include "Platform/Direct3D/PresentTarget.h"
 
-namespace {
+namespace
+{
 
 const D3DDISPLAYMODE DISPLAY_MODE = {1920, 1080, 60, D3DFMT_X8R8G8B8};
 

@@ -10,7 +10,8 @@
 #include "Platform/Direct3D/IDirect3DTexture9.h"
 #include "Platform/Direct3D/PresentTarget.h"
 
-namespace {
+namespace
+{
 
 const D3DCOLOR OPAQUE_ALPHA = 0xFF000000u;
 const D3DCOLOR NO_TINT = 0xFFFFFFFFu;
@@ -75,13 +76,15 @@ bool sameRect(const RECT& a, const RECT& b)
 bool DrawCommand::operator==(const DrawCommand& other) const
 {
     return kind == other.kind && sameRect(area, other.area) && x == other.x && y == other.y &&
-           color == other.color && blend == other.blend && texture == other.texture && revision == other.revision;
+           color == other.color && blend == other.blend && texture == other.texture &&
+           revision == other.revision;
 }
 
-IDirect3DDevice9::IDirect3DDevice9(IDirect3D9* direct3D, HWND window, UINT width, UINT height, bool followsWindow)
-    : m_direct3D(direct3D), m_window(window), m_followsWindow(followsWindow && window != nullptr), m_width(width),
-      m_height(height),
-      m_backBuffer(size_t(width) * height, OPAQUE_ALPHA), m_frontBuffer(size_t(width) * height, OPAQUE_ALPHA),
+IDirect3DDevice9::IDirect3DDevice9(IDirect3D9* direct3D, HWND window, UINT width, UINT height,
+                                   bool followsWindow)
+    : m_direct3D(direct3D), m_window(window), m_followsWindow(followsWindow && window != nullptr),
+      m_width(width), m_height(height), m_backBuffer(size_t(width) * height, OPAQUE_ALPHA),
+      m_frontBuffer(size_t(width) * height, OPAQUE_ALPHA),
       m_frameInterval(window != nullptr ? WINDOW_FRAME_INTERVAL : std::chrono::microseconds(0))
 {
     m_direct3D->AddRef();
@@ -158,7 +161,8 @@ HRESULT IDirect3DDevice9::EndScene()
 HRESULT IDirect3DDevice9::Present(const RECT* sourceRect, const RECT* destRect, HWND destWindowOverride,
                                   const RGNDATA* dirtyRegion)
 {
-    if (sourceRect != nullptr || destRect != nullptr || destWindowOverride != nullptr || dirtyRegion != nullptr) {
+    if (sourceRect != nullptr || destRect != nullptr || destWindowOverride != nullptr ||
+        dirtyRegion != nullptr) {
         return D3DERR_INVALIDCALL;
     }
     if (m_lost || m_needsReset) {

@@ -11,7 +11,8 @@
 #include "Platform/Direct3D/ReferenceCounted.h"
 
 // A rectangle given by its corners, as Clear takes it.
-struct D3DRECT {
+struct D3DRECT
+{
     LONG x1;
     LONG y1;
     LONG x2;
@@ -23,7 +24,8 @@ struct RGNDATA;
 
 // Pixels as the sprite draws them: level 0 of a texture decoded to 8-bit red, green, blue and alpha,
 // rows top to bottom. Kept as decoded: only the texels a frame shows are ever turned into colours.
-struct DecodedImage {
+struct DecodedImage
+{
     UINT width = 0;
     UINT height = 0;
     std::vector<uint8_t> rgba;
@@ -38,12 +40,17 @@ struct DecodedImage {
 // One drawing call of a frame, kept until Present. Two frames made of equal commands that start by
 // clearing the whole back buffer have equal pixels, which is how Present recognises an unchanged frame
 // without drawing it.
-struct DrawCommand {
-    enum class Kind { Clear, Sprite };
+struct DrawCommand
+{
+    enum class Kind
+    {
+        Clear,
+        Sprite
+    };
 
     Kind kind = Kind::Clear;
-    RECT area{};        // Clear: the rectangle to fill; Sprite: the source rectangle, inside the image
-    LONG x = 0;         // Sprite: where the source rectangle's top-left corner lands
+    RECT area{}; // Clear: the rectangle to fill; Sprite: the source rectangle, inside the image
+    LONG x = 0;  // Sprite: where the source rectangle's top-left corner lands
     LONG y = 0;
     D3DCOLOR color = 0; // Clear: the fill colour; Sprite: the tint
     bool blend = false; // Sprite: blend by the source alpha instead of copying
@@ -157,7 +164,7 @@ private:
     std::vector<DrawCommand> m_commands;          // the frame in the making
     std::vector<DrawCommand> m_presentedCommands; // the frame handed over last
     std::vector<D3DCOLOR> m_backBuffer;
-    std::vector<D3DCOLOR> m_frontBuffer;          // the pixels handed over last
+    std::vector<D3DCOLOR> m_frontBuffer; // the pixels handed over last
     bool m_framePresented = false;
 
     std::chrono::microseconds m_frameInterval;

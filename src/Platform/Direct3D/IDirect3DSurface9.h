@@ -5,7 +5,8 @@
 
 // One mip level of a texture. The surface holds a reference to its texture, so the texture lives at
 // least as long as the surface.
-class IDirect3DSurface9 : public ReferenceCounted {
+class IDirect3DSurface9 : public ReferenceCounted
+{
 public:
     IDirect3DSurface9(IDirect3DTexture9* texture, UINT level);
     HRESULT GetDesc(D3DSURFACE_DESC* desc);

@@ -5,7 +5,8 @@
 #include "Platform/Direct3D/FaultPlan.h"
 #include "Platform/Direct3D/IDirect3DSurface9.h"
 
-namespace {
+namespace
+{
 
 UINT chainLength(UINT width, UINT height, UINT requested)
 {
@@ -18,8 +19,8 @@ UINT chainLength(UINT width, UINT height, UINT requested)
 
 } // namespace
 
-HRESULT IDirect3DTexture9::create(IDirect3DDevice9* device, UINT width, UINT height, UINT levels,
-                                  DWORD usage, D3DFORMAT format, D3DPOOL pool, bool allowOpaque,
+HRESULT IDirect3DTexture9::create(IDirect3DDevice9* device, UINT width, UINT height, UINT levels, DWORD usage,
+                                  D3DFORMAT format, D3DPOOL pool, bool allowOpaque,
                                   IDirect3DTexture9** texture)
 {
     if (texture == nullptr) {
@@ -38,7 +39,8 @@ HRESULT IDirect3DTexture9::create(IDirect3DDevice9* device, UINT width, UINT hei
     width = width == 0 ? 1 : width;
     height = height == 0 ? 1 : height;
     UINT count = chainLength(width, height, levels);
-    IDirect3DTexture9* created = new (std::nothrow) IDirect3DTexture9(device, width, height, usage, format, pool);
+    IDirect3DTexture9* created =
+        new (std::nothrow) IDirect3DTexture9(device, width, height, usage, format, pool);
     if (created == nullptr) {
         return E_OUTOFMEMORY;
     }
@@ -46,7 +48,8 @@ HRESULT IDirect3DTexture9::create(IDirect3DDevice9* device, UINT width, UINT hei
         created->m_levels.resize(count);
         created->m_locked.assign(count, false);
         for (UINT level = 0; level < count; ++level) {
-            uint64_t size = TextureFormatTable::levelSize(format, created->width(level), created->height(level));
+            uint64_t size =
+                TextureFormatTable::levelSize(format, created->width(level), created->height(level));
             created->m_levels[level].assign(static_cast<size_t>(size), 0);
         }
     } catch (const std::bad_alloc&) {

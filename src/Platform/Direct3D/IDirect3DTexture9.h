@@ -10,7 +10,8 @@
 // A texture with its chain of mip levels, all in memory. Every level is one run of bytes with a
 // tight pitch (DXT levels hold at least one 4×4 block) and is zero-filled when the texture is made.
 // Reference counted: created with one reference, deleted by the Release that drops the last one.
-class IDirect3DTexture9 : public ReferenceCounted {
+class IDirect3DTexture9 : public ReferenceCounted
+{
 public:
     // Creates a texture by the D3DX rules: levels 0 or D3DX_DEFAULT make a full chain, more levels
     // than the full chain are reduced to it, a width or height of 0 counts as 1, and a width or
@@ -18,8 +19,7 @@ public:
     // A format the table does not know (D3DFMT_UNKNOWN included) fails unless allowOpaque is set;
     // then the texture keeps its code and holds opaque bytes. The test hooks can make it fail.
     static HRESULT create(IDirect3DDevice9* device, UINT width, UINT height, UINT levels, DWORD usage,
-                          D3DFORMAT format, D3DPOOL pool, bool allowOpaque,
-                          IDirect3DTexture9** texture);
+                          D3DFORMAT format, D3DPOOL pool, bool allowOpaque, IDirect3DTexture9** texture);
 
     // Locks a level. With no rectangle the whole level is given; a rectangle must lie inside the
     // level (block-aligned for DXT formats) and pBits then points at its first row. A level that

@@ -5,7 +5,8 @@
 // The reference counting of the stand-in's objects: created with one reference, deleted by the
 // Release that drops the last one. Derived classes keep their destructors out of public reach, so
 // Release is the only way to end an object.
-class ReferenceCounted {
+class ReferenceCounted
+{
 public:
     ReferenceCounted(const ReferenceCounted&) = delete;
     ReferenceCounted& operator=(const ReferenceCounted&) = delete;

@@ -17,7 +17,8 @@
 #include "Platform/Image/TextureFormatTable.h"
 #include "Platform/System/WindowsApi.h"
 
-namespace {
+namespace
+{
 
 // The target is either the complete new file or untouched; a file nobody may write is read-only, as
 // on Windows, and is not replaced.
@@ -46,7 +47,8 @@ bool regionOf(const RECT* rect, UINT width, UINT height, RECT& region)
 
 bool isWhole(const RECT& region, UINT width, UINT height)
 {
-    return region.left == 0 && region.top == 0 && region.right == LONG(width) && region.bottom == LONG(height);
+    return region.left == 0 && region.top == 0 && region.right == LONG(width) &&
+           region.bottom == LONG(height);
 }
 
 void crop(const std::vector<uint8_t>& rgba, UINT width, const RECT& region, std::vector<uint8_t>& part)
@@ -69,7 +71,8 @@ void paste(const std::vector<uint8_t>& part, const RECT& region, UINT width, std
 }
 
 // The pixels of a region of a surface, scaled to width × height.
-std::vector<uint8_t> scaledRegion(IDirect3DSurface9& source, const RECT& region, UINT width, UINT height, DWORD filter)
+std::vector<uint8_t> scaledRegion(IDirect3DSurface9& source, const RECT& region, UINT width, UINT height,
+                                  DWORD filter)
 {
     const IDirect3DTexture9& texture = *source.texture();
     std::vector<uint8_t> decoded;
@@ -78,8 +81,8 @@ std::vector<uint8_t> scaledRegion(IDirect3DSurface9& source, const RECT& region,
     crop(decoded, texture.width(source.level()), region, part);
     std::vector<uint8_t> scaled(size_t(width) * height * 4);
     const DWORD kind = filter & 0xFF;
-    ImageFilter::resize(part.data(), UINT(region.right - region.left), UINT(region.bottom - region.top), scaled.data(),
-                        width, height, kind == D3DX_FILTER_POINT || kind == D3DX_FILTER_NONE);
+    ImageFilter::resize(part.data(), UINT(region.right - region.left), UINT(region.bottom - region.top),
+                        scaled.data(), width, height, kind == D3DX_FILTER_POINT || kind == D3DX_FILTER_NONE);
     return scaled;
 }
 
@@ -96,7 +99,8 @@ HRESULT loadSurface(IDirect3DSurface9& destination, const RECT* destRect, IDirec
     RECT fromRegion;
     RECT toRegion;
     if (!from.formatInfo().decodable || !to.formatInfo().encodable ||
-        !regionOf(srcRect, fromWidth, fromHeight, fromRegion) || !regionOf(destRect, toWidth, toHeight, toRegion)) {
+        !regionOf(srcRect, fromWidth, fromHeight, fromRegion) ||
+        !regionOf(destRect, toWidth, toHeight, toRegion)) {
         return D3DERR_INVALIDCALL;
     }
     const bool wholeTarget = isWhole(toRegion, toWidth, toHeight);
@@ -240,7 +244,8 @@ HRESULT D3DXLoadSurfaceFromSurface(LPDIRECT3DSURFACE9 destSurface, const PALETTE
     }
 }
 
-HRESULT D3DXFilterTexture(LPDIRECT3DTEXTURE9 texture, const PALETTEENTRY* palette, UINT srcLevel, DWORD filter)
+HRESULT D3DXFilterTexture(LPDIRECT3DTEXTURE9 texture, const PALETTEENTRY* palette, UINT srcLevel,
+                          DWORD filter)
 {
     (void)filter; // every filter is the 2×2 box: the levels of a chain halve exactly
     if (srcLevel == D3DX_DEFAULT) {
@@ -259,7 +264,8 @@ HRESULT D3DXFilterTexture(LPDIRECT3DTEXTURE9 texture, const PALETTEENTRY* palett
             if (level == srcLevel + 1) {
                 halveLevel(*texture, srcLevel, below);
             } else {
-                ImageFilter::halve(above.data(), texture->width(level - 1), texture->height(level - 1), below);
+                ImageFilter::halve(above.data(), texture->width(level - 1), texture->height(level - 1),
+                                   below);
             }
             PixelConverter::encodeLevel(*texture, level, below.data());
             above.swap(below);

@@ -34,8 +34,8 @@ HRESULT D3DXSaveTextureToFileW(LPCWSTR fileName, D3DXIMAGE_FILEFORMAT fileFormat
 
 // Copies (a rectangle of) one surface into (a rectangle of) another: any decodable format to any
 // encodable one, scaled when the sizes differ (D3DX_FILTER_NONE and D3DX_FILTER_POINT by point
-// sampling, every other filter by a box filter where a side shrinks and a bilinear one where it grows). Palettes and the colour key are not supported: a
-// palette fails, a colour key of 0 means none.
+// sampling, every other filter by a box filter where a side shrinks and a bilinear one where it grows).
+// Palettes and the colour key are not supported: a palette fails, a colour key of 0 means none.
 HRESULT D3DXLoadSurfaceFromSurface(LPDIRECT3DSURFACE9 destSurface, const PALETTEENTRY* destPalette,
                                    const RECT* destRect, LPDIRECT3DSURFACE9 srcSurface,
                                    const PALETTEENTRY* srcPalette, const RECT* srcRect, DWORD filter,
@@ -43,4 +43,5 @@ HRESULT D3DXLoadSurfaceFromSurface(LPDIRECT3DSURFACE9 destSurface, const PALETTE
 
 // Fills every level below srcLevel from the one above it by a 2×2 box filter, re-encoded in the
 // texture's format. srcLevel D3DX_DEFAULT means 0.
-HRESULT D3DXFilterTexture(LPDIRECT3DTEXTURE9 texture, const PALETTEENTRY* palette, UINT srcLevel, DWORD filter);
+HRESULT D3DXFilterTexture(LPDIRECT3DTEXTURE9 texture, const PALETTEENTRY* palette, UINT srcLevel,
+                          DWORD filter);

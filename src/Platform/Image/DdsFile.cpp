@@ -6,7 +6,8 @@
 
 #include "Platform/Direct3D/IDirect3DTexture9.h"
 
-namespace {
+namespace
+{
 
 // Field offsets from the start of the file (the magic included).
 constexpr size_t SIZE_FIELD = 4;
@@ -34,7 +35,7 @@ void putField(std::vector<uint8_t>& bytes, size_t offset, DWORD value)
 DdsPixelFormat pixelFormatAt(const uint8_t* bytes)
 {
     const size_t base = PIXELFORMAT_FIELD;
-    return {fieldAt(bytes, base + 4), fieldAt(bytes, base + 8), fieldAt(bytes, base + 12),
+    return {fieldAt(bytes, base + 4),  fieldAt(bytes, base + 8),  fieldAt(bytes, base + 12),
             fieldAt(bytes, base + 16), fieldAt(bytes, base + 20), fieldAt(bytes, base + 24),
             fieldAt(bytes, base + 28)};
 }
@@ -83,8 +84,9 @@ bool DdsFile::parse(const uint8_t* bytes, size_t size, DdsLayout& layout)
     const UINT levels = std::min(levelCountOf(bytes), TextureFormatTable::fullChainLength(width, height));
     uint64_t needed = DDS_DATA_OFFSET;
     for (UINT level = 0; level < levels; ++level) {
-        needed += TextureFormatTable::levelSize(format->code, TextureFormatTable::levelDimension(width, level),
-                                                TextureFormatTable::levelDimension(height, level));
+        needed +=
+            TextureFormatTable::levelSize(format->code, TextureFormatTable::levelDimension(width, level),
+                                          TextureFormatTable::levelDimension(height, level));
     }
     if (needed > size) {
         return false;
@@ -125,15 +127,16 @@ bool DdsFile::build(const IDirect3DTexture9& texture, std::vector<uint8_t>& file
     putField(file, PITCH_FIELD, block ? DWORD(texture.levelSize(0)) : texture.pitch(0));
     putField(file, MIPCOUNT_FIELD, levels);
     const DdsPixelFormat& pixelFormat = info.dds;
-    const DWORD pixelFields[8] = {DDS_PIXELFORMAT_SIZE, pixelFormat.flags, pixelFormat.fourCC,
-                                  pixelFormat.rgbBitCount, pixelFormat.redMask, pixelFormat.greenMask,
-                                  pixelFormat.blueMask, pixelFormat.alphaMask};
+    const DWORD pixelFields[8] = {DDS_PIXELFORMAT_SIZE,    pixelFormat.flags,    pixelFormat.fourCC,
+                                  pixelFormat.rgbBitCount, pixelFormat.redMask,  pixelFormat.greenMask,
+                                  pixelFormat.blueMask,    pixelFormat.alphaMask};
     for (size_t i = 0; i < 8; ++i) {
         putField(file, PIXELFORMAT_FIELD + 4 * i, pixelFields[i]);
     }
     putField(file, CAPS_FIELD, caps);
     for (UINT level = 0; level < levels; ++level) {
-        file.insert(file.end(), texture.levelData(level), texture.levelData(level) + texture.levelSize(level));
+        file.insert(file.end(), texture.levelData(level),
+                    texture.levelData(level) + texture.levelSize(level));
     }
     return true;
 }

@@ -32,7 +32,8 @@ constexpr DWORD DDS_FOURCC_DX10 = MAKEFOURCC('D', 'X', '1', '0');
 constexpr DWORD DDS_MAX_DIMENSION = 1u << 24;
 
 // What a valid DDS file holds: a 2D texture whose levels lie back to back from DDS_DATA_OFFSET.
-struct DdsLayout {
+struct DdsLayout
+{
     D3DFORMAT format = D3DFMT_UNKNOWN;
     UINT width = 0;
     UINT height = 0;
@@ -40,7 +41,8 @@ struct DdsLayout {
 };
 
 // Reading and writing of DDS files with the legacy header.
-class DdsFile {
+class DdsFile
+{
 public:
     // True when the bytes start with the DDS magic.
     static bool hasMagic(const uint8_t* bytes, size_t size);

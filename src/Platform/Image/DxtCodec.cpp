@@ -7,13 +7,13 @@
 
 #include <stb_dxt.h>
 
-namespace {
+namespace
+{
 
 inline uint32_t packRgba(uint32_t r, uint32_t g, uint32_t b, uint32_t a)
 {
     return r | (g << 8) | (b << 16) | (a << 24);
 }
-
 
 // The four colours of a colour block as packed RGBA (alpha 255, or 0 for the transparent code).
 inline void colourPalette(const uint8_t* block, bool allowTransparent, uint32_t palette[4])
@@ -62,8 +62,7 @@ inline void alphaPalette(uint32_t a0, uint32_t a1, uint32_t palette[8])
 }
 
 // One block into 16 packed RGBA words, the codec fixed at compile time so the loops unroll.
-template <BlockCodec codec>
-inline void decodeToWords(const uint8_t* block, uint32_t out[16])
+template <BlockCodec codec> inline void decodeToWords(const uint8_t* block, uint32_t out[16])
 {
     uint32_t colours[4];
     if (codec == BlockCodec::Dxt1) {
@@ -80,7 +79,8 @@ inline void decodeToWords(const uint8_t* block, uint32_t out[16])
     }
     uint32_t indices = LittleEndian::loadU32(block + 12);
     if (codec == BlockCodec::Dxt3) {
-        uint64_t nibbles = uint64_t(LittleEndian::loadU32(block)) | (uint64_t(LittleEndian::loadU32(block + 4)) << 32);
+        uint64_t nibbles =
+            uint64_t(LittleEndian::loadU32(block)) | (uint64_t(LittleEndian::loadU32(block + 4)) << 32);
         for (int i = 0; i < 16; ++i, indices >>= 2, nibbles >>= 4) {
             out[i] = colours[indices & 3] | (uint32_t(nibbles & 15) * 17) << 24;
         }
@@ -202,10 +202,17 @@ void DxtCodec::decodeBlock(BlockCodec codec, const uint8_t* block, uint8_t* rgba
 {
     uint32_t words[16] = {};
     switch (codec) {
-    case BlockCodec::Dxt1: decodeToWords<BlockCodec::Dxt1>(block, words); break;
-    case BlockCodec::Dxt3: decodeToWords<BlockCodec::Dxt3>(block, words); break;
-    case BlockCodec::Dxt5: decodeToWords<BlockCodec::Dxt5>(block, words); break;
-    case BlockCodec::None: break;
+    case BlockCodec::Dxt1:
+        decodeToWords<BlockCodec::Dxt1>(block, words);
+        break;
+    case BlockCodec::Dxt3:
+        decodeToWords<BlockCodec::Dxt3>(block, words);
+        break;
+    case BlockCodec::Dxt5:
+        decodeToWords<BlockCodec::Dxt5>(block, words);
+        break;
+    case BlockCodec::None:
+        break;
     }
     for (int i = 0; i < 16; ++i) {
         storeWord(rgba + 4 * i, words[i]);
@@ -229,11 +236,11 @@ void DxtCodec::encodeBlock(BlockCodec codec, const uint8_t* rgba, uint8_t* block
     }
 }
 
-namespace {
+namespace
+{
 
 // The decode loop with the codec fixed at compile time, so the block decoder inlines into it.
-template <BlockCodec codec>
-void decodeBlocks(const uint8_t* blocks, UINT width, UINT height, uint8_t* rgba)
+template <BlockCodec codec> void decodeBlocks(const uint8_t* blocks, UINT width, UINT height, uint8_t* rgba)
 {
     const UINT bytes = DxtCodec::blockBytes(codec);
     const UINT blocksWide = std::max<UINT>(1, (width + 3) / 4);

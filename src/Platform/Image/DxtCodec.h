@@ -12,7 +12,8 @@
 // truncating division, which is also how ImageMagick decodes, so both give identical pixels.
 // Encoding uses stb_dxt in its high-quality mode; DXT3 alpha is our own 4-bit rounding, and DXT1
 // blocks with pixels of alpha below 128 become three-colour blocks whose fourth code is transparent.
-class DxtCodec {
+class DxtCodec
+{
 public:
     // Decodes one block into 16 pixels (4 rows of 4).
     static void decodeBlock(BlockCodec codec, const uint8_t* block, uint8_t* rgba);

@@ -9,11 +9,12 @@
 
 #include <stb_image.h>
 
-#include "Platform/Image/DdsFile.h"
 #include "Platform/Direct3D/IDirect3DTexture9.h"
+#include "Platform/Image/DdsFile.h"
 #include "Platform/Image/PixelConverter.h"
 
-namespace {
+namespace
+{
 
 bool startsWith(const std::vector<uint8_t>& bytes, const char* magic, size_t length)
 {
@@ -48,7 +49,8 @@ bool isGif(const std::vector<uint8_t>& bytes)
     return startsWith(bytes, "GIF87a", 6) || startsWith(bytes, "GIF89a", 6);
 }
 
-class DescriptorCloser {
+class DescriptorCloser
+{
 public:
     explicit DescriptorCloser(int descriptor) : m_descriptor(descriptor) {}
     ~DescriptorCloser() { ::close(m_descriptor); }
@@ -161,7 +163,8 @@ HRESULT ImageFile::createTexture(IDirect3DDevice9* device, IDirect3DTexture9** t
     if (texture == nullptr || m_info.Width == 0) {
         return D3DERR_INVALIDCALL;
     }
-    if (m_info.ImageFileFormat != D3DXIFF_DDS && !isPlausiblePictureSize(m_info.Width, m_info.Height, m_bytes.size())) {
+    if (m_info.ImageFileFormat != D3DXIFF_DDS &&
+        !isPlausiblePictureSize(m_info.Width, m_info.Height, m_bytes.size())) {
         return D3DXERR_INVALIDDATA;
     }
     IDirect3DTexture9* created = nullptr;
@@ -196,7 +199,8 @@ HRESULT ImageFile::fillFromPicture(IDirect3DTexture9* texture) const
     int width = 0;
     int height = 0;
     int channels = 0;
-    stbi_uc* pixels = stbi_load_from_memory(m_bytes.data(), int(m_bytes.size()), &width, &height, &channels, 4);
+    stbi_uc* pixels =
+        stbi_load_from_memory(m_bytes.data(), int(m_bytes.size()), &width, &height, &channels, 4);
     if (pixels == nullptr) {
         return D3DXERR_INVALIDDATA;
     }

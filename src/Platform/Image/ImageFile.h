@@ -8,7 +8,8 @@
 
 // An image file read whole into memory and identified: DDS (our reader) or PNG, JPEG, BMP, TGA and
 // GIF (stb_image). Backs the D3DX file functions.
-class ImageFile {
+class ImageFile
+{
 public:
     ImageFile() = default;
     ImageFile(const ImageFile&) = delete;

@@ -4,10 +4,12 @@
 #include <cmath>
 #include <cstring>
 
-namespace {
+namespace
+{
 
 // The source pixels and weights of one target pixel along one axis.
-struct Tap {
+struct Tap
+{
     UINT first;
     std::vector<float> weights;
 };
@@ -68,7 +70,8 @@ std::vector<Tap> tapsFor(UINT from, UINT to, bool point)
 
 } // namespace
 
-namespace {
+namespace
+{
 
 // Rounded average of four RGBA pixels, all four channels at once: the red and blue bytes and the green
 // and alpha bytes are summed in separate 16-bit lanes, so no channel carries into the next.
@@ -76,7 +79,8 @@ inline uint32_t averageOfFour(uint32_t a, uint32_t b, uint32_t c, uint32_t d)
 {
     const uint32_t lanes = 0x00FF00FFu;
     const uint32_t even = (a & lanes) + (b & lanes) + (c & lanes) + (d & lanes) + 0x00020002u;
-    const uint32_t odd = ((a >> 8) & lanes) + ((b >> 8) & lanes) + ((c >> 8) & lanes) + ((d >> 8) & lanes) + 0x00020002u;
+    const uint32_t odd =
+        ((a >> 8) & lanes) + ((b >> 8) & lanes) + ((c >> 8) & lanes) + ((d >> 8) & lanes) + 0x00020002u;
     return ((even >> 2) & lanes) | (((odd >> 2) & lanes) << 8);
 }
 
@@ -102,13 +106,14 @@ void ImageFilter::halve(const uint8_t* source, UINT width, UINT height, std::vec
         const uint8_t* top = source + size_t(std::min(2 * y, height - 1)) * rowBytes;
         const uint8_t* bottom = source + size_t(std::min(2 * y + 1, height - 1)) * rowBytes;
         for (UINT x = 0; x < pairedColumns; ++x) {
-            const uint32_t pixel = averageOfFour(pixelAt(top, 2 * x), pixelAt(top, 2 * x + 1), pixelAt(bottom, 2 * x),
-                                                 pixelAt(bottom, 2 * x + 1));
+            const uint32_t pixel = averageOfFour(pixelAt(top, 2 * x), pixelAt(top, 2 * x + 1),
+                                                 pixelAt(bottom, 2 * x), pixelAt(bottom, 2 * x + 1));
             std::memcpy(out, &pixel, 4);
             out += 4;
         }
         if (pairedColumns == 0) {
-            const uint32_t pixel = averageOfFour(pixelAt(top, 0), pixelAt(top, 0), pixelAt(bottom, 0), pixelAt(bottom, 0));
+            const uint32_t pixel =
+                averageOfFour(pixelAt(top, 0), pixelAt(top, 0), pixelAt(bottom, 0), pixelAt(bottom, 0));
             std::memcpy(out, &pixel, 4);
             out += 4;
         }

@@ -6,7 +6,8 @@
 #include "Platform/Direct3D/D3D9Types.h"
 
 // Resampling of 8-bit RGBA images (four bytes per pixel, rows without padding).
-class ImageFilter {
+class ImageFilter
+{
 public:
     // The next mip level: max(1, width / 2) × max(1, height / 2), each pixel the rounded average of
     // the 2×2 pixels at twice its position. A side of 1 pairs each pixel with itself; the last column

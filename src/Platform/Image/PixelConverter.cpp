@@ -2,14 +2,16 @@
 
 #include <cstring>
 
-#include "Platform/Image/DxtCodec.h"
 #include "Platform/Direct3D/IDirect3DTexture9.h"
+#include "Platform/Image/DxtCodec.h"
 #include "Platform/Image/TextureFormatTable.h"
 
-namespace {
+namespace
+{
 
 // One channel of a mask format: where it lies in the pixel value and how wide it is.
-struct Channel {
+struct Channel
+{
     uint32_t shift = 0;
     uint32_t maximum = 0; // (1 << bits) - 1; 0 when the format lacks the channel
 };
@@ -28,7 +30,8 @@ Channel channelOf(DWORD mask)
 }
 
 // The mask layout of a pixel format, prepared once per level rather than per pixel.
-struct MaskLayout {
+struct MaskLayout
+{
     UINT bytesPerPixel;
     bool luminance;
     Channel red, green, blue, alpha;
@@ -211,8 +214,8 @@ bool PixelConverter::encodeLevel(IDirect3DTexture9& texture, UINT level, const u
     if (level >= texture.GetLevelCount() || !texture.formatInfo().encodable) {
         return false;
     }
-    bool encoded = encode(texture.format(), rgba, texture.width(level), texture.height(level),
-                          texture.levelData(level));
+    bool encoded =
+        encode(texture.format(), rgba, texture.width(level), texture.height(level), texture.levelData(level));
     texture.markChanged();
     return encoded;
 }

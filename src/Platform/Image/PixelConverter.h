@@ -11,7 +11,8 @@ class IDirect3DTexture9;
 // red, green, blue, alpha; rows without padding). Levels are tight: the pitch and row count of the
 // format table. Channels a format lacks decode as 255 (alpha) or 0 (colour); luminance decodes into
 // all three colours and is encoded from them with the usual 0.30/0.59/0.11 weights.
-class PixelConverter {
+class PixelConverter
+{
 public:
     // False for a format that is not decodable.
     static bool decode(D3DFORMAT format, const uint8_t* level, UINT width, UINT height, uint8_t* rgba);

@@ -2,7 +2,8 @@
 
 #include <algorithm>
 
-namespace {
+namespace
+{
 
 constexpr DWORD RGBA_FLAGS = DDPF_RGB | DDPF_ALPHAPIXELS;
 constexpr DdsPixelFormat NO_DDS = {0, 0, 0, 0, 0, 0, 0};

@@ -5,7 +5,8 @@
 #include "Platform/Direct3D/D3D9Types.h"
 
 // How the bytes of a format are laid out.
-enum class FormatKind : uint8_t {
+enum class FormatKind : uint8_t
+{
     Pixel,  // one value of bitsPerPixel bits per pixel, channels given by the masks
     Block,  // 4x4 pixel blocks of blockBytes bytes each (DXT1 to DXT5)
     Opaque, // bytes are kept as they are; never drawn, converted, filtered or written as DDS
@@ -13,7 +14,13 @@ enum class FormatKind : uint8_t {
 
 // Which block codec a block format uses. DXT2 and DXT4 carry premultiplied colour but are decoded
 // like DXT3 and DXT5: the stored colours are shown as they are.
-enum class BlockCodec : uint8_t { None, Dxt1, Dxt3, Dxt5 };
+enum class BlockCodec : uint8_t
+{
+    None,
+    Dxt1,
+    Dxt3,
+    Dxt5
+};
 
 // DDS pixel format flags.
 constexpr DWORD DDPF_ALPHAPIXELS = 0x1;
@@ -23,7 +30,8 @@ constexpr DWORD DDPF_RGB = 0x40;
 constexpr DWORD DDPF_LUMINANCE = 0x20000;
 
 // The DDS description of a format. flags == 0 means the format is not written as DDS.
-struct DdsPixelFormat {
+struct DdsPixelFormat
+{
     DWORD flags;
     DWORD fourCC;
     DWORD rgbBitCount;
@@ -36,7 +44,8 @@ struct DdsPixelFormat {
 // One row of the format table. For Pixel formats the DDS masks also describe the channels in memory:
 // a pixel is a little-endian value of bitsPerPixel bits, and luminance formats keep luminance in the
 // red mask.
-struct TextureFormatInfo {
+struct TextureFormatInfo
+{
     D3DFORMAT code;
     const char* name;
     FormatKind kind;
@@ -49,7 +58,8 @@ struct TextureFormatInfo {
 };
 
 // The one table of texture formats; every size, pitch and conversion rule is derived from it.
-class TextureFormatTable {
+class TextureFormatTable
+{
 public:
     // The row of a code, or null for a code the table does not know.
     static const TextureFormatInfo* find(D3DFORMAT format);

@@ -34,7 +34,8 @@ DWORD GetFileAttributesW(LPCWSTR fileName)
     }
     // Windows' read-only attribute is a property of the file, not of who asks: a file nobody may
     // write is read-only even for root, who could write it all the same.
-    const DWORD attributes = (folder ? FILE_ATTRIBUTE_DIRECTORY : 0) | (readOnly ? FILE_ATTRIBUTE_READONLY : 0);
+    const DWORD attributes =
+        (folder ? FILE_ATTRIBUTE_DIRECTORY : 0) | (readOnly ? FILE_ATTRIBUTE_READONLY : 0);
     return attributes != 0 ? attributes : FILE_ATTRIBUTE_NORMAL;
 }
 

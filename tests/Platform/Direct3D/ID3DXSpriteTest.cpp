@@ -9,7 +9,8 @@
 #include <cstring>
 #include <vector>
 
-namespace {
+namespace
+{
 
 const D3DCOLOR BLUE_GREY = 0xFF5987B2u;
 const D3DCOLOR NO_TINT = 0xFFFFFFFFu;
@@ -122,7 +123,8 @@ protected:
             for (UINT x = 0; x < 40; ++x) {
                 D3DCOLOR expected = BLUE_GREY;
                 if (x >= 9 && x < 13 && y >= 9 && y < 13) {
-                    expected = expectedOver(picture[(y - 9 + 2) * TEXTURE_WIDTH + (x - 9 + 4)], BLUE_GREY, tint);
+                    expected =
+                        expectedOver(picture[(y - 9 + 2) * TEXTURE_WIDTH + (x - 9 + 4)], BLUE_GREY, tint);
                 }
                 ASSERT_EQ(m_window.pixel(x, y), expected) << "at " << x << ", " << y;
             }

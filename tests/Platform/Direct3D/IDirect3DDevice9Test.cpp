@@ -6,7 +6,8 @@
 
 #include <algorithm>
 
-namespace {
+namespace
+{
 
 const D3DCOLOR BLUE_GREY = 0xFF5987B2u;
 
@@ -370,15 +371,16 @@ TEST_F(IDirect3DDevice9Test, CreateTextureFollowsTheTextureRules)
     texture->Release();
 
     // Formats outside the table and shared handles are refused; the hook fails one creation.
-    EXPECT_LT(m_device->CreateTexture(4, 4, 1, 0, static_cast<D3DFORMAT>(999), D3DPOOL_MANAGED, &texture,
-                                      nullptr),
-              0);
+    EXPECT_LT(
+        m_device->CreateTexture(4, 4, 1, 0, static_cast<D3DFORMAT>(999), D3DPOOL_MANAGED, &texture, nullptr),
+        0);
     EXPECT_EQ(texture, nullptr);
     HANDLE shared = nullptr;
     EXPECT_LT(m_device->CreateTexture(4, 4, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture, &shared), 0);
     TestHooks::failNextTextureCreation();
     EXPECT_LT(m_device->CreateTexture(4, 4, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture, nullptr), 0);
-    ASSERT_EQ(m_device->CreateTexture(4, 4, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture, nullptr), D3D_OK);
+    ASSERT_EQ(m_device->CreateTexture(4, 4, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture, nullptr),
+              D3D_OK);
     texture->Release();
 }
 

@@ -5,9 +5,11 @@
 #include "Platform/Direct3D.h"
 #include "Support/TestHooks.h"
 
-namespace {
+namespace
+{
 
-class IDirect3DTexture9Test : public ::testing::Test {
+class IDirect3DTexture9Test : public ::testing::Test
+{
 protected:
     void TearDown() override { TestHooks::reset(); }
 
@@ -25,16 +27,21 @@ protected:
 
 TEST_F(IDirect3DTexture9Test, LevelCountFollowsTheCreationRules)
 {
-    struct Case {
+    struct Case
+    {
         UINT width, height, levels, expected;
     } cases[] = {
-        {256, 256, 0, 9}, {256, 256, D3DX_DEFAULT, 9}, {256, 256, 3, 3}, {256, 256, 40, 9},
-        {512, 128, 0, 10}, {0, 0, 0, 1}, {0, 8, 0, 4}, {100, 64, 0, 7}, {1, 1, 1, 1},
+        {256, 256, 0, 9},  {256, 256, D3DX_DEFAULT, 9},
+        {256, 256, 3, 3},  {256, 256, 40, 9},
+        {512, 128, 0, 10}, {0, 0, 0, 1},
+        {0, 8, 0, 4},      {100, 64, 0, 7},
+        {1, 1, 1, 1},
     };
     for (const Case& c : cases) {
         IDirect3DTexture9* texture = make(c.width, c.height, c.levels, D3DFMT_DXT1);
         ASSERT_NE(texture, nullptr);
-        EXPECT_EQ(texture->GetLevelCount(), c.expected) << c.width << "x" << c.height << " levels " << c.levels;
+        EXPECT_EQ(texture->GetLevelCount(), c.expected)
+            << c.width << "x" << c.height << " levels " << c.levels;
         texture->Release();
     }
 }
@@ -42,12 +49,17 @@ TEST_F(IDirect3DTexture9Test, LevelCountFollowsTheCreationRules)
 TEST_F(IDirect3DTexture9Test, RefusesOversizedNegativeAndUnknownFormats)
 {
     IDirect3DTexture9* texture = reinterpret_cast<IDirect3DTexture9*>(1);
-    EXPECT_TRUE(FAILED(IDirect3DTexture9::create(nullptr, 16385, 4, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, true, &texture)));
+    EXPECT_TRUE(FAILED(IDirect3DTexture9::create(nullptr, 16385, 4, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED,
+                                                 true, &texture)));
     EXPECT_EQ(texture, nullptr);
-    EXPECT_TRUE(FAILED(IDirect3DTexture9::create(nullptr, 4, UINT(-4), 1, 0, D3DFMT_DXT1, D3DPOOL_MANAGED, true, &texture)));
-    EXPECT_TRUE(FAILED(IDirect3DTexture9::create(nullptr, 4, 4, 1, 0, D3DFMT_UNKNOWN, D3DPOOL_MANAGED, false, &texture)));
-    EXPECT_TRUE(FAILED(IDirect3DTexture9::create(nullptr, 4, 4, 1, 0, D3DFORMAT(0x1234), D3DPOOL_MANAGED, false, &texture)));
-    EXPECT_TRUE(FAILED(IDirect3DTexture9::create(nullptr, 4, 4, 1, 0, D3DFMT_DXT1, D3DPOOL_MANAGED, true, nullptr)));
+    EXPECT_TRUE(FAILED(
+        IDirect3DTexture9::create(nullptr, 4, UINT(-4), 1, 0, D3DFMT_DXT1, D3DPOOL_MANAGED, true, &texture)));
+    EXPECT_TRUE(FAILED(
+        IDirect3DTexture9::create(nullptr, 4, 4, 1, 0, D3DFMT_UNKNOWN, D3DPOOL_MANAGED, false, &texture)));
+    EXPECT_TRUE(FAILED(
+        IDirect3DTexture9::create(nullptr, 4, 4, 1, 0, D3DFORMAT(0x1234), D3DPOOL_MANAGED, false, &texture)));
+    EXPECT_TRUE(
+        FAILED(IDirect3DTexture9::create(nullptr, 4, 4, 1, 0, D3DFMT_DXT1, D3DPOOL_MANAGED, true, nullptr)));
     IDirect3DTexture9* largest = make(16384, 1, 1, D3DFMT_L8);
     ASSERT_NE(largest, nullptr);
     largest->Release();
@@ -70,7 +82,8 @@ TEST_F(IDirect3DTexture9Test, LevelsAreTightZeroFilledAndDescribed)
         EXPECT_EQ(desc.Pool, D3DPOOL_MANAGED);
         D3DLOCKED_RECT locked;
         ASSERT_EQ(texture->LockRect(level, &locked, nullptr, 0), D3D_OK);
-        EXPECT_EQ(size_t(locked.Pitch) * TextureFormatTable::rowCount(D3DFMT_DXT5, heights[level]), sizes[level]);
+        EXPECT_EQ(size_t(locked.Pitch) * TextureFormatTable::rowCount(D3DFMT_DXT5, heights[level]),
+                  sizes[level]);
         const uint8_t* bits = static_cast<const uint8_t*>(locked.pBits);
         EXPECT_TRUE(std::all_of(bits, bits + sizes[level], [](uint8_t b) { return b == 0; }));
         EXPECT_EQ(texture->UnlockRect(level), D3D_OK);
@@ -163,7 +176,8 @@ TEST_F(IDirect3DTexture9Test, CreationFailureHookFailsOnceAndOnlyForItsFormat)
     ASSERT_NE(other, nullptr);
     other->Release();
     IDirect3DTexture9* texture = nullptr;
-    EXPECT_TRUE(FAILED(IDirect3DTexture9::create(nullptr, 4, 4, 1, 0, D3DFMT_DXT5, D3DPOOL_MANAGED, true, &texture)));
+    EXPECT_TRUE(
+        FAILED(IDirect3DTexture9::create(nullptr, 4, 4, 1, 0, D3DFMT_DXT5, D3DPOOL_MANAGED, true, &texture)));
     texture = make(4, 4, 1, D3DFMT_DXT5);
     ASSERT_NE(texture, nullptr);
     texture->Release();

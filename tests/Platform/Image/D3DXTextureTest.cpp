@@ -13,9 +13,11 @@
 
 using namespace texture_test;
 
-namespace {
+namespace
+{
 
-class D3DXTextureTest : public TempDirTest {
+class D3DXTextureTest : public TempDirTest
+{
 protected:
     void TearDown() override
     {
@@ -23,7 +25,10 @@ protected:
         TempDirTest::TearDown();
     }
 
-    HRESULT info(const std::string& path, D3DXIMAGE_INFO& out) { return D3DXGetImageInfoFromFileW(widen(path).c_str(), &out); }
+    HRESULT info(const std::string& path, D3DXIMAGE_INFO& out)
+    {
+        return D3DXGetImageInfoFromFileW(widen(path).c_str(), &out);
+    }
 
     // Copies level 0 of one texture onto level 0 of another as the archive's mip-map generation does:
     // no palettes and no colour key; whole surfaces and the default filter unless a test says otherwise.
@@ -34,7 +39,8 @@ protected:
         IDirect3DSurface9* source = nullptr;
         EXPECT_EQ(to->GetSurfaceLevel(0, &target), D3D_OK);
         EXPECT_EQ(from->GetSurfaceLevel(0, &source), D3D_OK);
-        HRESULT result = D3DXLoadSurfaceFromSurface(target, nullptr, toRect, source, nullptr, fromRect, filter, 0);
+        HRESULT result =
+            D3DXLoadSurfaceFromSurface(target, nullptr, toRect, source, nullptr, fromRect, filter, 0);
         target->Release();
         source->Release();
         return result;
@@ -55,7 +61,8 @@ std::vector<uint8_t> bgraOf(const std::vector<uint8_t>& rgba)
 TEST_F(D3DXTextureTest, CreateTextureKeepsEveryUnknownFormat)
 {
     IDirect3DTexture9* texture = nullptr;
-    ASSERT_EQ(D3DXCreateTexture(nullptr, 16, 16, 0, 0, D3DFORMAT(0x31424346), D3DPOOL_MANAGED, &texture), D3D_OK);
+    ASSERT_EQ(D3DXCreateTexture(nullptr, 16, 16, 0, 0, D3DFORMAT(0x31424346), D3DPOOL_MANAGED, &texture),
+              D3D_OK);
     EXPECT_EQ(texture->GetLevelCount(), 5u);
     EXPECT_EQ(texture->levelSize(0), 256u);
     texture->Release();
@@ -64,8 +71,11 @@ TEST_F(D3DXTextureTest, CreateTextureKeepsEveryUnknownFormat)
     EXPECT_EQ(texture->levelSize(0), 256u);
     texture->Release();
     TestHooks::failNextTextureCreation();
-    EXPECT_TRUE(FAILED(D3DXCreateTexture(nullptr, 16, 16, 1, D3DUSAGE_AUTOGENMIPMAP, D3DFMT_DXT1, D3DPOOL_MANAGED, &texture)));
-    ASSERT_EQ(D3DXCreateTexture(nullptr, 16, 16, 1, D3DUSAGE_AUTOGENMIPMAP, D3DFMT_DXT1, D3DPOOL_MANAGED, &texture), D3D_OK);
+    EXPECT_TRUE(FAILED(D3DXCreateTexture(nullptr, 16, 16, 1, D3DUSAGE_AUTOGENMIPMAP, D3DFMT_DXT1,
+                                         D3DPOOL_MANAGED, &texture)));
+    ASSERT_EQ(
+        D3DXCreateTexture(nullptr, 16, 16, 1, D3DUSAGE_AUTOGENMIPMAP, D3DFMT_DXT1, D3DPOOL_MANAGED, &texture),
+        D3D_OK);
     texture->Release();
 }
 
@@ -76,11 +86,14 @@ TEST_F(D3DXTextureTest, PicturesLoadAsOneLevelOfA8R8G8B8)
     ASSERT_NE(stbi_write_bmp("p.bmp", 16, 8, 4, picture.data()), 0);
     ASSERT_NE(stbi_write_tga("p.tga", 16, 8, 4, picture.data()), 0);
     ASSERT_NE(stbi_write_jpg("p.jpg", 16, 8, 4, picture.data(), 95), 0);
-    struct Case {
+    struct Case
+    {
         const char* path;
         D3DXIMAGE_FILEFORMAT format;
         bool exact;
-    } cases[] = {{"p.png", D3DXIFF_PNG, true}, {"p.tga", D3DXIFF_TGA, true}, {"p.bmp", D3DXIFF_BMP, false},
+    } cases[] = {{"p.png", D3DXIFF_PNG, true},
+                 {"p.tga", D3DXIFF_TGA, true},
+                 {"p.bmp", D3DXIFF_BMP, false},
                  {"p.jpg", D3DXIFF_JPG, false}};
     for (const Case& c : cases) {
         D3DXIMAGE_INFO information = {};
@@ -263,7 +276,8 @@ TEST_F(D3DXTextureTest, LoadSurfaceConvertsScalesAndKeepsSameFormatBytes)
     EXPECT_EQ(copyLevel0(small, source, D3DX_FILTER_POINT, &to, &from), D3D_OK);
     const std::vector<uint8_t> after = decoded(*small);
     EXPECT_TRUE(std::equal(after.begin(), after.begin() + 8 * 4 * 4, untouched.begin())) << "rows above stay";
-    EXPECT_TRUE(std::equal(after.begin() + (4 * 8 + 4) * 4, after.begin() + (4 * 8 + 5) * 4, picture.begin()));
+    EXPECT_TRUE(
+        std::equal(after.begin() + (4 * 8 + 4) * 4, after.begin() + (4 * 8 + 5) * 4, picture.begin()));
     // Refused: partial rectangles of block formats, rectangles outside, opaque formats, palettes.
     EXPECT_TRUE(FAILED(copyLevel0(dxt5, source, D3DX_DEFAULT, &to, nullptr)));
     RECT outside = {0, 0, 17, 16};
@@ -275,8 +289,10 @@ TEST_F(D3DXTextureTest, LoadSurfaceConvertsScalesAndKeepsSameFormatBytes)
     IDirect3DSurface9* surface = nullptr;
     ASSERT_EQ(source->GetSurfaceLevel(0, &surface), D3D_OK);
     PALETTEENTRY palette[256] = {};
-    EXPECT_TRUE(FAILED(D3DXLoadSurfaceFromSurface(surface, palette, nullptr, surface, nullptr, nullptr, D3DX_DEFAULT, 0)));
-    EXPECT_TRUE(FAILED(D3DXLoadSurfaceFromSurface(nullptr, nullptr, nullptr, surface, nullptr, nullptr, D3DX_DEFAULT, 0)));
+    EXPECT_TRUE(FAILED(
+        D3DXLoadSurfaceFromSurface(surface, palette, nullptr, surface, nullptr, nullptr, D3DX_DEFAULT, 0)));
+    EXPECT_TRUE(FAILED(
+        D3DXLoadSurfaceFromSurface(nullptr, nullptr, nullptr, surface, nullptr, nullptr, D3DX_DEFAULT, 0)));
     surface->Release();
     for (IDirect3DTexture9* texture : {source, dxt5, copy, small, opaque}) {
         texture->Release();
@@ -302,7 +318,8 @@ TEST_F(D3DXTextureTest, LoadSurfaceConvertsBetweenEveryPairOfFormats)
                 continue;
             }
             IDirect3DTexture9* target = nullptr;
-            ASSERT_EQ(D3DXCreateTexture(nullptr, 8, 8, 1, 0, rows[to].code, D3DPOOL_MANAGED, &target), D3D_OK);
+            ASSERT_EQ(D3DXCreateTexture(nullptr, 8, 8, 1, 0, rows[to].code, D3DPOOL_MANAGED, &target),
+                      D3D_OK);
             EXPECT_EQ(copyLevel0(target, source), D3D_OK) << rows[from].name << " to " << rows[to].name;
             // The same format keeps the source's bytes as they are.
             std::vector<uint8_t> expected(source->levelData(0), source->levelData(0) + source->levelSize(0));
@@ -324,12 +341,13 @@ TEST_F(D3DXTextureTest, LoadSurfaceConvertsBetweenEveryPairOfFormats)
 // encoding each level once gives.
 TEST_F(D3DXTextureTest, FilterTextureOfTallAndOddLevelsEqualsHalvingTheWholeLevel)
 {
-    struct Case {
+    struct Case
+    {
         UINT width;
         UINT height;
         D3DFORMAT format;
     };
-    const Case cases[] = {{8, 100, D3DFMT_DXT5}, {12, 100, D3DFMT_DXT1}, {7, 37, D3DFMT_A8R8G8B8},
+    const Case cases[] = {{8, 100, D3DFMT_DXT5},     {12, 100, D3DFMT_DXT1},  {7, 37, D3DFMT_A8R8G8B8},
                           {64, 65, D3DFMT_A8R8G8B8}, {3, 1, D3DFMT_A8R8G8B8}, {16, 256, D3DFMT_DXT3}};
     for (const Case& c : cases) {
         const std::vector<uint8_t> picture = makePicture(c.width, c.height, true);
@@ -380,7 +398,8 @@ TEST_F(D3DXTextureTest, FilterTextureBuildsEveryLevelFromTheOneAbove)
         ImageFilter::halve(expected.data(), dxt->width(level - 1), dxt->height(level - 1), next);
         expected.swap(next);
         std::vector<uint8_t> blocks(dxt->levelSize(level));
-        DxtCodec::encodeImage(BlockCodec::Dxt5, expected.data(), dxt->width(level), dxt->height(level), blocks.data());
+        DxtCodec::encodeImage(BlockCodec::Dxt5, expected.data(), dxt->width(level), dxt->height(level),
+                              blocks.data());
         EXPECT_TRUE(std::equal(blocks.begin(), blocks.end(), dxt->levelData(level))) << "level " << level;
     }
     dxt->Release();

@@ -15,9 +15,11 @@
 
 using namespace texture_test;
 
-namespace {
+namespace
+{
 
-class DdsFileTest : public TempDirTest {
+class DdsFileTest : public TempDirTest
+{
 protected:
     void TearDown() override
     {
@@ -34,7 +36,8 @@ protected:
         D3DXIMAGE_INFO info = {};
         const bool described = SUCCEEDED(D3DXGetImageInfoFromFileW(widen("case.dds").c_str(), &info));
         IDirect3DTexture9* texture = reinterpret_cast<IDirect3DTexture9*>(1);
-        const bool created = SUCCEEDED(D3DXCreateTextureFromFileW(nullptr, widen("case.dds").c_str(), &texture));
+        const bool created =
+            SUCCEEDED(D3DXCreateTextureFromFileW(nullptr, widen("case.dds").c_str(), &texture));
         EXPECT_EQ(direct, described);
         EXPECT_EQ(direct, created);
         EXPECT_EQ(created, texture != nullptr) << "a failed creation hands out no texture";
@@ -49,7 +52,8 @@ protected:
     }
 };
 
-struct Lie {
+struct Lie
+{
     const char* what;
     std::function<void(DdsBuilder&)> change;
 };
@@ -68,20 +72,31 @@ TEST_F(DdsFileTest, RefusesFilesThatLieAboutThemselves)
         {"pixel format size wrong", [](DdsBuilder& b) { b.set(DdsBuilder::PixelFormatSize, 24); }},
         {"width 0", [](DdsBuilder& b) { b.set(DdsBuilder::Width, 0); }},
         {"height 0", [](DdsBuilder& b) { b.set(DdsBuilder::Height, 0); }},
-        {"width above what a file may describe", [](DdsBuilder& b) { b.set(DdsBuilder::Width, DDS_MAX_DIMENSION + 1); }},
+        {"width above what a file may describe",
+         [](DdsBuilder& b) { b.set(DdsBuilder::Width, DDS_MAX_DIMENSION + 1); }},
         {"negative height", [](DdsBuilder& b) { b.set(DdsBuilder::Height, 0xFFFFFFF0u); }},
-        {"huge size, tiny file", [](DdsBuilder& b) { b.set(DdsBuilder::Width, 16384).set(DdsBuilder::Height, 16384); }},
-        {"largest size, tiny file", [](DdsBuilder& b) { b.set(DdsBuilder::Width, DDS_MAX_DIMENSION).set(DdsBuilder::Height, DDS_MAX_DIMENSION); }},
+        {"huge size, tiny file",
+         [](DdsBuilder& b) { b.set(DdsBuilder::Width, 16384).set(DdsBuilder::Height, 16384); }},
+        {"largest size, tiny file",
+         [](DdsBuilder& b) {
+             b.set(DdsBuilder::Width, DDS_MAX_DIMENSION).set(DdsBuilder::Height, DDS_MAX_DIMENSION);
+         }},
         {"above the texture limit, tiny file", [](DdsBuilder& b) { b.set(DdsBuilder::Width, 32768); }},
         {"larger than its data", [](DdsBuilder& b) { b.set(DdsBuilder::Width, 32); }},
         {"data one byte short", [](DdsBuilder& b) { b.resize(b.bytes().size() - 1); }},
-        {"more levels than the chain, the chain cut short", [](DdsBuilder& b) { b.set(DdsBuilder::MipMapCount, 9).resize(b.bytes().size() - 1); }},
-        {"more levels than the data", [](DdsBuilder& b) { b.set(DdsBuilder::MipMapCount, 4).resize(b.bytes().size() - 8); }},
+        {"more levels than the chain, the chain cut short",
+         [](DdsBuilder& b) { b.set(DdsBuilder::MipMapCount, 9).resize(b.bytes().size() - 1); }},
+        {"more levels than the data",
+         [](DdsBuilder& b) { b.set(DdsBuilder::MipMapCount, 4).resize(b.bytes().size() - 8); }},
         {"cube map", [](DdsBuilder& b) { b.set(DdsBuilder::Caps2, 0xFE00); }},
         {"volume", [](DdsBuilder& b) { b.set(DdsBuilder::Caps2, 0x200000); }},
-        {"depth of 2", [](DdsBuilder& b) { b.set(DdsBuilder::Flags, b.get(DdsBuilder::Flags) | 0x800000).set(DdsBuilder::Depth, 2); }},
+        {"depth of 2",
+         [](DdsBuilder& b) {
+             b.set(DdsBuilder::Flags, b.get(DdsBuilder::Flags) | 0x800000).set(DdsBuilder::Depth, 2);
+         }},
         {"DX10 header", [](DdsBuilder& b) { b.set(DdsBuilder::FourCC, MAKEFOURCC('D', 'X', '1', '0')); }},
-        {"unknown four-character code", [](DdsBuilder& b) { b.set(DdsBuilder::FourCC, MAKEFOURCC('A', 'T', 'I', '2')); }},
+        {"unknown four-character code",
+         [](DdsBuilder& b) { b.set(DdsBuilder::FourCC, MAKEFOURCC('A', 'T', 'I', '2')); }},
         {"four-character flag without code", [](DdsBuilder& b) { b.set(DdsBuilder::FourCC, 0); }},
         {"no pixel format flags", [](DdsBuilder& b) { b.set(DdsBuilder::PixelFormatFlags, 0); }},
     };
@@ -91,7 +106,12 @@ TEST_F(DdsFileTest, RefusesFilesThatLieAboutThemselves)
         EXPECT_FALSE(accepted(file)) << lie.what;
     }
     const Lie maskLies[] = {
-        {"ten-bit channels", [](DdsBuilder& b) { b.set(DdsBuilder::RedMask, 0x3FF00000).set(DdsBuilder::GreenMask, 0xFFC00).set(DdsBuilder::BlueMask, 0x3FF); }},
+        {"ten-bit channels",
+         [](DdsBuilder& b) {
+             b.set(DdsBuilder::RedMask, 0x3FF00000)
+                 .set(DdsBuilder::GreenMask, 0xFFC00)
+                 .set(DdsBuilder::BlueMask, 0x3FF);
+         }},
         {"bit count disagrees with masks", [](DdsBuilder& b) { b.set(DdsBuilder::RgbBitCount, 24); }},
         {"bit count 0", [](DdsBuilder& b) { b.set(DdsBuilder::RgbBitCount, 0); }},
     };
@@ -133,7 +153,8 @@ TEST_F(DdsFileTest, AcceptsHarmlessVariationsAndKeepsEveryByte)
 
 TEST_F(DdsFileTest, LevelCountRules)
 {
-    struct Case {
+    struct Case
+    {
         const char* what;
         uint32_t flags;
         uint32_t count;
@@ -149,7 +170,8 @@ TEST_F(DdsFileTest, LevelCountRules)
     };
     for (const Case& c : cases) {
         DdsBuilder file(D3DFMT_A8R8G8B8, 16, 4, 5);
-        file.set(DdsBuilder::Flags, (file.get(DdsBuilder::Flags) & ~0x20000u) | c.flags).set(DdsBuilder::MipMapCount, c.count);
+        file.set(DdsBuilder::Flags, (file.get(DdsBuilder::Flags) & ~0x20000u) | c.flags)
+            .set(DdsBuilder::MipMapCount, c.count);
         DdsLayout layout;
         ASSERT_TRUE(accepted(file, &layout)) << c.what;
         EXPECT_EQ(layout.levels, c.expected) << c.what;
@@ -158,7 +180,8 @@ TEST_F(DdsFileTest, LevelCountRules)
 
 TEST_F(DdsFileTest, ReportsSizesAboveTheTextureLimitButMakesNoTexture)
 {
-    struct Size {
+    struct Size
+    {
         uint32_t width;
         uint32_t height;
     };
@@ -172,7 +195,8 @@ TEST_F(DdsFileTest, ReportsSizesAboveTheTextureLimitButMakesNoTexture)
         EXPECT_EQ(info.MipLevels, 2u);
         EXPECT_EQ(info.Format, D3DFMT_DXT1);
         IDirect3DTexture9* texture = reinterpret_cast<IDirect3DTexture9*>(1);
-        EXPECT_TRUE(FAILED(D3DXCreateTextureFromFileW(nullptr, widen("big.dds").c_str(), &texture))) << size.width;
+        EXPECT_TRUE(FAILED(D3DXCreateTextureFromFileW(nullptr, widen("big.dds").c_str(), &texture)))
+            << size.width;
         EXPECT_EQ(texture, nullptr);
     }
     // The largest side a file may describe, with all its data.
@@ -227,8 +251,10 @@ TEST_F(DdsFileTest, WriterRoundTripsEveryFormatWithAllLevels)
             ASSERT_EQ(back->GetLevelCount(), texture->GetLevelCount());
             for (UINT level = 0; level < back->GetLevelCount(); ++level) {
                 ASSERT_EQ(back->levelSize(level), texture->levelSize(level));
-                EXPECT_TRUE(std::equal(back->levelData(level), back->levelData(level) + back->levelSize(level),
-                                       texture->levelData(level))) << rows[i].name << " level " << level;
+                EXPECT_TRUE(std::equal(back->levelData(level),
+                                       back->levelData(level) + back->levelSize(level),
+                                       texture->levelData(level)))
+                    << rows[i].name << " level " << level;
             }
             back->Release();
             std::remove("out.dds");
@@ -245,7 +271,8 @@ TEST_F(DdsFileTest, FailedSavesLeaveNothingBehind)
     TestHooks::failNextSaveTexture();
     EXPECT_TRUE(FAILED(D3DXSaveTextureToFileW(widen("kept.dds").c_str(), D3DXIFF_DDS, texture, nullptr)));
     EXPECT_EQ(readFile("kept.dds"), "previous contents");
-    EXPECT_TRUE(FAILED(D3DXSaveTextureToFileW(widen("missing/folder.dds").c_str(), D3DXIFF_DDS, texture, nullptr)));
+    EXPECT_TRUE(
+        FAILED(D3DXSaveTextureToFileW(widen("missing/folder.dds").c_str(), D3DXIFF_DDS, texture, nullptr)));
     EXPECT_TRUE(FAILED(D3DXSaveTextureToFileW(widen("kept.png").c_str(), D3DXIFF_PNG, texture, nullptr)));
     EXPECT_TRUE(FAILED(D3DXSaveTextureToFileW(widen("").c_str(), D3DXIFF_DDS, texture, nullptr)));
     writeFile("locked.dds", "read-only contents");

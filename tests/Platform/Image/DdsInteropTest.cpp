@@ -16,13 +16,15 @@
 
 using namespace texture_test;
 
-namespace {
+namespace
+{
 
 const char* const CONVERT = "/usr/bin/convert";
 const char* const NVCOMPRESS = "/usr/bin/nvcompress";
 const char* const PYTHON = "/usr/bin/python3";
 
-class DdsInterop : public TempDirTest {
+class DdsInterop : public TempDirTest
+{
 protected:
     // Writes a PNG; an opaque picture is written without an alpha channel, so tools see it as RGB.
     void writePicture(const std::string& path, const std::vector<uint8_t>& rgba, UINT width, UINT height)
@@ -39,14 +41,17 @@ protected:
         }
         const int channels = opaque ? 3 : 4;
         const uint8_t* pixels = opaque ? rgb.data() : rgba.data();
-        ASSERT_NE(stbi_write_png(path.c_str(), int(width), int(height), channels, pixels, int(width) * channels), 0);
+        ASSERT_NE(
+            stbi_write_png(path.c_str(), int(width), int(height), channels, pixels, int(width) * channels),
+            0);
     }
 
     // ImageMagick's own decode of a file's first image, as RGBA.
     std::vector<uint8_t> decodeWithImageMagick(const std::string& path, UINT width, UINT height)
     {
         const std::string png = path + ".png";
-        EXPECT_TRUE(run(std::string(CONVERT) + " " + path + " PNG32:" + png)) << "ImageMagick cannot read " << path;
+        EXPECT_TRUE(run(std::string(CONVERT) + " " + path + " PNG32:" + png))
+            << "ImageMagick cannot read " << path;
         return readPng(png, width, height);
     }
 
@@ -69,16 +74,19 @@ protected:
     std::vector<uint8_t> decodeWithPillow(const std::string& path)
     {
         const std::string raw = path + ".rgba";
-        const std::string script = "from PIL import Image; import sys; "
-                                   "Image.open(sys.argv[1]).convert('RGBA').save(sys.argv[2] + '.png'); "
-                                   "open(sys.argv[2], 'wb').write(Image.open(sys.argv[1]).convert('RGBA').tobytes())";
-        EXPECT_TRUE(run(std::string(PYTHON) + " -c \"" + script + "\" " + path + " " + raw)) << "Pillow cannot read " << path;
+        const std::string script =
+            "from PIL import Image; import sys; "
+            "Image.open(sys.argv[1]).convert('RGBA').save(sys.argv[2] + '.png'); "
+            "open(sys.argv[2], 'wb').write(Image.open(sys.argv[1]).convert('RGBA').tobytes())";
+        EXPECT_TRUE(run(std::string(PYTHON) + " -c \"" + script + "\" " + path + " " + raw))
+            << "Pillow cannot read " << path;
         std::ifstream in(raw, std::ios::binary);
         return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
     }
 
     // Loads a file with our reader and checks what it reports.
-    IDirect3DTexture9* loadChecked(const std::string& path, D3DFORMAT format, UINT width, UINT height, UINT levels)
+    IDirect3DTexture9* loadChecked(const std::string& path, D3DFORMAT format, UINT width, UINT height,
+                                   UINT levels)
     {
         D3DXIMAGE_INFO info = {};
         IDirect3DTexture9* texture = loadTexture(path, &info);
@@ -129,7 +137,8 @@ protected:
         EXPECT_EQ((flags & 0x20000u) != 0, levels > 1) << "mip-map count flag";
         EXPECT_EQ(field(file, 12), texture.height(0));
         EXPECT_EQ(field(file, 16), texture.width(0));
-        EXPECT_EQ(field(file, 20), block ? uint32_t(texture.levelSize(0)) : texture.width(0) * info.bitsPerPixel / 8);
+        EXPECT_EQ(field(file, 20),
+                  block ? uint32_t(texture.levelSize(0)) : texture.width(0) * info.bitsPerPixel / 8);
         EXPECT_EQ(field(file, 28), levels);
         EXPECT_EQ(field(file, 76), 32u);
         EXPECT_EQ(field(file, 80), info.dds.flags);
@@ -147,12 +156,13 @@ protected:
 
     // Makes a texture of ours in a format, with a full chain when mipMaps is set, and saves it. DXT1
     // gets a cut-out picture, so its three-colour blocks with transparency are read back too.
-    IDirect3DTexture9* saveOurs(const std::string& path, D3DFORMAT format, bool mipMaps, UINT width, UINT height)
+    IDirect3DTexture9* saveOurs(const std::string& path, D3DFORMAT format, bool mipMaps, UINT width,
+                                UINT height)
     {
         const bool alpha = format != D3DFMT_X8R8G8B8 && format != D3DFMT_R8G8B8;
         const bool cutOut = format == D3DFMT_DXT1;
-        IDirect3DTexture9* texture = textureFrom(makePicture(width, height, alpha, cutOut), width, height, format,
-                                                 mipMaps ? 0 : 1);
+        IDirect3DTexture9* texture =
+            textureFrom(makePicture(width, height, alpha, cutOut), width, height, format, mipMaps ? 0 : 1);
         EXPECT_NE(texture, nullptr);
         if (texture == nullptr) {
             return nullptr;
@@ -163,7 +173,8 @@ protected:
     }
 };
 
-struct MadeFile {
+struct MadeFile
+{
     const char* options;
     D3DFORMAT format;
     bool alpha;
@@ -187,8 +198,10 @@ TEST_F(DdsInterop, ImageMagickDxtFilesDecodeExactlyAsImageMagickDecodesThem)
         for (const auto& size : sizes) {
             for (bool mipMaps : {true, false}) {
                 SCOPED_TRACE(std::string(file.options) + (mipMaps ? " with mips " : " no mips ") +
-                             std::to_string(size[0]) + "x" + std::to_string(size[1]) + (file.binaryAlpha ? " cut-out" : ""));
-                writePicture("source.png", makePicture(size[0], size[1], file.alpha, file.binaryAlpha), size[0], size[1]);
+                             std::to_string(size[0]) + "x" + std::to_string(size[1]) +
+                             (file.binaryAlpha ? " cut-out" : ""));
+                writePicture("source.png", makePicture(size[0], size[1], file.alpha, file.binaryAlpha),
+                             size[0], size[1]);
                 ASSERT_TRUE(run(std::string(CONVERT) + " source.png " + file.options +
                                 (mipMaps ? "" : " -define dds:mipmaps=0") + " made.dds"));
                 // ImageMagick makes mip maps of power-of-two pictures only: take the count it wrote.
@@ -221,8 +234,8 @@ TEST_F(DdsInterop, ImageMagickUncompressedFilesHoldThePictureExactly)
             writePicture("source.png", picture, 64, 32);
             ASSERT_TRUE(run(std::string(CONVERT) + " source.png -define dds:compression=none" +
                             (mipMaps ? "" : " -define dds:mipmaps=0") + " made.dds"));
-            IDirect3DTexture9* texture = loadChecked("made.dds", alpha ? D3DFMT_A8R8G8B8 : D3DFMT_R8G8B8, 64, 32,
-                                                     mipMaps ? 7 : 1);
+            IDirect3DTexture9* texture =
+                loadChecked("made.dds", alpha ? D3DFMT_A8R8G8B8 : D3DFMT_R8G8B8, 64, 32, mipMaps ? 7 : 1);
             ASSERT_NE(texture, nullptr);
             EXPECT_EQ(firstDifference(decoded(*texture), picture), -1);
             EXPECT_EQ(firstDifference(decoded(*texture), decodeWithImageMagick("made.dds", 64, 32)), -1);
@@ -261,11 +274,12 @@ TEST_F(DdsInterop, OurFilesAreReadByImageMagickWithOurPixels)
     if (!toolExists(CONVERT)) {
         GTEST_SKIP() << "ImageMagick is not installed";
     }
-    const D3DFORMAT formats[] = {D3DFMT_DXT1, D3DFMT_DXT3, D3DFMT_DXT5, D3DFMT_A8R8G8B8,
-                                 D3DFMT_X8R8G8B8, D3DFMT_R8G8B8};
+    const D3DFORMAT formats[] = {D3DFMT_DXT1,     D3DFMT_DXT3,     D3DFMT_DXT5,
+                                 D3DFMT_A8R8G8B8, D3DFMT_X8R8G8B8, D3DFMT_R8G8B8};
     for (D3DFORMAT format : formats) {
         for (bool mipMaps : {true, false}) {
-            SCOPED_TRACE(std::string(TextureFormatTable::describe(format).name) + (mipMaps ? " with mips" : " no mips"));
+            SCOPED_TRACE(std::string(TextureFormatTable::describe(format).name) +
+                         (mipMaps ? " with mips" : " no mips"));
             IDirect3DTexture9* texture = saveOurs("ours.dds", format, mipMaps, 64, 32);
             ASSERT_NE(texture, nullptr);
             expectHeader("ours.dds", *texture);
@@ -283,11 +297,12 @@ TEST_F(DdsInterop, OurFilesAreReadByPillowWithOurPixels)
     // Pillow also reads A8B8G8R8 and the luminance formats by their masks (ImageMagick takes every
     // 32-bit file as blue, green, red, alpha and reads no luminance with alpha). It reads 32-bit files
     // without alpha as packed 24-bit ones, so the X8 formats are left to ImageMagick.
-    const D3DFORMAT formats[] = {D3DFMT_DXT1, D3DFMT_DXT3, D3DFMT_DXT5, D3DFMT_A8R8G8B8,
-                                 D3DFMT_R8G8B8, D3DFMT_A8B8G8R8, D3DFMT_L8, D3DFMT_A8L8};
+    const D3DFORMAT formats[] = {D3DFMT_DXT1,   D3DFMT_DXT3,     D3DFMT_DXT5, D3DFMT_A8R8G8B8,
+                                 D3DFMT_R8G8B8, D3DFMT_A8B8G8R8, D3DFMT_L8,   D3DFMT_A8L8};
     for (D3DFORMAT format : formats) {
         for (bool mipMaps : {true, false}) {
-            SCOPED_TRACE(std::string(TextureFormatTable::describe(format).name) + (mipMaps ? " with mips" : " no mips"));
+            SCOPED_TRACE(std::string(TextureFormatTable::describe(format).name) +
+                         (mipMaps ? " with mips" : " no mips"));
             IDirect3DTexture9* texture = saveOurs("ours.dds", format, mipMaps, 32, 16);
             ASSERT_NE(texture, nullptr);
             expectHeader("ours.dds", *texture);

@@ -7,7 +7,8 @@
 
 using namespace texture_test;
 
-namespace {
+namespace
+{
 
 using Pixels = std::array<uint8_t, 64>;
 
@@ -55,7 +56,8 @@ TEST(DxtCodec, Dxt1ThreeColourBlockWithTransparency)
 
 TEST(DxtCodec, Dxt3ExplicitAlphaAndAlwaysFourColours)
 {
-    std::vector<uint8_t> block = {0x10, 0xF2, 0, 0, 0, 0, 0, 0xAB, BLUE_LO, BLUE_HI, RED_LO, RED_HI, 0xE4, 0, 0, 0};
+    std::vector<uint8_t> block = {0x10,    0xF2,    0,      0,      0,    0, 0, 0xAB,
+                                  BLUE_LO, BLUE_HI, RED_LO, RED_HI, 0xE4, 0, 0, 0};
     const Pixels out = decodeBlock(BlockCodec::Dxt3, block);
     EXPECT_EQ(pixel(out, 0), (Rgba{0, 0, 255, 0}));
     EXPECT_EQ(pixel(out, 1), (Rgba{255, 0, 0, 17}));
@@ -70,8 +72,8 @@ TEST(DxtCodec, Dxt5InterpolatedAlphaInBothModes)
     // Eight-value mode: a0 = 200 > a1 = 60; codes 0, 1, 2, 7 for the first pixels.
     // Codes are 3 bits each, little-endian: 0 | 1 << 3 | 2 << 6 | 7 << 9.
     const uint32_t codes = 0 | (1 << 3) | (2 << 6) | (7 << 9);
-    std::vector<uint8_t> block = {200, 60, uint8_t(codes), uint8_t(codes >> 8), 0, 0, 0, 0,
-                                  RED_LO, RED_HI, RED_LO, RED_HI, 0, 0, 0, 0};
+    std::vector<uint8_t> block = {
+        200, 60, uint8_t(codes), uint8_t(codes >> 8), 0, 0, 0, 0, RED_LO, RED_HI, RED_LO, RED_HI, 0, 0, 0, 0};
     Pixels out = decodeBlock(BlockCodec::Dxt5, block);
     EXPECT_EQ(out[3], 200);
     EXPECT_EQ(out[7], 60);
@@ -99,18 +101,19 @@ TEST(DxtCodec, InterpolationTruncatesAsImageMagickDoes)
     EXPECT_EQ(pixel(colours, 2), (Rgba{172, 171, 0, 255}));
     EXPECT_EQ(pixel(colours, 3), (Rgba{90, 87, 0, 255}));
     // The same end points in a DXT3 colour block (always four colours).
-    const Pixels dxt3 = decodeBlock(BlockCodec::Dxt3, {0, 0, 0, 0, 0, 0, 0, 0, 0x20, 0x08, 0xE0, 0xFF, 0xE4, 0, 0, 0});
+    const Pixels dxt3 =
+        decodeBlock(BlockCodec::Dxt3, {0, 0, 0, 0, 0, 0, 0, 0, 0x20, 0x08, 0xE0, 0xFF, 0xE4, 0, 0, 0});
     EXPECT_EQ(pixel(dxt3, 2), (Rgba{90, 87, 0, 0}));
     EXPECT_EQ(pixel(dxt3, 3), (Rgba{172, 171, 0, 0}));
     // Alpha sevenths and fifths that are not whole: 1530/7, 255/7, 299/5, 543/5, 1031/5.
     const uint32_t eight = 2 | (7 << 3);
-    Pixels alpha = decodeBlock(BlockCodec::Dxt5, {255, 0, uint8_t(eight), uint8_t(eight >> 8), 0, 0, 0, 0,
-                                                  0, 0, 0, 0, 0, 0, 0, 0});
+    Pixels alpha = decodeBlock(
+        BlockCodec::Dxt5, {255, 0, uint8_t(eight), uint8_t(eight >> 8), 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0});
     EXPECT_EQ(alpha[3], 218);
     EXPECT_EQ(alpha[7], 36);
     const uint32_t six = 2 | (3 << 3) | (5 << 6);
-    alpha = decodeBlock(BlockCodec::Dxt5, {11, 255, uint8_t(six), uint8_t(six >> 8), 0, 0, 0, 0,
-                                           0, 0, 0, 0, 0, 0, 0, 0});
+    alpha = decodeBlock(BlockCodec::Dxt5,
+                        {11, 255, uint8_t(six), uint8_t(six >> 8), 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0});
     EXPECT_EQ(alpha[3], 59);
     EXPECT_EQ(alpha[7], 108);
     EXPECT_EQ(alpha[11], 206);
@@ -119,7 +122,8 @@ TEST(DxtCodec, InterpolationTruncatesAsImageMagickDoes)
 TEST(DxtCodec, RoundTripsKeepTheirQuality)
 {
     const UINT width = 64, height = 48;
-    struct Case {
+    struct Case
+    {
         BlockCodec codec;
         bool alpha;
         double minimumColour;
@@ -144,7 +148,8 @@ TEST(DxtCodec, RoundTripsKeepTheirQuality)
         EXPECT_GE(psnr(alphaOnly, backAlpha, true), c.minimumAlpha) << int(c.codec);
         if (c.codec == BlockCodec::Dxt3) {
             for (size_t i = 3; i < picture.size(); i += 4) {
-                ASSERT_LE(std::abs(int(picture[i]) - int(back[i])), 8) << "4-bit alpha is off by at most half a step";
+                ASSERT_LE(std::abs(int(picture[i]) - int(back[i])), 8)
+                    << "4-bit alpha is off by at most half a step";
             }
         }
     }
@@ -162,7 +167,8 @@ TEST(DxtCodec, Dxt1KeepsCutOutTransparency)
     for (size_t i = 0; i < picture.size(); i += 4) {
         ASSERT_EQ(back[i + 3], picture[i + 3]) << "pixel " << i / 4;
         if (picture[i + 3] != 0) {
-            opaqueOriginal.insert(opaqueOriginal.end(), picture.begin() + long(i), picture.begin() + long(i) + 4);
+            opaqueOriginal.insert(opaqueOriginal.end(), picture.begin() + long(i),
+                                  picture.begin() + long(i) + 4);
             opaqueBack.insert(opaqueBack.end(), back.begin() + long(i), back.begin() + long(i) + 4);
         }
     }

@@ -5,9 +5,11 @@
 
 using namespace texture_test;
 
-namespace {
+namespace
+{
 
-std::vector<uint8_t> encodeThenDecode(D3DFORMAT format, const std::vector<uint8_t>& rgba, UINT width, UINT height)
+std::vector<uint8_t> encodeThenDecode(D3DFORMAT format, const std::vector<uint8_t>& rgba, UINT width,
+                                      UINT height)
 {
     std::vector<uint8_t> level(size_t(TextureFormatTable::levelSize(format, width, height)));
     EXPECT_TRUE(PixelConverter::encode(format, rgba.data(), width, height, level.data()));
@@ -21,7 +23,8 @@ std::vector<uint8_t> encodeThenDecode(D3DFORMAT format, const std::vector<uint8_
 TEST(PixelConverter, KnownPixelsOfTheMaskFormats)
 {
     const std::vector<uint8_t> pixel = {0x12, 0x34, 0x56, 0x78};
-    struct Case {
+    struct Case
+    {
         D3DFORMAT format;
         std::vector<uint8_t> bytes;
     } cases[] = {

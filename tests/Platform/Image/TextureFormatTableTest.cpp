@@ -6,10 +6,10 @@
 
 TEST(TextureFormatTable, KnowsEveryRequiredFormatAsDecodableAndEncodable)
 {
-    const D3DFORMAT required[] = {D3DFMT_DXT1, D3DFMT_DXT2, D3DFMT_DXT3, D3DFMT_DXT4, D3DFMT_DXT5,
-                                  D3DFMT_A8B8G8R8, D3DFMT_A8R8G8B8, D3DFMT_X8R8G8B8, D3DFMT_L8,
-                                  D3DFMT_X8B8G8R8, D3DFMT_R5G6B5, D3DFMT_X1R5G5B5, D3DFMT_A1R5G5B5,
-                                  D3DFMT_A4R4G4B4, D3DFMT_A8, D3DFMT_A8L8, D3DFMT_R8G8B8};
+    const D3DFORMAT required[] = {
+        D3DFMT_DXT1,     D3DFMT_DXT2,     D3DFMT_DXT3, D3DFMT_DXT4,     D3DFMT_DXT5,   D3DFMT_A8B8G8R8,
+        D3DFMT_A8R8G8B8, D3DFMT_X8R8G8B8, D3DFMT_L8,   D3DFMT_X8B8G8R8, D3DFMT_R5G6B5, D3DFMT_X1R5G5B5,
+        D3DFMT_A1R5G5B5, D3DFMT_A4R4G4B4, D3DFMT_A8,   D3DFMT_A8L8,     D3DFMT_R8G8B8};
     for (D3DFORMAT format : required) {
         const TextureFormatInfo* info = TextureFormatTable::find(format);
         ASSERT_NE(info, nullptr) << format;

@@ -13,7 +13,8 @@
 #include "Platform/Direct3D.h"
 #include "Platform/Image/PixelConverter.h"
 
-namespace texture_test {
+namespace texture_test
+{
 
 // The wide path the system's string helper would make: every byte becomes one code unit.
 inline std::wstring widen(const std::string& path)
@@ -71,8 +72,8 @@ inline std::vector<uint8_t> decoded(const IDirect3DTexture9& texture, UINT level
     return rgba;
 }
 
-inline IDirect3DTexture9* textureFrom(const std::vector<uint8_t>& rgba, UINT width, UINT height, D3DFORMAT format,
-                                      UINT levels = 1)
+inline IDirect3DTexture9* textureFrom(const std::vector<uint8_t>& rgba, UINT width, UINT height,
+                                      D3DFORMAT format, UINT levels = 1)
 {
     IDirect3DTexture9* texture = nullptr;
     if (FAILED(D3DXCreateTexture(nullptr, width, height, levels, 0, format, D3DPOOL_MANAGED, &texture))) {

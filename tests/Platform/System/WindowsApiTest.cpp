@@ -2,14 +2,17 @@
 
 #include <sys/stat.h>
 
+#include "Platform/Image/TextureTestSupport.h"
 #include "Platform/System/WindowsApi.h"
 #include "Support/TempDirTest.h"
-#include "Platform/Image/TextureTestSupport.h"
 
 using namespace texture_test;
 
-namespace {
-class WindowsApiTest : public TempDirTest {};
+namespace
+{
+class WindowsApiTest : public TempDirTest
+{
+};
 } // namespace
 
 TEST_F(WindowsApiTest, FileAttributes)
@@ -24,7 +27,8 @@ TEST_F(WindowsApiTest, FileAttributes)
     // Read-only is the file's attribute, whoever asks (also root).
     EXPECT_EQ(GetFileAttributesW(widen("locked.txt").c_str()), FILE_ATTRIBUTE_READONLY);
     ASSERT_EQ(mkdir("folder", 0777), 0);
-    EXPECT_EQ(GetFileAttributesW(widen("folder").c_str()) & FILE_ATTRIBUTE_DIRECTORY, FILE_ATTRIBUTE_DIRECTORY);
+    EXPECT_EQ(GetFileAttributesW(widen("folder").c_str()) & FILE_ATTRIBUTE_DIRECTORY,
+              FILE_ATTRIBUTE_DIRECTORY);
     writeFile("caf\xE9.txt", "x");
     EXPECT_EQ(GetFileAttributesW(widen("caf\xE9.txt").c_str()), FILE_ATTRIBUTE_NORMAL);
 }
@@ -42,10 +46,12 @@ TEST_F(WindowsApiTest, NarrowingGivesBackTheBytes)
 TEST_F(WindowsApiTest, CreateDirectoryAndSleep)
 {
     EXPECT_EQ(CreateDirectoryA("Config", nullptr), TRUE);
-    EXPECT_EQ(GetFileAttributesW(widen("Config").c_str()) & FILE_ATTRIBUTE_DIRECTORY, FILE_ATTRIBUTE_DIRECTORY);
+    EXPECT_EQ(GetFileAttributesW(widen("Config").c_str()) & FILE_ATTRIBUTE_DIRECTORY,
+              FILE_ATTRIBUTE_DIRECTORY);
     EXPECT_EQ(CreateDirectoryA("Config", nullptr), FALSE) << "it exists already";
     EXPECT_EQ(CreateDirectoryA("Config\\inner", nullptr), TRUE) << "backslashes separate folders";
-    EXPECT_EQ(GetFileAttributesW(widen("Config/inner").c_str()) & FILE_ATTRIBUTE_DIRECTORY, FILE_ATTRIBUTE_DIRECTORY);
+    EXPECT_EQ(GetFileAttributesW(widen("Config/inner").c_str()) & FILE_ATTRIBUTE_DIRECTORY,
+              FILE_ATTRIBUTE_DIRECTORY);
     EXPECT_EQ(CreateDirectoryA("no/such/parent", nullptr), FALSE);
     EXPECT_EQ(CreateDirectoryA("", nullptr), FALSE);
     EXPECT_EQ(CreateDirectoryA(nullptr, nullptr), FALSE);
