@@ -5,7 +5,7 @@
 set -eu
 
 BUILD="build-essential cmake pkg-config libwxgtk3.2-dev zlib1g-dev libstb-dev libgtest-dev libbenchmark-dev"
-TEST="xvfb xauth imagemagick python3-pil libnvtt-bin clang libclang-rt-14-dev"
+TEST="xvfb xauth imagemagick python3-pil libnvtt-bin clang libclang-rt-14-dev clang-format"
 # A real photograph (a JPEG of about 6000x3400 pixels) for the mip-chain benchmarks.
 BENCH="lomiri-wallpapers-20.04"
 packages="$BUILD $TEST"

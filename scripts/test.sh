@@ -1,7 +1,8 @@
 #!/bin/sh
-# Builds everything and runs every test: a normal build (GUI tests under a virtual X server), a build
-# as another project's subproject, an AddressSanitizer + UndefinedBehaviorSanitizer build of every
-# non-GUI test, and the fuzz targets for a bounded time. Exits non-zero when anything fails.
+# Checks the format of every source, builds everything and runs every test: a normal build (GUI tests
+# under a virtual X server), a build as another project's subproject, an AddressSanitizer +
+# UndefinedBehaviorSanitizer build of every non-GUI test, and the fuzz targets for a bounded time. Exits
+# non-zero when anything fails.
 set -u
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -12,6 +13,13 @@ fuzz_seconds=${VARNEL_FUZZ_SECONDS:-60}
 status=0
 
 step() { echo; echo "==== $*"; }
+
+# One format for every source: the committed .clang-format, checked before anything is built.
+step "format check"
+if ! git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run -Werror; then
+    echo "Some files differ from .clang-format: run  git ls-files '*.cpp' '*.h' | xargs clang-format -i"
+    status=1
+fi
 
 step "normal build"
 if cmake -S . -B build -DVARNEL_WERROR=ON >/dev/null && cmake --build build -j"$jobs"; then
