@@ -2,7 +2,7 @@
 
 #include <cstdlib>
 
-NameHash* NameHash::s_instance = nullptr;
+std::unique_ptr<NameHash> NameHash::s_instance;
 int NameHash::s_useCount = 0;
 
 namespace
@@ -28,9 +28,9 @@ NameHash* NameHash::getInstance()
 {
     (void)CLEAN_UP_REGISTERED;
     if (!s_instance)
-        s_instance = new NameHash();
+        s_instance.reset(new NameHash());
     ++s_useCount;
-    return s_instance;
+    return s_instance.get();
 }
 
 void NameHash::release()
@@ -42,8 +42,7 @@ void NameHash::release()
 
 void NameHash::destroyInstance()
 {
-    delete s_instance;
-    s_instance = nullptr;
+    s_instance.reset();
 }
 
 uint32_t NameHash::hashName(const char* name) const

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 // The case-folding name hash stored in every dictionary's hash table. One process-wide instance,
 // counted by its users; whatever is left of it is destroyed at exit.
@@ -19,7 +20,8 @@ public:
 private:
     NameHash() = default;
     ~NameHash() = default;
+    friend struct std::default_delete<NameHash>;
 
-    static NameHash* s_instance;
+    static std::unique_ptr<NameHash> s_instance;
     static int s_useCount;
 };
