@@ -1,5 +1,7 @@
 #include "BenchWindow.h"
 
+#include "Common/MessageLog/MessageLog.h"
+
 #include "Backend/BackEnd.h"
 #include "MainWindow.h"
 #include "Prompter.h"
@@ -98,6 +100,17 @@ bool BenchWindow::open(const std::string& path)
 void BenchWindow::answerFolder(const std::string& folder)
 {
     s_prompter.folder = folder;
+}
+
+void BenchWindow::listen(bool on)
+{
+    if (m_window == nullptr || on == m_listening)
+        return;
+    if (on)
+        MessageLog::getInstance()->addListener(m_window);
+    else
+        MessageLog::getInstance()->removeListener(m_window);
+    m_listening = on;
 }
 
 void BenchWindow::pump()

@@ -26,10 +26,14 @@ public:
     void answerFolder(const std::string& folder);
     // Delivers the pending toolkit events (repaints included).
     static void pump();
+    // Whether the window's log pane receives the log's messages. Only while a figure of the window
+    // runs: the other figures would otherwise pay for drawing their messages in a pane they never show.
+    void listen(bool on);
 
 private:
     BenchWindow();
 
     std::string m_folder;
     MainWindow* m_window = nullptr;
+    bool m_listening = true;
 };

@@ -94,9 +94,8 @@ PairedFigure::Work makeWork()
     auto shared = std::make_shared<Extraction>();
     shared->bench = BenchWindow::shared();
     PairedFigure::Work work;
-    const auto fail = [] { return false; };
     if (shared->bench == nullptr || !makeArchive(*shared->bench, shared->bench->folder() + "/extract.wtd"))
-        return {fail, fail, fail};
+        return PairedFigure::failing();
     shared->fileIndex = shared->bench->window()->getBackEnd()->getSelectedFileIndex();
     shared->commandFolder = shared->bench->folder() + "/by-command";
     shared->referenceFolder = shared->bench->folder() + "/by-writing";
@@ -110,13 +109,15 @@ PairedFigure::Work makeWork()
         shared->files.emplace_back(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     }
     if (shared->files.size() != TEXTURE_COUNT)
-        return {fail, fail, fail};
+        return PairedFigure::failing();
     work.setUp = [shared] {
+        shared->bench->listen(true);
         BenchWindow::pump();
         shared->bench->window()->getBackEnd()->setSelectedFileIndex(shared->fileIndex);
         shared->bench->answerFolder(shared->commandFolder);
         return emptyFolder(shared->commandFolder) && emptyFolder(shared->referenceFolder);
     };
+    work.tearDown = [shared] { shared->bench->listen(false); };
     work.measured = [shared] {
         shared->bench->window()->extractAllTextures();
         return fileCount(shared->commandFolder) == TEXTURE_COUNT;

@@ -3,6 +3,12 @@
 #include <chrono>
 #include <memory>
 
+PairedFigure::Work PairedFigure::failing()
+{
+    const auto fail = [] { return false; };
+    return Work{fail, fail, fail, {}};
+}
+
 void PairedFigure::registerRow(const std::string& row, double goal, std::function<Work()> makeWork)
 {
     auto work = std::make_shared<std::unique_ptr<Work>>();
@@ -30,6 +36,8 @@ void PairedFigure::runHalf(benchmark::State& state, const Work& work, bool measu
         const bool ok = (measuredHalf ? work.measured : work.reference)();
         state.SetIterationTime(
             std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+        if (work.tearDown)
+            work.tearDown();
         if (!ok)
             state.SkipWithError("the work failed");
     }

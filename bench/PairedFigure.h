@@ -16,7 +16,11 @@ public:
         std::function<bool()> setUp;    // before each run, untimed; false fails the run
         std::function<bool()> measured; // false: the work failed
         std::function<bool()> reference;
+        std::function<void()> tearDown; // after each run, untimed; may be empty
     };
+
+    // Work that fails at once, for a figure whose state could not be made.
+    static Work failing();
 
     // Registers "<row>/measured" and "<row>/reference"; makeWork is called once for both. goal is the
     // largest ratio the row may have.

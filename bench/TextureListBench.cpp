@@ -56,19 +56,20 @@ std::function<PairedFigure::Work()> makeWork(size_t count)
         auto shared = std::make_shared<ListWork>();
         shared->bench = BenchWindow::shared();
         shared->count = count;
-        const auto fail = [] { return false; };
         if (shared->bench == nullptr)
-            return PairedFigure::Work{fail, fail, fail};
+            return PairedFigure::failing();
         shared->path = shared->bench->folder() + "/list-" + std::to_string(count) + ".wtd";
         if (!makeArchive(*shared->bench, shared->path, count))
-            return PairedFigure::Work{fail, fail, fail};
+            return PairedFigure::failing();
         shared->fileIndex = shared->bench->window()->getBackEnd()->getSelectedFileIndex();
         PairedFigure::Work work;
         work.setUp = [shared] {
+            shared->bench->listen(true);
             shared->loaded.reset();
             BenchWindow::pump();
             return shared->bench->window()->getBackEnd()->setSelectedFileIndex(shared->fileIndex);
         };
+        work.tearDown = [shared] { shared->bench->listen(false); };
         work.measured = [shared] {
             MainWindow* window = shared->bench->window();
             window->updateTextureList();
