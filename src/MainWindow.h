@@ -105,8 +105,9 @@ public:
     // The first selected row after row (from the first row when row is -1), or -1; a row past the end,
     // where a deletion can leave the search, finds none.
     static long nextSelectedRow(const wxListCtrl* list, long row);
-    // Counted by searching: the toolkit's own count is not updated when a selected row is deleted.
-    static int countSelectedRows(const wxListCtrl* list);
+    // The selected rows in ascending order, found by searching: the toolkit's own count is not updated
+    // when a selected row is deleted.
+    static std::vector<long> selectedRows(const wxListCtrl* list);
     // Deletes every selected row together with the item at the same index (deleteItem, whose result is
     // counted in ok or failed), so that rows and items stay in step.
     static void deleteSelectedRows(wxListCtrl* list, const std::function<bool(long)>& deleteItem, int& ok,

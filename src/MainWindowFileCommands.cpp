@@ -132,7 +132,7 @@ void MainWindow::closeFiles()
     if (!isBackEndReady())
         return;
     std::vector<const WTDFile*> kept;
-    const bool askEach = m_fileList->GetSelectedItemCount() <= 1;
+    const bool askEach = selectedRows(m_fileList).size() <= 1;
     if (!askEach && !checkSaveChanges(-1, kept)) {
         setStatus("Close canceled");
         return;
@@ -140,8 +140,8 @@ void MainWindow::closeFiles()
     int closed = 0;
     int stayed = 0;
     long item = -1;
-    while (m_fileList->GetSelectedItemCount() > 0) {
-        item = m_fileList->GetNextItem(item, wxLIST_NEXT_ALL, wxLIST_STATE_SELECTED);
+    while (!selectedRows(m_fileList).empty()) {
+        item = nextSelectedRow(m_fileList, item);
         // After a deletion the next selected row has moved up into the searched position: search again
         // from the top.
         if (item == -1)

@@ -51,12 +51,12 @@ long MainWindow::nextSelectedRow(const wxListCtrl* list, long row)
     return list->GetNextItem(row, wxLIST_NEXT_ALL, wxLIST_STATE_SELECTED);
 }
 
-int MainWindow::countSelectedRows(const wxListCtrl* list)
+std::vector<long> MainWindow::selectedRows(const wxListCtrl* list)
 {
-    int selected = 0;
+    std::vector<long> rows;
     for (long row = nextSelectedRow(list, -1); row >= 0; row = nextSelectedRow(list, row))
-        ++selected;
-    return selected;
+        rows.push_back(row);
+    return rows;
 }
 
 void MainWindow::addTextures()
@@ -107,13 +107,11 @@ void MainWindow::addTextures()
 void MainWindow::replaceTextures()
 {
     WTDFile* file = isBackEndReady() ? m_backEnd->getSelectedArchive() : nullptr;
-    if (file == nullptr || countSelectedRows(m_textureList) == 0)
+    const std::vector<long> rows = selectedRows(m_textureList);
+    if (file == nullptr || rows.empty())
         return;
     ReplaceRequest request;
-    const int selected = countSelectedRows(m_textureList);
-    long row = -1;
-    for (int i = 0; i < selected; ++i) {
-        row = nextSelectedRow(m_textureList, row);
+    for (const long row : rows) {
         ReplaceEntry entry;
         TextureRow texture;
         m_backEnd->getTextureRow(static_cast<uint32_t>(row), texture);
@@ -165,7 +163,7 @@ void MainWindow::extractTextures()
 {
     if (!isBackEndReady() || m_backEnd->getFileCount() == 0)
         return;
-    const int selected = countSelectedRows(m_textureList);
+    const size_t selected = selectedRows(m_textureList).size();
     if (selected == 1)
         extractSingleTexture();
     else if (selected > 1)
@@ -228,16 +226,14 @@ void MainWindow::extractMultipleTextures()
     }
     const std::string target(folder.utf8_str());
     wxBusyCursor busy;
-    const int selected = countSelectedRows(m_textureList);
+    const std::vector<long> rows = selectedRows(m_textureList);
     int ok = 0;
     int failed = 0;
-    showProgress(selected);
+    showProgress(static_cast<int>(rows.size()));
     holdLogPane();
-    long row = -1;
-    for (int i = 0; i < selected; ++i) {
-        setProgress(i);
-        row = nextSelectedRow(m_textureList, row);
-        if (file->extractTexture(static_cast<uint32_t>(row), target, ""))
+    for (size_t i = 0; i < rows.size(); ++i) {
+        setProgress(static_cast<int>(i));
+        if (file->extractTexture(static_cast<uint32_t>(rows[i]), target, ""))
             ++ok;
         else
             ++failed;
@@ -289,9 +285,9 @@ void MainWindow::extractAllTextures()
 void MainWindow::deleteSelectedRows(wxListCtrl* list, const std::function<bool(long)>& deleteItem, int& ok,
                                     int& failed)
 {
-    const int selected = countSelectedRows(list);
+    const size_t selected = selectedRows(list).size();
     long row = -1;
-    for (int done = 0; done < selected;) {
+    for (size_t done = 0; done < selected;) {
         row = nextSelectedRow(list, row);
         if (row < 0)
             continue;
@@ -347,16 +343,14 @@ void MainWindow::deleteTextures()
 void MainWindow::generateMipMaps()
 {
     WTDFile* file = isBackEndReady() ? m_backEnd->getSelectedArchive() : nullptr;
-    if (file == nullptr || countSelectedRows(m_textureList) == 0)
+    const std::vector<long> rows = selectedRows(m_textureList);
+    if (file == nullptr || rows.empty())
         return;
     wxBusyCursor busy;
-    const int selected = countSelectedRows(m_textureList);
     int ok = 0;
     int failed = 0;
-    long row = -1;
     holdLogPane();
-    for (int i = 0; i < selected; ++i) {
-        row = nextSelectedRow(m_textureList, row);
+    for (const long row : rows) {
         if (file->generateMipMaps(static_cast<uint32_t>(row)))
             ++ok;
         else
