@@ -39,6 +39,12 @@ public:
     bool writeRSCFileData(std::fstream& stream, const char* data, const uint32_t& length);
 
     static std::string zlibErrorToString(int code);
+    // Compresses a body at the container's level into a new buffer, handed over through compressed
+    // (empty unless the result is Z_OK). The buffer has zlib's bound for the length: bytes that do not
+    // compress come out longer than they went in. A result beyond the container's 32-bit lengths is
+    // Z_BUF_ERROR.
+    static int compressBody(const unsigned char* body, uint64_t length,
+                            std::unique_ptr<unsigned char[]>& compressed, uint64_t& compressedLength);
 
     // Size in bytes of a 15-bit segment size code (count << (shift + 8)), computed in 64 bits.
     static uint64_t decodeSegmentSize(uint32_t code);

@@ -5,8 +5,12 @@
 
 #include <zlib.h>
 
+#include <new>
+
 namespace
 {
+constexpr int COMPRESSION_LEVEL = 9;
+
 struct ZlibText
 {
     int code;
@@ -48,6 +52,27 @@ bool RSCFile::writeRSCFileData(std::fstream& stream, const char* data, const uin
         return false;
     stream.write(data, length);
     return !stream.fail();
+}
+
+int RSCFile::compressBody(const unsigned char* body, uint64_t length,
+                          std::unique_ptr<unsigned char[]>& compressed, uint64_t& compressedLength)
+{
+    const uint64_t bound = compressBound(static_cast<uLong>(length));
+    // Only the bytes the compressor writes are touched, so an unused tail costs no memory.
+    compressed.reset(new (std::nothrow) unsigned char[bound]);
+    if (!compressed)
+        return Z_MEM_ERROR;
+    adviseHugePages(compressed.get(), bound);
+    uLongf written = static_cast<uLongf>(bound);
+    int result = compress2(compressed.get(), &written, body, static_cast<uLong>(length), COMPRESSION_LEVEL);
+    if (result == Z_OK && written > 0xFFFFFFFFull)
+        result = Z_BUF_ERROR;
+    if (result != Z_OK) {
+        compressed.reset();
+        return result;
+    }
+    compressedLength = written;
+    return Z_OK;
 }
 
 std::string RSCFile::zlibErrorToString(int code)

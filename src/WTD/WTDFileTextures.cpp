@@ -226,9 +226,10 @@ bool WTDFile::replaceTexture(std::string path, uint32_t index)
     TextureEntry& entry = m_textures[index];
     entry.texture = std::move(texture);
     describeImage(entry.record, info);
+    // Names the picture that came in: the archive's own path is already on the file list.
     MessageLog::getInstance()->log(LOG_INFORMATION, "Replaced the texture: %s with file: %s",
                                    WTDFile::LOG_SOURCE, 1231, "WTDFile::replaceTexture", entry.name.c_str(),
-                                   m_filePath.c_str());
+                                   path.c_str());
     m_modified = true;
     return true;
 }

@@ -26,7 +26,6 @@ constexpr uint8_t VIRTUAL_TAG = 5;
 constexpr uint8_t PHYSICAL_TAG = 6;
 constexpr uint32_t RESERVED_BLOCK_SIZE = 0x200;
 
-constexpr int COMPRESSION_LEVEL = 9;
 constexpr unsigned char FILLER = 0xCD;
 
 uint32_t saturateToU32(uint64_t value)
@@ -201,16 +200,12 @@ bool WTDFile::buildContainer(const std::string& target, std::unique_ptr<unsigned
     }
 
     std::unique_ptr<unsigned char[]> image(new (std::nothrow) unsigned char[total]);
-    // Only the bytes the compressor writes are touched, so an unused tail costs no memory.
-    compressed.reset(new (std::nothrow) unsigned char[total]);
-    if (!image || !compressed) {
-        compressed.reset();
+    if (!image) {
         log->log(LOG_ERROR, "Compression of file data failed, zlib error: %s", LOG_SOURCE, 491,
                  "WTDFile::writeFile", zlibErrorToString(Z_MEM_ERROR).c_str());
         return false;
     }
     adviseHugePages(image.get(), total);
-    adviseHugePages(compressed.get(), total);
     std::memset(image.get(), FILLER, total);
 
     // A texture's record and pixel blocks share their owner, so each list has an index of its own.
@@ -232,16 +227,12 @@ bool WTDFile::buildContainer(const std::string& target, std::unique_ptr<unsigned
     const uint32_t declaredVirtualSize = static_cast<uint32_t>(virtualSize);
     writeTextureData(image.get(), declaredVirtualSize);
 
-    uLongf length = static_cast<uLongf>(total);
-    const int result =
-        compress2(compressed.get(), &length, image.get(), static_cast<uLong>(total), COMPRESSION_LEVEL);
+    const int result = compressBody(image.get(), total, compressed, compressedLength);
     if (result != Z_OK) {
-        compressed.reset();
         log->log(LOG_ERROR, "Compression of file data failed, zlib error: %s", LOG_SOURCE, 491,
                  "WTDFile::writeFile", zlibErrorToString(result).c_str());
         return false;
     }
-    compressedLength = length;
     m_magic = RSCFile::MAGIC;
     m_resourceType = RSCFile::RESOURCE_TYPE_WRITTEN;
     m_flags = virtualCode | (physicalCode << 15) | RSCFile::FLAGS_WRITTEN_BITS;

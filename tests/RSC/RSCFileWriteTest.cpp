@@ -10,6 +10,9 @@
 
 #include <csignal>
 #include <fstream>
+#include <memory>
+#include <random>
+#include <vector>
 
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -99,4 +102,24 @@ TEST_F(RSCFileWriteTest, ZlibResultTexts)
     EXPECT_EQ("Z Version Error", RSCFile::zlibErrorToString(Z_VERSION_ERROR));
     EXPECT_EQ("Z OK", RSCFile::zlibErrorToString(3)); // a code without a row
     EXPECT_EQ("Z OK", RSCFile::zlibErrorToString(-7));
+}
+
+// Random bytes do not compress: zlib's stream is longer than its input, and the body must still come
+// out whole and inflate back to what went in.
+TEST_F(RSCFileWriteTest, BodyThatGrowsWhenCompressedIsKeptWhole)
+{
+    std::mt19937 random(7);
+    std::vector<unsigned char> body(1 << 20);
+    for (unsigned char& byte : body)
+        byte = static_cast<unsigned char>(random());
+    std::unique_ptr<unsigned char[]> compressed;
+    uint64_t compressedLength = 0;
+    ASSERT_EQ(Z_OK, RSCFile::compressBody(body.data(), body.size(), compressed, compressedLength));
+    EXPECT_GT(compressedLength, body.size());
+
+    std::vector<unsigned char> inflated(body.size());
+    uLongf inflatedLength = static_cast<uLongf>(inflated.size());
+    ASSERT_EQ(Z_OK, uncompress(inflated.data(), &inflatedLength, compressed.get(),
+                               static_cast<uLong>(compressedLength)));
+    EXPECT_EQ(body, inflated);
 }
