@@ -3,9 +3,9 @@
 #include "Common/MessageLog/MessageLog.h"
 
 #include "Backend/BackEnd.h"
-#include "MainWindow.h"
-#include "Prompter.h"
-#include "WindowIds.h"
+#include "UI/MainWindow.h"
+#include "UI/Prompter.h"
+#include "UI/WindowIds.h"
 
 #include <wx/app.h>
 #include <wx/evtloop.h>

@@ -7,8 +7,8 @@
 
 #include "Backend/BackEnd.h"
 #include "Common/SafeFile/FileReplacement.h"
-#include "MainWindow.h"
 #include "Platform/Direct3D.h"
+#include "UI/MainWindow.h"
 #include "WTD/WTDFile.h"
 
 #include <filesystem>

@@ -5,10 +5,10 @@
 #include "PairedFigure.h"
 
 #include "Backend/BackEnd.h"
-#include "MainWindow.h"
 #include "Platform/Direct3D.h"
+#include "UI/MainWindow.h"
+#include "UI/WindowIds.h"
 #include "WTD/WTDFile.h"
-#include "WindowIds.h"
 
 #include <wx/listctrl.h>
 

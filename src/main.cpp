@@ -1,3 +1,3 @@
-#include "VarnelApp.h"
+#include "UI/VarnelApp.h"
 
 wxIMPLEMENT_APP(VarnelApp);
