@@ -6,6 +6,7 @@
 #include <wx/frame.h>
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -169,6 +170,20 @@ private:
     // text at each append, so line by line a command would slow with the length of the log.
     void holdLogPane();
     void releaseLogPane();
+    // What a texture command did with its items.
+    struct StepCount
+    {
+        int ok = 0;
+        int failed = 0;
+    };
+    // The archive the texture commands work on: the selected one while the back end works, else null.
+    WTDFile* commandArchive() const;
+    // The loop every texture command shares: step runs once for each of count items, under the busy
+    // cursor and with the log pane held; withGauge, the gauge stands at the item's index before each
+    // step and is hidden after the last.
+    StepCount runSteps(size_t count, bool withGauge, const std::function<bool(size_t)>& step);
+    // Extract and Extract All: each texture into folder under its own name, and the status.
+    void extractEach(WTDFile* file, const std::vector<uint32_t>& textures, const wxString& folder);
     void setStatus(const wxString& text);
     // The status bar's gauge during a long command. No toolkit events are processed inside a command's
     // loop (a restart or a second command could run under it), so each step repaints the gauge itself.

@@ -21,18 +21,13 @@
 #include <wx/listctrl.h>
 #include <wx/utils.h>
 
+#include <algorithm>
+#include <numeric>
+#include <set>
+
 namespace
 {
 const char* const LOG_SOURCE = ".\\MainWindow";
-
-// Extracting several textures, or all of them, names what failed only when something did.
-wxString extractionStatus(STDFunctions* functions, int ok, int failed, const wxString& folder)
-{
-    if (failed > 0)
-        return WindowHelpers::pathToText(
-            functions->createString("%i Textures extracted ok, %i failed", ok, failed));
-    return WindowHelpers::pathToText(functions->createString("%i Textures extracted to: ", ok)) + folder;
-}
 
 FolderDialogRequest extractFolderRequest(wxWindow* parent, const Settings* settings)
 {
@@ -45,9 +40,36 @@ FolderDialogRequest extractFolderRequest(wxWindow* parent, const Settings* setti
 }
 } // namespace
 
+WTDFile* MainWindow::commandArchive() const
+{
+    return isBackEndReady() ? m_backEnd->getSelectedArchive() : nullptr;
+}
+
+MainWindow::StepCount MainWindow::runSteps(size_t count, bool withGauge,
+                                           const std::function<bool(size_t)>& step)
+{
+    wxBusyCursor busy;
+    StepCount done;
+    if (withGauge)
+        showProgress(static_cast<int>(count));
+    holdLogPane();
+    for (size_t i = 0; i < count; ++i) {
+        if (withGauge)
+            setProgress(static_cast<int>(i));
+        if (step(i))
+            ++done.ok;
+        else
+            ++done.failed;
+    }
+    releaseLogPane();
+    if (withGauge)
+        hideProgress();
+    return done;
+}
+
 void MainWindow::addTextures()
 {
-    WTDFile* file = isBackEndReady() ? m_backEnd->getSelectedArchive() : nullptr;
+    WTDFile* file = commandArchive();
     if (file == nullptr)
         return;
     AddTexturesWindow dialog(this, ID_ADD_TEXTURES_WINDOW, _("Add Textures - Varnel"), wxDefaultPosition,
@@ -64,36 +86,23 @@ void MainWindow::addTextures()
         setStatus("No textures to add");
         return;
     }
-    wxBusyCursor busy;
-    int ok = 0;
-    int failed = 0;
-    showProgress(static_cast<int>(request.entries.size()));
-    holdLogPane();
-    for (size_t i = 0; i < request.entries.size(); ++i) {
-        setProgress(static_cast<int>(i));
-        if (file->addTexture(request.entries[i].path, request.entries[i].name))
-            ++ok;
-        else
-            ++failed;
-    }
-    releaseLogPane();
-    if (failed != 0)
-        setStatus(WindowHelpers::pathToText(
-            m_stdFunctions->createString("%i Added ok, %i Failed to be added to the archive", ok, failed)));
-    else
-        setStatus(
-            WindowHelpers::pathToText(m_stdFunctions->createString("Added %i textures to the archive", ok)));
+    const std::vector<AddTextureEntry>& entries = request.entries;
+    const StepCount added = runSteps(
+        entries.size(), true, [&](size_t i) { return file->addTexture(entries[i].path, entries[i].name); });
+    setStatus(WindowHelpers::pathToText(
+        added.failed > 0 ? m_stdFunctions->createString("%i Added ok, %i Failed to be added to the archive",
+                                                        added.ok, added.failed)
+                         : m_stdFunctions->createString("Added %i textures to the archive", added.ok)));
     MessageLog::getInstance()->log(LOG_INFORMATION,
                                    "Textures added to the archive, Fail count: %i, OK count: %i", LOG_SOURCE,
-                                   1496, "MainWindow::addTextures", failed, ok);
+                                   1496, "MainWindow::addTextures", added.failed, added.ok);
     updateTextureList();
     refreshFileList();
-    hideProgress();
 }
 
 void MainWindow::replaceTextures()
 {
-    WTDFile* file = isBackEndReady() ? m_backEnd->getSelectedArchive() : nullptr;
+    WTDFile* file = commandArchive();
     const std::vector<long> rows = WindowHelpers::selectedRows(m_textureList);
     if (file == nullptr || rows.empty())
         return;
@@ -116,32 +125,22 @@ void MainWindow::replaceTextures()
         setStatus("Replace textures canceled");
         return;
     }
-    wxBusyCursor busy;
-    int replaced = 0;
-    int skipped = 0;
-    int failed = 0;
-    showProgress(static_cast<int>(request.entries.size()));
-    holdLogPane();
-    for (size_t i = 0; i < request.entries.size(); ++i) {
-        setProgress(static_cast<int>(i));
-        const ReplaceEntry& entry = request.entries[i];
-        if (entry.path.empty())
-            ++skipped;
-        else if (file->replaceTexture(entry.path, static_cast<uint32_t>(entry.textureIndex)))
-            ++replaced;
-        else
-            ++failed;
-    }
-    releaseLogPane();
-    hideProgress();
-    if (failed > 0)
-        setStatus(WindowHelpers::pathToText(m_stdFunctions->createString(
-            "Replaced %i textures, %i skipped, %i Failed", replaced, skipped, failed)));
-    else
-        setStatus(WindowHelpers::pathToText(
-            m_stdFunctions->createString("Replaced %i textures, %i skipped", replaced, skipped)));
+    const std::vector<ReplaceEntry>& entries = request.entries;
+    // A texture left without a file is skipped: it counts as done for the loop and apart for the user.
+    const int skipped = static_cast<int>(std::count_if(
+        entries.begin(), entries.end(), [](const ReplaceEntry& entry) { return entry.path.empty(); }));
+    const StepCount done = runSteps(entries.size(), true, [&](size_t i) {
+        return entries[i].path.empty() ||
+               file->replaceTexture(entries[i].path, static_cast<uint32_t>(entries[i].textureIndex));
+    });
+    const int replaced = done.ok - skipped;
+    setStatus(WindowHelpers::pathToText(
+        done.failed > 0
+            ? m_stdFunctions->createString("Replaced %i textures, %i skipped, %i Failed", replaced, skipped,
+                                           done.failed)
+            : m_stdFunctions->createString("Replaced %i textures, %i skipped", replaced, skipped)));
     MessageLog::getInstance()->log(LOG_INFORMATION, "Textures replaced: %i OK, %i Failed, %i Skipped",
-                                   LOG_SOURCE, 1784, "MainWindow::replaceTextures", replaced, failed,
+                                   LOG_SOURCE, 1784, "MainWindow::replaceTextures", replaced, done.failed,
                                    skipped);
     refreshFileList();
 }
@@ -211,23 +210,8 @@ void MainWindow::extractMultipleTextures()
         setStatus("Extract texture canceled");
         return;
     }
-    const std::string target(folder.utf8_str());
-    wxBusyCursor busy;
     const std::vector<long> rows = WindowHelpers::selectedRows(m_textureList);
-    int ok = 0;
-    int failed = 0;
-    showProgress(static_cast<int>(rows.size()));
-    holdLogPane();
-    for (size_t i = 0; i < rows.size(); ++i) {
-        setProgress(static_cast<int>(i));
-        if (file->extractTexture(static_cast<uint32_t>(rows[i]), target, ""))
-            ++ok;
-        else
-            ++failed;
-    }
-    releaseLogPane();
-    hideProgress();
-    setStatus(extractionStatus(m_stdFunctions, ok, failed, folder));
+    extractEach(file, std::vector<uint32_t>(rows.begin(), rows.end()), folder);
 }
 
 // The gauge stands while the folder is chosen; the chosen folder is remembered whatever was written.
@@ -248,22 +232,42 @@ void MainWindow::extractAllTextures()
         hideProgress();
         return;
     }
+    std::vector<uint32_t> textures(m_backEnd->getTextureCount(fileIndex));
+    std::iota(textures.begin(), textures.end(), 0u);
+    extractEach(file, textures, folder);
+    settings->m_extractDirectory = std::string(folder.utf8_str());
+}
+
+// Two textures may share a name, and the second would silently replace the file the first was just
+// written to: a texture whose file this run has written already is not written and counts as failed.
+// Files that were there before the run are overwritten.
+void MainWindow::extractEach(WTDFile* file, const std::vector<uint32_t>& textures, const wxString& folder)
+{
     const std::string target(folder.utf8_str());
-    wxBusyCursor busy;
-    int ok = 0;
-    int failed = 0;
-    holdLogPane();
-    for (uint32_t i = 0; i < m_backEnd->getTextureCount(fileIndex); ++i) {
-        setProgress(static_cast<int>(i));
-        if (file->extractTexture(i, target, ""))
-            ++ok;
-        else
-            ++failed;
-    }
-    releaseLogPane();
-    hideProgress();
-    setStatus(extractionStatus(m_stdFunctions, ok, failed, folder));
-    settings->m_extractDirectory = target;
+    std::set<std::string> written;
+    const StepCount extracted = runSteps(textures.size(), true, [&](size_t i) {
+        TextureRow texture;
+        m_backEnd->getTextureRow(textures[i], texture);
+        const std::string path = WTDFile::extractionPath(target, texture.name);
+        if (written.count(path) != 0) {
+            MessageLog::getInstance()->log(
+                LOG_ERROR,
+                "Texture %i, %s, not extracted: its file was already written for another texture: %s",
+                LOG_SOURCE, 1712, "MainWindow::extractEach", static_cast<int>(textures[i]),
+                texture.name.c_str(), path.c_str());
+            return false;
+        }
+        if (!file->extractTexture(textures[i], target, ""))
+            return false;
+        written.insert(path);
+        return true;
+    });
+    setStatus(extracted.failed > 0
+                  ? WindowHelpers::pathToText(m_stdFunctions->createString(
+                        "%i Textures extracted ok, %i failed", extracted.ok, extracted.failed))
+                  : WindowHelpers::pathToText(
+                        m_stdFunctions->createString("%i Textures extracted to: ", extracted.ok)) +
+                        folder);
 }
 
 void MainWindow::deleteTextures()
@@ -283,21 +287,20 @@ void MainWindow::deleteTextures()
         setStatus("Delete textures canceled");
         return;
     }
-    wxBusyCursor busy;
-    int ok = 0;
-    int failed = 0;
-    holdLogPane();
-    WindowHelpers::deleteSelectedRows(
-        m_textureList,
-        [record](long row) { return record->m_file->deleteTexture(static_cast<uint32_t>(row)); }, ok, failed);
-    releaseLogPane();
-    if (failed > 0)
-        setStatus(WindowHelpers::pathToText(
-            m_stdFunctions->createString("Deleted %i textures, %i Failed", ok, failed)));
-    else
-        setStatus(WindowHelpers::pathToText(m_stdFunctions->createString("Deleted %i textures", ok)));
+    // Rows are deleted with their textures, one per step, so that the rows left still match them.
+    long row = -1;
+    const StepCount deleted = runSteps(WindowHelpers::selectedRows(m_textureList).size(), false, [&](size_t) {
+        row = WindowHelpers::nextRowToDelete(m_textureList, row);
+        m_textureList->DeleteItem(row);
+        return record->m_file->deleteTexture(static_cast<uint32_t>(row));
+    });
+    setStatus(WindowHelpers::pathToText(
+        deleted.failed > 0
+            ? m_stdFunctions->createString("Deleted %i textures, %i Failed", deleted.ok, deleted.failed)
+            : m_stdFunctions->createString("Deleted %i textures", deleted.ok)));
     MessageLog::getInstance()->log(LOG_INFORMATION, "Deleted textures from file: %i OK, %i Failed",
-                                   LOG_SOURCE, 1844, "MainWindow::deleteTextures", ok, failed);
+                                   LOG_SOURCE, 1844, "MainWindow::deleteTextures", deleted.ok,
+                                   deleted.failed);
     updateTextureList();
     // With no texture left there is no texture 0 to select; the index is only reset.
     if (m_backEnd->getTextureCount(m_backEnd->getSelectedFileIndex()) == 0)
@@ -309,28 +312,17 @@ void MainWindow::deleteTextures()
 
 void MainWindow::generateMipMaps()
 {
-    WTDFile* file = isBackEndReady() ? m_backEnd->getSelectedArchive() : nullptr;
+    WTDFile* file = commandArchive();
     const std::vector<long> rows = WindowHelpers::selectedRows(m_textureList);
     if (file == nullptr || rows.empty())
         return;
-    wxBusyCursor busy;
-    int ok = 0;
-    int failed = 0;
-    holdLogPane();
-    for (const long row : rows) {
-        if (file->generateMipMaps(static_cast<uint32_t>(row)))
-            ++ok;
-        else
-            ++failed;
-    }
-    releaseLogPane();
-    if (failed > 0)
-        setStatus(WindowHelpers::pathToText(
-            m_stdFunctions->createString("Generated MipMaps for %i textures, %i Failed", ok, failed)));
-    else
-        setStatus(
-            WindowHelpers::pathToText(m_stdFunctions->createString("Generated MipMaps for %i textures", ok)));
+    const StepCount made = runSteps(
+        rows.size(), false, [&](size_t i) { return file->generateMipMaps(static_cast<uint32_t>(rows[i])); });
+    setStatus(WindowHelpers::pathToText(
+        made.failed > 0 ? m_stdFunctions->createString("Generated MipMaps for %i textures, %i Failed",
+                                                       made.ok, made.failed)
+                        : m_stdFunctions->createString("Generated MipMaps for %i textures", made.ok)));
     refreshFileList();
     MessageLog::getInstance()->log(LOG_INFORMATION, "Generated MipMaps; %i OK, %i Failed", LOG_SOURCE, 1902,
-                                   "MainWindow::generateMipMaps", ok, failed);
+                                   "MainWindow::generateMipMaps", made.ok, made.failed);
 }

@@ -36,24 +36,24 @@ std::vector<long> WindowHelpers::selectedRows(const wxListCtrl* list)
     return rows;
 }
 
-// A deleted row's follower moves into its index and is passed over by the next search, which starts
-// after that index; a later search from the first row finds it. Every selected row is thus deleted
-// exactly once.
+long WindowHelpers::nextRowToDelete(const wxListCtrl* list, long row)
+{
+    const long next = nextSelectedRow(list, row);
+    return next >= 0 ? next : nextSelectedRow(list, -1);
+}
+
 void WindowHelpers::deleteSelectedRows(wxListCtrl* list, const std::function<bool(long)>& deleteItem, int& ok,
                                        int& failed)
 {
     const size_t selected = selectedRows(list).size();
     long row = -1;
-    for (size_t done = 0; done < selected;) {
-        row = nextSelectedRow(list, row);
-        if (row < 0)
-            continue;
+    for (size_t done = 0; done < selected; ++done) {
+        row = nextRowToDelete(list, row);
         list->DeleteItem(row);
         if (deleteItem(row))
             ++ok;
         else
             ++failed;
-        ++done;
     }
 }
 

@@ -26,6 +26,11 @@ long nextSelectedRow(const wxListCtrl* list, long row);
 // The selected rows in ascending order, found by searching: the toolkit's own count is not updated
 // when a selected row is deleted.
 std::vector<long> selectedRows(const wxListCtrl* list);
+// The selected row a deletion takes next after row (from the first row when row is -1). A deleted
+// row's follower moves into its index and is passed over by the search, which starts after that
+// index; the search then starts from the first row again and finds it. Deleting the row this gives,
+// as many times as rows were selected, deletes every selected row exactly once.
+long nextRowToDelete(const wxListCtrl* list, long row);
 // Deletes every selected row together with the item at the same index (deleteItem, whose result is
 // counted in ok or failed), so that rows and items stay in step.
 void deleteSelectedRows(wxListCtrl* list, const std::function<bool(long)>& deleteItem, int& ok, int& failed);

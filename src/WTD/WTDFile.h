@@ -71,6 +71,8 @@ public:
     bool generateMipMaps(uint32_t index);
     // Whether a texture name can be used as a file name inside a folder without leading out of it.
     static bool isSafeFileName(const std::string& name);
+    // The path extractTexture writes for a file name inside a folder.
+    static std::string extractionPath(const std::string& folder, const std::string& fileName);
 
     // Writing.
     bool saveFile(std::string path, uint32_t offset);

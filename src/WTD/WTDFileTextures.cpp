@@ -107,15 +107,6 @@ void describeImage(TextureTOCItem& record, const D3DXIMAGE_INFO& info)
     record.stride = static_cast<uint16_t>(stride);
 }
 
-std::string joinPath(const std::string& folder, const std::string& fileName)
-{
-    if (folder.empty())
-        return fileName;
-    if (folder.back() == '/')
-        return folder + fileName;
-    return folder + "/" + fileName;
-}
-
 // "<lead><index> is outside the texture list limits: <count>"; extraction words its lead differently.
 void logIndexError(const char* function, int line, const char* lead, uint32_t index, size_t count)
 {
@@ -183,6 +174,15 @@ bool WTDFile::isSafeFileName(const std::string& name)
             return false;
     }
     return true;
+}
+
+std::string WTDFile::extractionPath(const std::string& folder, const std::string& fileName)
+{
+    if (folder.empty())
+        return fileName;
+    if (folder.back() == '/')
+        return folder + fileName;
+    return folder + "/" + fileName;
 }
 
 bool WTDFile::addTexture(std::string path, std::string name)
@@ -261,7 +261,7 @@ bool WTDFile::extractTexture(uint32_t index, std::string folder, std::string nam
                  "Failed to extract, the texture's name cannot be used as a file name: ", entry.name);
         return false;
     }
-    const std::string target = joinPath(folder, name.empty() ? entry.name : name);
+    const std::string target = extractionPath(folder, name.empty() ? entry.name : name);
     const wchar_t* wideTarget = widenPath(m_stdFunctions, target);
     if (!entry.texture || !wideTarget ||
         FAILED(D3DXSaveTextureToFileW(wideTarget, D3DXIFF_DDS, entry.texture.get(), nullptr))) {

@@ -490,6 +490,40 @@ TEST_F(TextureCommandsTestWithArchive, ExtractAllOfAnEmptyArchiveAndACancelledEx
     EXPECT_EQ(status(), wxString::FromUTF8(("0 Textures extracted to: " + tempDir() + "/100%s").c_str()));
 }
 
+// Two textures of one name would go to one file: within a run the first is written and the second
+// counts as failed with an Error; a file of an earlier run is overwritten as any older file is.
+TEST_F(TextureCommandsTestWithArchive, ExtractingTwoTexturesOfOneNameWritesTheFirstOnly)
+{
+    ArchiveBuilder builder;
+    builder.addTexture("twin", 16, 8, D3DFMT_DXT1, 1);
+    builder.addTexture("other", 16, 8, D3DFMT_DXT1, 1);
+    builder.addTexture("twin", 32, 16, D3DFMT_DXT1, 1);
+    ASSERT_TRUE(builder.writeTo("a.wtd"));
+    startWith({"a.wtd"});
+    const std::string twin = inTemp("twin");
+    const std::string refused = "Texture 2, twin, not extracted: its file was already written for another "
+                                "texture: " +
+                                twin;
+
+    for (int run = 0; run < 2; ++run) {
+        LogCapture::instance().clear();
+        m_prompter.answerFolder(tempDir());
+        sendMenu(m_window, ID_MENU_EXTRACT_ALL);
+        EXPECT_EQ(status(), "2 Textures extracted ok, 1 failed") << "run " << run;
+        EXPECT_LOGGED_CONTAINS(LOG_ERROR, refused);
+        EXPECT_EQ(readBack(twin)->m_textures[0].record.width, 16) << "run " << run;
+    }
+
+    std::filesystem::remove(twin);
+    LogCapture::instance().clear();
+    selectTextures({0, 2});
+    m_prompter.answerFolder(tempDir());
+    sendMenu(m_window, ID_MENU_EXTRACT);
+    EXPECT_EQ(status(), "1 Textures extracted ok, 1 failed");
+    EXPECT_LOGGED_CONTAINS(LOG_ERROR, refused);
+    EXPECT_EQ(readBack(twin)->m_textures[0].record.width, 16);
+}
+
 // ---- Delete ----
 
 TEST_F(TextureCommandsTestWithArchive, DeleteAsksAndNoKeepsEverything)
