@@ -1,5 +1,8 @@
 #include "UI/MainWindowTest.h"
 
+#include "Backend/OpenFileRecord.h"
+#include "Platform/Direct3D/IDirect3DTexture9.h"
+#include "Support/ArchiveBuilder.h"
 #include "Support/LogCapture.h"
 #include "Support/StderrCapture.h"
 #include "Support/TestHooks.h"
@@ -8,6 +11,7 @@
 #include <wx/splitter.h>
 #include <wx/weakref.h>
 
+#include <algorithm>
 #include <filesystem>
 
 #include <sys/stat.h>
@@ -333,4 +337,63 @@ TEST_F(MainWindowTest, TheFrameRefusesASizeAtWhichAPaneWouldVanish)
     }
     const std::string printed = capture.text();
     EXPECT_EQ(printed.find("CRITICAL"), std::string::npos) << printed;
+}
+
+// A preview restarted by Reinitialize Render Pane or Reset Window idles as cheaply as before: once the new
+// device has shown its first frame, idle rounds with nothing changed neither hand a frame over again nor
+// decode the texture again.
+class IdlePreviewTest : public MainWindowTest
+{
+protected:
+    void startWithATextureShown()
+    {
+        ArchiveBuilder builder;
+        builder.addTexture("plain", 64, 32, D3DFMT_A8B8G8R8, 1);
+        ASSERT_TRUE(builder.writeTo("a.wtd"));
+        startWith({"a.wtd"});
+        pump();
+        m_framesBeforeRestart = TestHooks::presentedFrameCount();
+    }
+
+    void expectIdleRoundsDrawNothingAnew()
+    {
+        EXPECT_EQ(countLogged(LOG_INFORMATION, "Render system reinitialization complete"), 1u);
+        pump();
+        const uint64_t settled = TestHooks::presentedFrameCount();
+        EXPECT_GT(settled, m_framesBeforeRestart) << "the new device showed no frame";
+
+        const OpenFileRecord* selected = m_window->getBackEnd()->getSelectedFile();
+        ASSERT_NE(selected, nullptr);
+        IDirect3DTexture9* shown = selected->m_file->m_textures.at(selected->m_selectedTexture).texture.get();
+        ASSERT_NE(shown, nullptr);
+        // Written behind the device's back, the texels show only in a frame that decodes the texture anew.
+        uint8_t* texels = shown->levelData(0);
+        std::transform(texels, texels + shown->levelSize(0), texels,
+                       [](uint8_t byte) { return static_cast<uint8_t>(~byte); });
+        for (int round = 0; round < 20; ++round)
+            EXPECT_TRUE(sendIdle(m_window));
+        EXPECT_EQ(TestHooks::presentedFrameCount(), settled);
+
+        // Told of the change, the device shows it: those rounds would have shown it too had they decoded.
+        shown->markChanged();
+        EXPECT_TRUE(sendIdle(m_window));
+        EXPECT_EQ(TestHooks::presentedFrameCount(), settled + 1);
+    }
+
+    uint64_t m_framesBeforeRestart = 0;
+};
+
+TEST_F(IdlePreviewTest, AfterReinitializeRenderPaneIdleRoundsDrawNothingAnew)
+{
+    startWithATextureShown();
+    sendMenu(m_window, ID_MENU_REINITIALIZE_RENDER_PANE);
+    expectIdleRoundsDrawNothingAnew();
+}
+
+TEST_F(IdlePreviewTest, AfterResetWindowIdleRoundsDrawNothingAnew)
+{
+    startWithATextureShown();
+    m_prompter.answerMessage(wxYES);
+    sendMenu(m_window, ID_MENU_RESET_WINDOW);
+    expectIdleRoundsDrawNothingAnew();
 }
