@@ -1,5 +1,6 @@
 #include "Common/SafeFile/FileReplacement.h"
 
+#include "Common/SafeFile/FileDescriptorBuffer.h"
 #include "Common/SafeFile/SafeFile.h"
 
 #include <algorithm>

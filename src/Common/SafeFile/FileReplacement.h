@@ -1,11 +1,11 @@
 #pragma once
 
-#include "Common/SafeFile/FileDescriptorBuffer.h"
-
 #include <cstdint>
 #include <memory>
 #include <ostream>
 #include <string>
+
+class FileDescriptorBuffer;
 
 // One file replaced whole or not at all. The new contents go to a temporary file beside it, which
 // reaches the disk and is then renamed over the file, with the file's permission bits; a symbolic link
