@@ -4,6 +4,7 @@
 #include <fstream>
 #include <istream>
 #include <memory>
+#include <ostream>
 #include <string>
 
 // The resource container around an archive body: a 12-byte header (magic, resource type, flags word
@@ -35,8 +36,9 @@ public:
     bool readRSCFileData(std::istream& stream, std::unique_ptr<unsigned char[]>& body,
                          const uint32_t& containerSize);
 
-    bool writeRSCFileHeader(std::fstream& stream);
-    bool writeRSCFileData(std::fstream& stream, const char* data, const uint32_t& length);
+    // A stream with no buffer has no file behind it: the header logs that it cannot be written.
+    bool writeRSCFileHeader(std::ostream& stream);
+    bool writeRSCFileData(std::ostream& stream, const char* data, const uint32_t& length);
 
     static std::string zlibErrorToString(int code);
     // Compresses a body at the container's level into a new buffer, handed over through compressed

@@ -30,9 +30,9 @@ const ZlibText ZLIB_TEXTS[] = {
 };
 } // namespace
 
-bool RSCFile::writeRSCFileHeader(std::fstream& stream)
+bool RSCFile::writeRSCFileHeader(std::ostream& stream)
 {
-    if (!stream.is_open()) {
+    if (stream.rdbuf() == nullptr) {
         MessageLog::getInstance()->log(LOG_ERROR, "File stream is not open, unable to write RSC file header",
                                        LOG_SOURCE, 74, "RSCFile::writeRSCFileHeader");
         return false;
@@ -46,10 +46,8 @@ bool RSCFile::writeRSCFileHeader(std::fstream& stream)
     return !stream.fail();
 }
 
-bool RSCFile::writeRSCFileData(std::fstream& stream, const char* data, const uint32_t& length)
+bool RSCFile::writeRSCFileData(std::ostream& stream, const char* data, const uint32_t& length)
 {
-    if (!stream.is_open())
-        return false;
     stream.write(data, length);
     return !stream.fail();
 }

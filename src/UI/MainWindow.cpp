@@ -10,10 +10,10 @@
 #include <wx/listctrl.h>
 #include <wx/menu.h>
 #include <wx/notebook.h>
-#include <wx/richtext/richtextctrl.h>
 #include <wx/splitter.h>
 #include <wx/stattext.h>
 #include <wx/statusbr.h>
+#include <wx/textctrl.h>
 
 #include <memory>
 
@@ -150,12 +150,11 @@ void MainWindow::CreateControls()
     m_displayBook->SetName("m_displayBook");
 
     // Read-only: the pane is the log's record of the run, and an editable pane would also swallow the
-    // menu keys (Del, Ctrl-X) as edits.
-    m_logText = new wxRichTextCtrl(m_displayBook, ID_LOG_TEXT, wxEmptyString, wxDefaultPosition,
-                                   wxSize(100, 100), wxHSCROLL | wxNO_BORDER | wxWANTS_CHARS | wxRE_READONLY);
+    // menu keys (Del, Ctrl-X) as edits. The native control lays out only the lines it shows, so a
+    // command that logs a thousand lines does not wait for all of them to be measured.
+    m_logText = new wxTextCtrl(m_displayBook, ID_LOG_TEXT, wxEmptyString, wxDefaultPosition, wxSize(100, 100),
+                               wxTE_MULTILINE | wxTE_RICH2 | wxTE_READONLY | wxHSCROLL | wxNO_BORDER);
     m_logText->SetName("m_logText");
-    // The pane only grows; an undo history of every appended line would grow with it.
-    m_logText->BeginSuppressUndo();
     m_displayBook->AddPage(m_logText, _("Log"), false);
 
     m_splitterViewerArea->SplitHorizontally(m_renderPanel, m_displayBook, 350);

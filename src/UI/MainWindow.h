@@ -24,11 +24,11 @@ class wxListCtrl;
 class wxListEvent;
 class wxMenu;
 class wxNotebook;
-class wxRichTextCtrl;
 class wxSplitterEvent;
 class wxSplitterWindow;
 class wxStaticText;
 class wxStatusBar;
+class wxTextCtrl;
 
 // The editor's only frame: menus, the texture and file lists, the render panel, the log pane and the
 // status bar. It owns the back end and is the log's listener.
@@ -166,8 +166,9 @@ private:
     bool fireMenuAccelerator(const wxKeyEvent& key);
     void appendLog(const std::string& message, const wxColour* colour);
     void writeLogText(const wxString& text, const wxColour* colour);
-    // A long command's many log lines reach the pane in one append: the pane re-measures its whole
-    // text at each append, so line by line a command would slow with the length of the log.
+    // A long command's many log lines reach the pane in one append per colour: every append moves the
+    // pane's cursor, and the native control lays out the cursor's line and tells its listeners each
+    // time, which costs a thousand-line command a noticeable part of its run.
     void holdLogPane();
     void releaseLogPane();
     // What a texture command did with its items.
@@ -212,7 +213,7 @@ private:
     wxSplitterWindow* m_splitterViewerArea;
     RenderPanel* m_renderPanel;
     wxNotebook* m_displayBook;
-    wxRichTextCtrl* m_logText;
+    wxTextCtrl* m_logText;
     wxStatusBar* m_statusBar;
     wxStaticText* m_statusText;
     wxGauge* m_progressBar;

@@ -6,7 +6,7 @@
 #include <wx/image.h>
 #include <wx/imaglist.h>
 #include <wx/listctrl.h>
-#include <wx/richtext/richtextctrl.h>
+#include <wx/textctrl.h>
 
 namespace
 {
@@ -67,17 +67,8 @@ void MainWindow::appendLog(const std::string& message, const wxColour* colour)
 
 void MainWindow::writeLogText(const wxString& text, const wxColour* colour)
 {
-    // The pane redraws appended text from its first line to the bottom of its view, and a line below the
-    // view gives a rectangle of negative height (the user scrolled back, or the pane shrank). The pane
-    // shows its end after the text anyway.
-    scrollLogToEnd();
-    const long start = m_logText->GetLastPosition();
+    m_logText->SetDefaultStyle(colour != nullptr ? wxTextAttr(*colour) : wxTextAttr());
     m_logText->AppendText(text);
-    if (colour != nullptr) {
-        wxRichTextAttr attribute;
-        attribute.SetTextColour(*colour);
-        m_logText->SetStyle(start, m_logText->GetLastPosition(), attribute);
-    }
 }
 
 void MainWindow::holdLogPane()
@@ -105,13 +96,7 @@ void MainWindow::releaseLogPane()
 
 void MainWindow::scrollLogToEnd()
 {
-    int unitX = 0;
-    int unitY = 0;
-    m_logText->GetScrollPixelsPerUnit(&unitX, &unitY);
-    if (unitY == 0)
-        return;
-    const int y = (m_logText->GetVirtualSize().GetHeight() - m_logText->GetClientSize().GetHeight()) / unitY;
-    m_logText->Scroll(-1, std::max(0, y));
+    m_logText->ShowPosition(m_logText->GetLastPosition());
 }
 
 void MainWindow::setupImageLists()

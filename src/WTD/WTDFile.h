@@ -76,7 +76,7 @@ public:
 
     // Writing.
     bool saveFile(std::string path, uint32_t offset);
-    bool writeFile(std::fstream& stream);
+    bool writeFile(std::ostream& stream);
     void writeWTDHeader(uint8_t* image);
     void writeHashTable(uint8_t* image);
     void writeTexturePointers(uint8_t* image);
@@ -122,7 +122,7 @@ private:
     // Saving: the whole container is laid out and compressed in memory before any file is opened.
     bool buildContainer(const std::string& target, std::unique_ptr<unsigned char[]>& compressed,
                         uint64_t& compressedLength);
-    bool writeContainer(std::fstream& stream, const unsigned char* compressed, uint64_t compressedLength);
+    bool writeContainer(std::ostream& stream, const unsigned char* compressed, uint64_t compressedLength);
     bool replaceFile(const std::string& target, uint32_t offset, const unsigned char* compressed,
                      uint64_t compressedLength);
 };

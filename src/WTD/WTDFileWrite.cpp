@@ -239,7 +239,7 @@ bool WTDFile::buildContainer(const std::string& target, std::unique_ptr<unsigned
     return true;
 }
 
-bool WTDFile::writeContainer(std::fstream& stream, const unsigned char* compressed, uint64_t compressedLength)
+bool WTDFile::writeContainer(std::ostream& stream, const unsigned char* compressed, uint64_t compressedLength)
 {
     MessageLog* log = MessageLog::getInstance();
     if (!writeRSCFileHeader(stream)) {
@@ -256,7 +256,7 @@ bool WTDFile::writeContainer(std::fstream& stream, const unsigned char* compress
     return true;
 }
 
-bool WTDFile::writeFile(std::fstream& stream)
+bool WTDFile::writeFile(std::ostream& stream)
 {
     std::unique_ptr<unsigned char[]> compressed;
     uint64_t compressedLength = 0;

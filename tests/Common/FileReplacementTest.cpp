@@ -71,6 +71,42 @@ TEST_F(FileReplacementTest, CommittedReplacementHoldsTheNewBytesAndLeavesNoTempo
     EXPECT_EQ((std::set<std::string>{"file.bin", "fresh.bin"}), entriesOf("."));
 }
 
+TEST_F(FileReplacementTest, PiecesOfAnySizeReachTheFileInTheOrderWritten)
+{
+    std::string expected;
+    {
+        FileReplacement file("file.bin");
+        ASSERT_TRUE(file.isOpen());
+        for (int round = 0; round < 3; ++round) {
+            const std::string small = "round " + std::to_string(round) + ";";
+            const std::string large(100 * 1024, static_cast<char>('a' + round));
+            file.stream() << small;
+            file.stream().write(large.data(), static_cast<std::streamsize>(large.size()));
+            for (int i = 0; i < 40000; ++i)
+                file.stream().put(static_cast<char>(i % 251));
+            expected += small + large;
+            for (int i = 0; i < 40000; ++i)
+                expected += static_cast<char>(i % 251);
+        }
+        ASSERT_TRUE(file.commit());
+    }
+    EXPECT_EQ(expected, readFile("file.bin"));
+}
+
+TEST_F(FileReplacementTest, WriteThatFailsBeforeTheCommitIsReportedByItWithItsReason)
+{
+    struct stat status;
+    if (stat("/dev/full", &status) != 0 || !S_ISCHR(status.st_mode))
+        GTEST_SKIP() << "no /dev/full here";
+    FileReplacement file("/dev/full");
+    ASSERT_TRUE(file.isOpen());
+    const std::string large(1024 * 1024, 'x');
+    file.stream().write(large.data(), static_cast<std::streamsize>(large.size()));
+    file.stream() << "more after the failure";
+    EXPECT_FALSE(file.commit());
+    EXPECT_EQ(ENOSPC, file.error());
+}
+
 TEST_F(FileReplacementTest, WriteThatFailsHalfWayLeavesTheOldFileByteForByte)
 {
     std::string before;

@@ -64,7 +64,7 @@ TEST_F(RSCFileWriteTest, HeaderAndDataAreWrittenAtTheStreamPosition)
 TEST_F(RSCFileWriteTest, ClosedStreamWritesNothing)
 {
     TestContainer container;
-    std::fstream closed;
+    std::ostream closed(nullptr); // no file behind it
     EXPECT_FALSE(container.writeRSCFileHeader(closed));
     EXPECT_LOGGED_LINE(
         LOG_ERROR,

@@ -113,6 +113,14 @@ void GuiTest::pump(int milliseconds)
     } while (std::chrono::steady_clock::now() < end);
 }
 
+bool GuiTest::pumpUntil(const std::function<bool()>& done, int milliseconds)
+{
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+    while (!done() && std::chrono::steady_clock::now() < end)
+        pump(10);
+    return done();
+}
+
 MainWindow* GuiTest::createMainWindow()
 {
     m_window = new MainWindow(nullptr, ID_MAIN_WINDOW, "Varnel - Oskery", wxDefaultPosition, wxSize(800, 600),

@@ -3,6 +3,7 @@
 #include "Support/TempDirTest.h"
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 class MainWindow;
@@ -19,6 +20,10 @@ protected:
 
     // Delivers the pending toolkit events for about the given time (idle events included).
     static void pump(int milliseconds = 50);
+    // Delivers the pending toolkit events until done() holds, for at most the given time; whether it
+    // holds. For what the toolkit does on one of its next frames (a scroll), whose delay grows with the
+    // machine's load.
+    static bool pumpUntil(const std::function<bool()>& done, int milliseconds = 2000);
     // Builds the main window as the application does; it is shown, and events delivered, unless its start
     // failed.
     MainWindow* createMainWindow();

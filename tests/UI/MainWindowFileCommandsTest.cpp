@@ -10,7 +10,7 @@
 #include <wx/filedlg.h>
 #include <wx/gauge.h>
 #include <wx/menu.h>
-#include <wx/richtext/richtextctrl.h>
+#include <wx/textctrl.h>
 #include <wx/uiaction.h>
 
 #include <filesystem>
@@ -785,7 +785,7 @@ TEST_F(FileCommandsTest, RealKeysReachTheFileCommandsWhileTheLogPaneHasTheFocus)
     startWith({"a.wtd"});
     modify(0, "changed");
     m_window->Raise();
-    wxRichTextCtrl* log = child<wxRichTextCtrl>(m_window, ID_LOG_TEXT);
+    wxTextCtrl* log = child<wxTextCtrl>(m_window, ID_LOG_TEXT);
     wxUIActionSimulator simulator;
     simulator.MouseMove(log->GetScreenRect().GetPosition() + wxPoint(20, 20));
     log->SetFocus();

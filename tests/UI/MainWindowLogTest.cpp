@@ -3,43 +3,62 @@
 #include "Common/MessageLog/MessageLog.h"
 #include "Support/StderrCapture.h"
 
-#include <wx/richtext/richtextctrl.h>
+#include <wx/textctrl.h>
 
 #include <string>
+
+namespace
+{
+// Whether the character at position lies within the pane's view.
+bool shows(wxTextCtrl* pane, long position)
+{
+    const wxPoint at = pane->PositionToCoords(position);
+    return at != wxDefaultPosition && at.y >= 0 && at.y < pane->GetClientSize().GetHeight();
+}
+
+// The pane's text is longer than its view, and the view is at its end.
+bool showsOnlyItsEnd(wxTextCtrl* pane)
+{
+    return shows(pane, pane->GetLastPosition()) && !shows(pane, 0);
+}
+
+bool showsOnlyItsStart(wxTextCtrl* pane)
+{
+    return shows(pane, 0) && !shows(pane, pane->GetLastPosition());
+}
+
+wxColour colourAt(wxTextCtrl* pane, long position)
+{
+    wxTextAttr style;
+    EXPECT_TRUE(pane->GetStyle(position, style)) << "position " << position;
+    return style.GetTextColour();
+}
+} // namespace
 
 TEST_F(MainWindowTest, TheLogPaneColoursWarningsAndErrorsAndShowsItsEnd)
 {
     createMainWindow();
-    wxRichTextCtrl* log = child<wxRichTextCtrl>(m_window, ID_LOG_TEXT);
+    wxTextCtrl* log = child<wxTextCtrl>(m_window, ID_LOG_TEXT);
     log->Clear();
     m_window->information("a");
     m_window->warning("b");
     m_window->error("c");
-    EXPECT_EQ(log->GetValue(), "a\nb\nc\n");
+    m_window->information("d");
+    EXPECT_EQ(log->GetValue(), "a\nb\nc\nd\n");
+    const wxColour plain = colourAt(log, 0);
+    EXPECT_NE(plain, *wxBLUE);
+    EXPECT_NE(plain, *wxRED);
     const struct
     {
         long position;
         wxColour colour;
-    } expected[] = {
-        {0, log->GetBasicStyle().GetTextColour()}, {2, *wxBLUE}, {3, *wxBLUE}, {4, *wxRED}, {5, *wxRED}};
-    for (const auto& at : expected) {
-        wxRichTextAttr style;
-        ASSERT_TRUE(log->GetStyle(at.position, style));
-        EXPECT_EQ(style.GetTextColour(), at.colour) << "position " << at.position;
-        EXPECT_FALSE(style.HasBackgroundColour());
-    }
+    } expected[] = {{1, plain}, {2, *wxBLUE}, {3, *wxBLUE}, {4, *wxRED}, {5, *wxRED}, {6, plain}, {7, plain}};
+    for (const auto& at : expected)
+        EXPECT_EQ(colourAt(log, at.position), at.colour) << "position " << at.position;
 
     for (int i = 0; i < 300; ++i)
         m_window->information(std::string("line ") + std::to_string(i));
-    pump();
-    int unitX = 0;
-    int unitY = 0;
-    log->GetScrollPixelsPerUnit(&unitX, &unitY);
-    ASSERT_GT(unitY, 0);
-    int viewX = 0;
-    int viewY = 0;
-    log->GetViewStart(&viewX, &viewY);
-    EXPECT_GE(viewY * unitY + log->GetClientSize().GetHeight(), log->GetVirtualSize().GetHeight() - unitY);
+    EXPECT_TRUE(pumpUntil([log] { return showsOnlyItsEnd(log); }));
 
     // Texts that are not UTF-8 (texture names are bytes) are shown, not dropped.
     m_window->information("caf\xe9");
@@ -49,16 +68,14 @@ TEST_F(MainWindowTest, TheLogPaneColoursWarningsAndErrorsAndShowsItsEnd)
 TEST_F(MainWindowTest, TheLogReachesThePaneWholeOrAsTheSettingsSay)
 {
     createMainWindow();
-    wxRichTextCtrl* log = child<wxRichTextCtrl>(m_window, ID_LOG_TEXT);
+    wxTextCtrl* log = child<wxTextCtrl>(m_window, ID_LOG_TEXT);
     ASSERT_TRUE(settings()->m_fullLogMessages);
     wxString format;
     m_window->formatToString(format, 21);
     const wxString full =
         "MainWindow::formatToString(1017) - Unsupported texture format for formatToString: 21\n";
     ASSERT_TRUE(log->GetValue().EndsWith(full));
-    wxRichTextAttr style;
-    ASSERT_TRUE(log->GetStyle(log->GetLastPosition() - 2, style));
-    EXPECT_EQ(style.GetTextColour(), *wxBLUE);
+    EXPECT_EQ(colourAt(log, log->GetLastPosition() - 2), *wxBLUE);
 
     MessageLog::getInstance()->setListenerFullMessage(false);
     MessageLog::getInstance()->log(LOG_ERROR, "Short %s", ".\\MainWindow", 1, "MainWindow::test", "one");
@@ -70,25 +87,22 @@ TEST_F(MainWindowTest, TheLogReachesThePaneWholeOrAsTheSettingsSay)
 TEST_F(MainWindowTest, AMessageLoggedWhileThePaneIsScrolledBackDrawsNoInvalidArea)
 {
     createMainWindow();
-    wxRichTextCtrl* log = child<wxRichTextCtrl>(m_window, ID_LOG_TEXT);
+    wxTextCtrl* log = child<wxTextCtrl>(m_window, ID_LOG_TEXT);
     for (int i = 0; i < 100; ++i)
         m_window->information(std::string("line ") + std::to_string(i));
-    pump();
-    log->Scroll(0, 0);
-    pump();
+    ASSERT_TRUE(pumpUntil([log] { return showsOnlyItsEnd(log); }));
+    log->ShowPosition(0);
+    ASSERT_TRUE(pumpUntil([log] { return showsOnlyItsStart(log); }));
 
     StderrCapture capture("stderr.txt");
     m_window->information("after scrolling back");
     m_window->error("coloured after scrolling back");
-    pump();
+    EXPECT_TRUE(pumpUntil([log] { return showsOnlyItsEnd(log); }));
     const std::string printed = capture.text();
     EXPECT_EQ(printed.find("Invalid rectangle"), std::string::npos) << printed;
-    int unitX = 0;
-    int unitY = 0;
-    log->GetScrollPixelsPerUnit(&unitX, &unitY);
-    ASSERT_GT(unitY, 0);
-    int viewX = 0;
-    int viewY = 0;
-    log->GetViewStart(&viewX, &viewY);
-    EXPECT_GE(viewY * unitY + log->GetClientSize().GetHeight(), log->GetVirtualSize().GetHeight() - unitY);
+
+    log->ShowPosition(0);
+    ASSERT_TRUE(pumpUntil([log] { return showsOnlyItsStart(log); }));
+    m_window->scrollLogToEnd();
+    EXPECT_TRUE(pumpUntil([log] { return showsOnlyItsEnd(log); }));
 }

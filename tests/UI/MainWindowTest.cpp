@@ -8,7 +8,6 @@
 #include <wx/imaglist.h>
 #include <wx/menu.h>
 #include <wx/notebook.h>
-#include <wx/richtext/richtextctrl.h>
 #include <wx/splitter.h>
 #include <wx/statusbr.h>
 #include <wx/textctrl.h>
@@ -158,7 +157,7 @@ TEST_F(MainWindowTest, BuildsTheWindowTreeWithItsIdentifiersNamesAndStyles)
         {ID_TEXTURE_LIST, wxLC_REPORT | wxLC_EDIT_LABELS},
         {ID_FILE_LIST, wxLC_REPORT},
         {ID_RENDER_PANEL, wxSUNKEN_BORDER | wxTAB_TRAVERSAL},
-        {ID_LOG_TEXT, wxHSCROLL | wxNO_BORDER | wxWANTS_CHARS},
+        {ID_LOG_TEXT, wxTE_MULTILINE | wxTE_RICH2 | wxTE_READONLY | wxHSCROLL | wxNO_BORDER},
         {ID_STATUS_BAR, wxSTB_SIZEGRIP | wxNO_BORDER},
     };
     for (const auto& expected : styles) {
@@ -203,7 +202,7 @@ TEST_F(MainWindowTest, BuildsTheWindowTreeWithItsIdentifiersNamesAndStyles)
     ASSERT_EQ(book->GetPageCount(), 1u);
     EXPECT_EQ(book->GetPageText(0), "Log");
     EXPECT_EQ(book->GetPage(0), m_window->FindWindow(ID_LOG_TEXT));
-    EXPECT_FALSE(child<wxRichTextCtrl>(m_window, ID_LOG_TEXT)->IsEditable());
+    EXPECT_FALSE(child<wxTextCtrl>(m_window, ID_LOG_TEXT)->IsEditable());
 
     wxStatusBar* statusBar = child<wxStatusBar>(m_window, ID_STATUS_BAR);
     EXPECT_EQ(m_window->GetStatusBar(), statusBar);
@@ -303,7 +302,7 @@ TEST_F(MainWindowTest, RealKeysReachTheMenuCommandsWhileTheLogPaneHasTheFocus)
             wxEVT_MENU, [&fired](wxCommandEvent& event) { fired.push_back(event.GetId()); }, id);
     }
     m_window->Raise();
-    wxRichTextCtrl* log = child<wxRichTextCtrl>(m_window, ID_LOG_TEXT);
+    wxTextCtrl* log = child<wxTextCtrl>(m_window, ID_LOG_TEXT);
     const wxString before = log->GetValue();
     wxUIActionSimulator simulator;
     simulator.MouseMove(log->GetScreenRect().GetPosition() + wxPoint(20, 20));

@@ -12,7 +12,7 @@
 #include <wx/filedlg.h>
 #include <wx/gauge.h>
 #include <wx/listbox.h>
-#include <wx/richtext/richtextctrl.h>
+#include <wx/textctrl.h>
 #include <wx/utils.h>
 
 #include <sys/stat.h>
@@ -640,7 +640,7 @@ TEST_F(TextureCommandsTestWithArchive, ALongCommandsLogLinesReachTheLogPaneInOrd
     startWith({"a.wtd"});
     m_prompter.answerFolder(tempDir());
     sendMenu(m_window, ID_MENU_EXTRACT_ALL);
-    wxRichTextCtrl* pane = child<wxRichTextCtrl>(m_window, ID_LOG_TEXT);
+    wxTextCtrl* pane = child<wxTextCtrl>(m_window, ID_LOG_TEXT);
     const wxString text = pane->GetValue();
     const int first = text.Find("Extracted: t0 as: ");
     const int failure = text.Find("the texture's name cannot be used as a file name: a:b");
@@ -650,7 +650,7 @@ TEST_F(TextureCommandsTestWithArchive, ALongCommandsLogLinesReachTheLogPaneInOrd
     ASSERT_NE(last, wxNOT_FOUND);
     EXPECT_LT(first, failure);
     EXPECT_LT(failure, last);
-    wxRichTextAttr style;
+    wxTextAttr style;
     ASSERT_TRUE(pane->GetStyle(failure + 2, style));
     EXPECT_EQ(style.GetTextColour(), *wxRED);
     ASSERT_TRUE(pane->GetStyle(last + 2, style));

@@ -580,7 +580,7 @@ TEST_F(WTDFileWriteTest, FailedCopyOfTheBytesBeforeTheContainerLeavesTheFile)
 TEST_F(WTDFileWriteTest, WriteFileOnAStreamWritesHeaderAndBodyAtItsPosition)
 {
     WTDFile file;
-    std::fstream closed;
+    std::ostream closed(nullptr); // no file behind it
     EXPECT_FALSE(file.writeFile(closed));
     EXPECT_LOGGED(LOG_ERROR, "File stream is not open, unable to write RSC file header");
     EXPECT_LOGGED_LINE(LOG_ERROR, "WTDFile::writeFile(484) - Failed to write the RSC file header for file: ");

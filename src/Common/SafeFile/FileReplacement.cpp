@@ -1,12 +1,15 @@
 #include "Common/SafeFile/FileReplacement.h"
 
+#include "Common/SafeFile/FileDescriptorBuffer.h"
 #include "Common/SafeFile/SafeFile.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <fstream>
 #include <vector>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -21,16 +24,15 @@ bool standsInPlace(const std::string& path)
 } // namespace
 
 FileReplacement::FileReplacement(const std::string& path)
-    : m_target(SafeFile::resolveTarget(path)), m_error(0), m_committed(false)
+    : m_target(SafeFile::resolveTarget(path)), m_stream(nullptr), m_error(0), m_committed(false)
 {
-    if (standsInPlace(m_target))
-        m_stream.open(m_target, std::ios::out | std::ios::binary);
-    else if (!SafeFile::canReplace(m_target) || !SafeFile::createTemporary(m_target, m_temporary))
-        m_temporary.clear(); // a name that could not be created is not this replacement's to remove
-    else
-        m_stream.open(m_temporary, std::ios::out | std::ios::binary);
-    if (!m_stream.is_open())
-        recordError();
+    const int descriptor = openNewContents();
+    if (descriptor < 0) {
+        recordError(errno);
+        return;
+    }
+    m_buffer = std::make_unique<FileDescriptorBuffer>(descriptor);
+    m_stream.rdbuf(m_buffer.get());
 }
 
 FileReplacement::~FileReplacement()
@@ -39,17 +41,17 @@ FileReplacement::~FileReplacement()
         return;
     // A caller reading errno after a failure must still find its reason.
     const int error = errno;
-    m_stream.close();
+    m_buffer.reset();
     unlink(m_temporary.c_str());
     errno = error;
 }
 
 bool FileReplacement::isOpen() const
 {
-    return m_stream.is_open();
+    return m_buffer != nullptr && m_buffer->descriptor() >= 0;
 }
 
-std::fstream& FileReplacement::stream()
+std::ostream& FileReplacement::stream()
 {
     return m_stream;
 }
@@ -69,27 +71,29 @@ bool FileReplacement::copyLeadingBytes(uint64_t length)
         std::fill(buffer.begin() + got, buffer.begin() + step, 0);
         m_stream.write(buffer.data(), step);
         if (m_stream.fail())
-            return recordError();
+            return recordStreamError();
         left -= static_cast<uint64_t>(step);
     }
     return true;
 }
 
+// The temporary file is synced before the rename, so that the name never stands for contents that are
+// not on the disk yet.
 bool FileReplacement::commit()
 {
-    if (!m_stream.is_open())
+    if (!isOpen())
         return false;
-    m_stream.flush();
-    if (m_stream.fail())
-        recordError();
-    m_stream.close();
-    if (m_stream.fail())
-        recordError();
+    if (m_stream.flush().fail())
+        recordStreamError();
+    if (m_error == 0 && !m_temporary.empty() && fsync(m_buffer->descriptor()) != 0)
+        recordError(errno);
+    if (!m_buffer->close())
+        recordError(errno);
     if (m_error != 0)
         return false;
     if (!m_temporary.empty()) {
-        if (!SafeFile::syncToDisk(m_temporary) || std::rename(m_temporary.c_str(), m_target.c_str()) != 0)
-            return recordError();
+        if (std::rename(m_temporary.c_str(), m_target.c_str()) != 0)
+            return recordError(errno);
         SafeFile::syncToDisk(SafeFile::folderOf(m_target));
     }
     m_committed = true;
@@ -101,9 +105,23 @@ int FileReplacement::error() const
     return m_error;
 }
 
-bool FileReplacement::recordError()
+int FileReplacement::openNewContents()
+{
+    if (standsInPlace(m_target))
+        return open(m_target.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (!SafeFile::canReplace(m_target))
+        return -1;
+    return SafeFile::createTemporary(m_target, m_temporary);
+}
+
+bool FileReplacement::recordError(int error)
 {
     if (m_error == 0)
-        m_error = errno != 0 ? errno : EIO;
+        m_error = error != 0 ? error : EIO;
     return false;
+}
+
+bool FileReplacement::recordStreamError()
+{
+    return recordError(m_buffer != nullptr ? m_buffer->error() : 0);
 }

@@ -79,29 +79,29 @@ bool SafeFile::claim(const std::string& path)
     return true;
 }
 
-bool SafeFile::createTemporary(const std::string& path, std::string& temporary)
+int SafeFile::createTemporary(const std::string& path, std::string& temporary)
 {
     struct stat target;
     const bool targetExists = stat(path.c_str(), &target) == 0;
     for (int attempt = 0; attempt < 100; ++attempt) {
         temporary = path + ".saving-" + std::to_string(getpid()) + "-" + std::to_string(attempt);
         const int descriptor = open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (descriptor < 0) {
-            if (errno == EEXIST)
-                continue;
-            return false;
-        }
+        if (descriptor < 0 && errno == EEXIST)
+            continue;
+        if (descriptor < 0)
+            break;
         if (targetExists)
             giveOwner(descriptor, target);
-        const bool moded = !targetExists || fchmod(descriptor, target.st_mode & 07777) == 0;
+        if (!targetExists || fchmod(descriptor, target.st_mode & 07777) == 0)
+            return descriptor;
         const int error = errno;
         close(descriptor);
-        if (moded)
-            return true;
         unlink(temporary.c_str());
-        return refuse(error);
+        errno = error;
+        break;
     }
-    return false;
+    temporary.clear();
+    return -1;
 }
 
 bool SafeFile::syncToDisk(const std::string& path)

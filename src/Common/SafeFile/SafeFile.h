@@ -24,8 +24,9 @@ bool canReplace(const std::string& path);
 // included): false with errno EEXIST then, or with the reason it could not be created.
 bool claim(const std::string& path);
 // A new, empty file beside path, named in temporary, with the permission bits of the file at path
-// (and its owner, where this process may give a file away) when there is one.
-bool createTemporary(const std::string& path, std::string& temporary);
+// (and its owner, where this process may give a file away) when there is one. Returns its descriptor,
+// open for writing, or -1 with errno and temporary empty.
+int createTemporary(const std::string& path, std::string& temporary);
 // Makes a file's data, or a folder's entries, reach the disk.
 bool syncToDisk(const std::string& path);
 } // namespace SafeFile
