@@ -397,3 +397,19 @@ TEST_F(IdlePreviewTest, AfterResetWindowIdleRoundsDrawNothingAnew)
     sendMenu(m_window, ID_MENU_RESET_WINDOW);
     expectIdleRoundsDrawNothingAnew();
 }
+
+// The log pane once drew itself anew on a timer, several times as often after a restart, while nothing
+// in it changed: a restarted editor idles without drawing the pane again.
+TEST_F(IdlePreviewTest, AfterARestartTheLogPaneIsNotDrawnAgainWhileNothingChanges)
+{
+    startWithATextureShown();
+    sendMenu(m_window, ID_MENU_REINITIALIZE_RENDER_PANE);
+    pump();
+    int paints = 0;
+    m_window->FindWindow(ID_LOG_TEXT)->Bind(wxEVT_PAINT, [&paints](wxPaintEvent& event) {
+        ++paints;
+        event.Skip();
+    });
+    pump(1500);
+    EXPECT_EQ(paints, 0);
+}
