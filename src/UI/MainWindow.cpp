@@ -151,9 +151,10 @@ void MainWindow::CreateControls()
 
     // Read-only: the pane is the log's record of the run, and an editable pane would also swallow the
     // menu keys (Del, Ctrl-X) as edits. The native control lays out only the lines it shows, so a
-    // command that logs a thousand lines does not wait for all of them to be measured.
+    // command that logs a thousand lines does not wait for all of them to be measured. Long lines wrap,
+    // so that a path or the reason of a failure is read without scrolling sideways.
     m_logText = new wxTextCtrl(m_displayBook, ID_LOG_TEXT, wxEmptyString, wxDefaultPosition, wxSize(100, 100),
-                               wxTE_MULTILINE | wxTE_RICH2 | wxTE_READONLY | wxHSCROLL | wxNO_BORDER);
+                               wxTE_MULTILINE | wxTE_RICH2 | wxTE_READONLY | wxNO_BORDER);
     m_logText->SetName("m_logText");
     m_displayBook->AddPage(m_logText, _("Log"), false);
 

@@ -106,3 +106,17 @@ TEST_F(MainWindowTest, AMessageLoggedWhileThePaneIsScrolledBackDrawsNoInvalidAre
     m_window->scrollLogToEnd();
     EXPECT_TRUE(pumpUntil([log] { return showsOnlyItsEnd(log); }));
 }
+
+// A long line (a path, the reason of a failure) wraps inside the pane instead of running out of view.
+TEST_F(MainWindowTest, ALongLineWrapsInsideTheLogPane)
+{
+    createMainWindow();
+    wxTextCtrl* log = child<wxTextCtrl>(m_window, ID_LOG_TEXT);
+    log->Clear();
+    m_window->error("Failed to extract: " + std::string(400, 'x'));
+    const long end = log->GetLastPosition() - 1;
+    EXPECT_TRUE(pumpUntil([&] {
+        const wxPoint at = log->PositionToCoords(end);
+        return at != wxDefaultPosition && at.x < log->GetClientSize().GetWidth() && at.y > 0;
+    })) << "the last character lies outside the pane's width or on the first line";
+}

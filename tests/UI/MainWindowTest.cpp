@@ -157,7 +157,7 @@ TEST_F(MainWindowTest, BuildsTheWindowTreeWithItsIdentifiersNamesAndStyles)
         {ID_TEXTURE_LIST, wxLC_REPORT | wxLC_EDIT_LABELS},
         {ID_FILE_LIST, wxLC_REPORT},
         {ID_RENDER_PANEL, wxSUNKEN_BORDER | wxTAB_TRAVERSAL},
-        {ID_LOG_TEXT, wxTE_MULTILINE | wxTE_RICH2 | wxTE_READONLY | wxHSCROLL | wxNO_BORDER},
+        {ID_LOG_TEXT, wxTE_MULTILINE | wxTE_RICH2 | wxTE_READONLY | wxNO_BORDER},
         {ID_STATUS_BAR, wxSTB_SIZEGRIP | wxNO_BORDER},
     };
     for (const auto& expected : styles) {
