@@ -7,12 +7,16 @@ TextureListCtrl::TextureListCtrl(wxWindow* parent, wxWindowID id, const wxPoint&
     Bind(wxEVT_LIST_ITEM_FOCUSED, &TextureListCtrl::onItemFocused, this);
 }
 
+// Emptying the list first would hide its scroll bar and show it again, and the headings would be
+// painted again with the rows though they did not change. The selection and the current row are
+// cleared and the view goes back to the first row instead, as emptying did; the new count alone has
+// the rows repainted.
 void TextureListCtrl::setRows(std::vector<RowTexts> rows)
 {
-    DeleteAllItems();
+    SetItemState(-1, 0, wxLIST_STATE_SELECTED | wxLIST_STATE_FOCUSED);
     m_rows = std::move(rows);
     SetItemCount(static_cast<long>(m_rows.size()));
-    Refresh();
+    Scroll(-1, 0);
 }
 
 // A row deleted by a command leaves the texts one row behind until the command's rebuild; no row past

@@ -21,7 +21,7 @@ public:
     TextureListCtrl(const TextureListCtrl&) = delete;
     TextureListCtrl& operator=(const TextureListCtrl&) = delete;
 
-    // Replaces every row (the selection goes with them).
+    // Replaces every row (the selection and the current row go with them) and shows the first.
     void setRows(std::vector<RowTexts> rows);
 
 protected:

@@ -9,6 +9,8 @@
 #include <wx/textctrl.h>
 #include <wx/uiaction.h>
 
+#include <memory>
+
 TEST_F(MainWindowTest, ListsShowNamesCountsFormatsAndDimensions)
 {
     ArchiveBuilder builder;
@@ -227,6 +229,56 @@ TEST_F(MainWindowTest, TheSelectedRowIsScrolledIntoViewWhenTheListIsRebuilt)
     const long top = textureList()->GetTopItem();
     EXPECT_LE(top, 190);
     EXPECT_GE(top + textureList()->GetCountPerPage(), 190);
+}
+
+// Another archive, or the same one sorted, is shown from its first row when its selected row is there.
+TEST_F(MainWindowTest, ARebuildShowsTheListFromTheFirstRow)
+{
+    std::vector<std::string> names;
+    for (int i = 0; i < 200; ++i)
+        names.push_back("t" + std::to_string(1000 + i));
+    writeArchive("a.wtd", names);
+    startWith({"a.wtd"});
+    m_window->getBackEnd()->setSelectedTexture(190);
+    m_window->updateTextureList();
+    pump();
+    ASSERT_GT(textureList()->GetTopItem(), 5);
+    m_window->getBackEnd()->setSelectedTexture(5);
+    m_window->updateTextureList();
+    pump();
+    EXPECT_EQ(textureList()->GetTopItem(), 0);
+}
+
+TEST_F(MainWindowTest, ARebuildRepaintsTheRowsButNotTheUnchangedHeadings)
+{
+    writeArchive("a.wtd", {"t0", "t1", "t2"});
+    startWith({"a.wtd"});
+    pump();
+    // The toolkit's list is two windows: the headings, and the rows below them.
+    wxWindow* headings = nullptr;
+    wxWindow* rows = nullptr;
+    for (wxWindow* part : textureList()->GetChildren())
+        (part->GetPosition().y == 0 ? headings : rows) = part;
+    ASSERT_NE(headings, nullptr);
+    ASSERT_NE(rows, nullptr);
+    // Shared: paints may still arrive while the window is destroyed after the test.
+    auto rowPaints = std::make_shared<int>(0);
+    auto headingPaints = std::make_shared<int>(0);
+    const auto counting = [](std::shared_ptr<int> count) {
+        return [count](wxPaintEvent& event) {
+            ++*count;
+            event.Skip();
+        };
+    };
+    rows->Bind(wxEVT_PAINT, counting(rowPaints));
+    headings->Bind(wxEVT_PAINT, counting(headingPaints));
+
+    m_window->updateTextureList();
+    textureList()->Update();
+    pump();
+    EXPECT_GE(*rowPaints, 1);
+    EXPECT_EQ(*headingPaints, 0);
+    EXPECT_EQ(selectedRows(textureList()), std::vector<long>{0});
 }
 
 TEST_F(MainWindowTest, SelectionCommandsSelectAndTheBackEndFollows)
