@@ -15,6 +15,7 @@
 #include <wx/statusbr.h>
 #include <wx/textctrl.h>
 
+#include <cstdlib>
 #include <memory>
 
 namespace
@@ -98,6 +99,10 @@ void MainWindow::Init()
 bool MainWindow::Create(wxWindow* parent, wxWindowID id, const wxString& caption, const wxPoint& pos,
                         const wxSize& size, long style)
 {
+    // GTK's overlay scroll bars fade in and out on the frame clock, and the log pane's fade can keep
+    // running after a render-system restart, drawing the panes around it at every frame while nothing
+    // changes. Classic scroll bars do not fade. A user's own setting of the variable stands.
+    setenv("GTK_OVERLAY_SCROLLING", "0", 0);
     wxFrame::Create(parent, id, caption, pos, size, style, "frame");
     CreateControls();
     SetIcon(GetIconResource("Resources/icons/varnel_small.ico"));

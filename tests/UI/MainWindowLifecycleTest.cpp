@@ -398,18 +398,24 @@ TEST_F(IdlePreviewTest, AfterResetWindowIdleRoundsDrawNothingAnew)
     expectIdleRoundsDrawNothingAnew();
 }
 
-// The log pane once drew itself anew on a timer, several times as often after a restart, while nothing
-// in it changed: a restarted editor idles without drawing the pane again.
-TEST_F(IdlePreviewTest, AfterARestartTheLogPaneIsNotDrawnAgainWhileNothingChanges)
+// Once restarted, the editor idles without drawing any pane again: the fade of the log pane's scroll
+// bar once kept running after a restart and drew the pane and the panes around it at every frame.
+TEST_F(IdlePreviewTest, AfterARestartNoPaneIsDrawnAgainWhileNothingChanges)
 {
-    startWithATextureShown();
-    sendMenu(m_window, ID_MENU_REINITIALIZE_RENDER_PANE);
-    pump();
-    int paints = 0;
-    m_window->FindWindow(ID_LOG_TEXT)->Bind(wxEVT_PAINT, [&paints](wxPaintEvent& event) {
-        ++paints;
-        event.Skip();
-    });
-    pump(1500);
-    EXPECT_EQ(paints, 0);
+    for (const bool resetWindow : {false, true}) {
+        startWithATextureShown();
+        if (resetWindow)
+            m_prompter.answerMessage(wxYES);
+        sendMenu(m_window, resetWindow ? ID_MENU_RESET_WINDOW : ID_MENU_REINITIALIZE_RENDER_PANE);
+        pump();
+        int paints = 0;
+        for (const int id : {ID_LOG_TEXT, ID_SPLITTER_VIEWER_AREA, ID_SPLITTER_MAIN})
+            m_window->FindWindow(id)->Bind(wxEVT_PAINT, [&paints](wxPaintEvent& event) {
+                ++paints;
+                event.Skip();
+            });
+        pump(1500);
+        EXPECT_EQ(paints, 0) << (resetWindow ? "after Reset Window" : "after Reinitialize Render Pane");
+        destroyMainWindow();
+    }
 }
