@@ -63,11 +63,16 @@ std::function<PairedFigure::Work()> makeWork(size_t count)
             return PairedFigure::failing();
         shared->fileIndex = shared->bench->window()->getBackEnd()->getSelectedFileIndex();
         PairedFigure::Work work;
+        // Both halves start from this archive: the reference's earlier load is freed before it runs, and
+        // the list already shows this archive's rows, not those of another row of the table.
         work.setUp = [shared] {
             shared->bench->listen(true);
             shared->loaded.reset();
+            const bool selected =
+                shared->bench->window()->getBackEnd()->setSelectedFileIndex(shared->fileIndex);
+            shared->bench->window()->updateTextureList();
             BenchWindow::pump();
-            return shared->bench->window()->getBackEnd()->setSelectedFileIndex(shared->fileIndex);
+            return selected;
         };
         work.tearDown = [shared] { shared->bench->listen(false); };
         work.measured = [shared] {
