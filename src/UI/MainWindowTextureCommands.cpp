@@ -290,8 +290,7 @@ void MainWindow::deleteTextures()
     // Rows are deleted with their textures, one per step, so that the rows left still match them.
     long row = -1;
     const StepCount deleted = runSteps(WindowHelpers::selectedRows(m_textureList).size(), false, [&](size_t) {
-        row = WindowHelpers::nextRowToDelete(m_textureList, row);
-        m_textureList->DeleteItem(row);
+        row = WindowHelpers::deleteNextSelectedRow(m_textureList, row);
         return record->m_file->deleteTexture(static_cast<uint32_t>(row));
     });
     setStatus(WindowHelpers::pathToText(

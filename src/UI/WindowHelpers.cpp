@@ -36,24 +36,21 @@ std::vector<long> WindowHelpers::selectedRows(const wxListCtrl* list)
     return rows;
 }
 
-long WindowHelpers::nextRowToDelete(const wxListCtrl* list, long row)
+long WindowHelpers::deleteNextSelectedRow(wxListCtrl* list, long row)
 {
-    const long next = nextSelectedRow(list, row);
-    return next >= 0 ? next : nextSelectedRow(list, -1);
+    long next = nextSelectedRow(list, row);
+    if (next < 0)
+        next = nextSelectedRow(list, -1);
+    list->DeleteItem(next);
+    return next;
 }
 
-void WindowHelpers::deleteSelectedRows(wxListCtrl* list, const std::function<bool(long)>& deleteItem, int& ok,
-                                       int& failed)
+void WindowHelpers::deleteSelectedRows(wxListCtrl* list, const std::function<void(long)>& deleteItem)
 {
-    const size_t selected = selectedRows(list).size();
     long row = -1;
-    for (size_t done = 0; done < selected; ++done) {
-        row = nextRowToDelete(list, row);
-        list->DeleteItem(row);
-        if (deleteItem(row))
-            ++ok;
-        else
-            ++failed;
+    for (size_t left = selectedRows(list).size(); left > 0; --left) {
+        row = deleteNextSelectedRow(list, row);
+        deleteItem(row);
     }
 }
 

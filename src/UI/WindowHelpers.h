@@ -26,14 +26,14 @@ long nextSelectedRow(const wxListCtrl* list, long row);
 // The selected rows in ascending order, found by searching: the toolkit's own count is not updated
 // when a selected row is deleted.
 std::vector<long> selectedRows(const wxListCtrl* list);
-// The selected row a deletion takes next after row (from the first row when row is -1). A deleted
-// row's follower moves into its index and is passed over by the search, which starts after that
-// index; the search then starts from the first row again and finds it. Deleting the row this gives,
-// as many times as rows were selected, deletes every selected row exactly once.
-long nextRowToDelete(const wxListCtrl* list, long row);
-// Deletes every selected row together with the item at the same index (deleteItem, whose result is
-// counted in ok or failed), so that rows and items stay in step.
-void deleteSelectedRows(wxListCtrl* list, const std::function<bool(long)>& deleteItem, int& ok, int& failed);
+// Deletes the selected row a deletion takes next after row (from the first row when row is -1) and
+// gives its index. A deleted row's follower moves into its index and is passed over by the search,
+// which starts after that index; the search then starts from the first row again and finds it. Called
+// as many times as rows were selected, it deletes every selected row exactly once.
+long deleteNextSelectedRow(wxListCtrl* list, long row);
+// Deletes every selected row together with the item at the same index (deleteItem), so that rows and
+// items stay in step.
+void deleteSelectedRows(wxListCtrl* list, const std::function<void(long)>& deleteItem);
 
 // Every window of the editor takes its icon from here; a name it does not know gives no icon.
 wxIcon iconResource(const wxString& name);

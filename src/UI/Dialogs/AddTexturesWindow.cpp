@@ -144,15 +144,8 @@ void AddTexturesWindow::OnDeleteClick(wxCommandEvent& event)
     if (Prompter::get().messageBox("Are you sure you want to delete the selected items?", "Confirm delete",
                                    wxYES_NO, nullptr) == wxYES) {
         std::vector<AddTextureEntry>& entries = m_request->entries;
-        int removed = 0;
-        int failed = 0;
-        WindowHelpers::deleteSelectedRows(
-            m_addList,
-            [&entries](long row) {
-                entries.erase(entries.begin() + row);
-                return true;
-            },
-            removed, failed);
+        WindowHelpers::deleteSelectedRows(m_addList,
+                                          [&entries](long row) { entries.erase(entries.begin() + row); });
         updateList();
     }
     event.Skip();
